@@ -1,0 +1,52 @@
+// Entry point: bring the process up in a fixed order, then leave the rest
+// to the background window's message handlers.
+#include <windows.h>
+
+#include "common/Handles.h"
+#include "Language.h"
+#include "Platform.h"
+#include "PreRun.h"
+#include "SetupScript.h"
+#include "startup/core/CommandLine.h"
+#include "startup/core/Settings.h"
+
+namespace {
+
+constexpr UINT kWarningCaptionId = 16;
+constexpr UINT kWarningTextId = 17;
+
+// No "insert a disk" boxes for empty drives, and no DLLs from the current
+// folder: installers run from download folders full of strangers' files.
+void HardenProcess() {
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  HMODULE kernel = GetModuleHandleA("kernel32");
+  if (kernel == nullptr) return;
+  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
+  auto setDllDirectory = reinterpret_cast<SetDllDirectoryFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA")));
+  if (setDllDirectory != nullptr) setDllDirectory("");
+}
+
+void ShowUnsupportedSystem(HINSTANCE instance) {
+  char caption[kTextSize] = "";
+  char text[kTextSize] = "";
+  LoadStringA(instance, kWarningCaptionId, caption, sizeof caption);
+  LoadStringA(instance, kWarningTextId, text, sizeof text);
+  MessageBoxA(nullptr, text, caption, MB_OK);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  HardenProcess();
+  DetectPlatform(instance);
+  if (Settings.IsNT) SetThreadLanguage();
+  if (!LoadSetupScript()) {
+    ShowUnsupportedSystem(instance);
+    return 0;
+  }
+  RunPreRunPrograms();
+  Settings.Instance = instance;
+  ApplyCommandLine(commandLine, Settings.IsNT, Settings);
+  return 0;
+}

@@ -1,0 +1,72 @@
+#include "CommandLine.h"
+
+#include <cstring>
+
+void CutCommandLine(const char* commandLine, CommandTokens& tokens) {
+  std::memset(&tokens, 0, sizeof tokens);
+  if (commandLine == nullptr) return;
+  int slot = -1;
+  int pos = 0;
+  for (const char* p = commandLine; *p != '\0'; ++p) {
+    if (*p == '/') {
+      ++slot;
+      pos = 0;
+    } else if (*p == ' ') {
+      // Dropped anywhere, so "/TYPE: PS2" still reads TYPE:PS2.
+    } else if (slot >= 0 && slot < kTokenSlots && pos < kTokenSize - 1) {
+      tokens.Slot[slot][pos++] = *p;
+    }
+  }
+}
+
+namespace {
+
+void ApplyOne(const char* token, int isNT, SettingsRecord& s) {
+  if (EqualsNoCase(token, "H")) {
+    s.HiddenMode = 1;
+    s.SilentMode = 1;
+    s.AskType = 0;
+    s.AskPath = 0;
+    s.AskProgramFolder = 0;
+  } else if (EqualsNoCase(token, "S")) {
+    s.SilentMode = 1;
+    s.AskType = 0;
+    s.AskPath = 0;
+    s.AskProgramFolder = 0;
+  } else if (EqualsNoCase(token, "V")) {
+    s.SwitchV = 1;
+  } else if (EqualsNoCase(token, "QN")) {
+    s.SwitchQN = 1;
+    s.HiddenMode = 1;
+  } else if (EqualsNoCase(token, "NR")) {
+    s.NoRestart = 1;
+  } else if (EqualsNoCase(token, "TYPE:PS2")) {
+    s.InterfaceType = kInterfacePS2;
+    s.CallConfigMg = isNT ? 0 : 1;
+    s.Restart = isNT ? 1 : 0;
+    s.AskType = 0;
+  } else if (EqualsNoCase(token, "TYPE:USB")) {
+    s.InterfaceType = kInterfaceUSB;
+    s.CallConfigMg = 1;
+    s.Restart = 0;
+    s.AskType = 0;
+  } else if (EqualsNoCase(token, "PRELOAD") || EqualsNoCase(token, "P")) {
+    s.Preload = 1;
+  }
+}
+
+}  // namespace
+
+void ApplySwitches(const CommandTokens& tokens, int isNT, SettingsRecord& s) {
+  for (int i = 0; i < kTokenSlots; ++i) {
+    if (tokens.Slot[i][0] == '\0') break;  // "//" ends the switches
+    ApplyOne(tokens.Slot[i], isNT, s);
+  }
+}
+
+void ApplyCommandLine(const char* commandLine, int isNT, SettingsRecord& s) {
+  if (commandLine == nullptr || *commandLine == '\0') return;
+  CommandTokens tokens;
+  CutCommandLine(commandLine, tokens);
+  ApplySwitches(tokens, isNT, s);
+}

@@ -1,0 +1,197 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace testing_support {
+
+std::string BinDir() {
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string s = path;
+  return s.substr(0, s.find_last_of('\\'));
+}
+
+void WriteTextFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  ASSERT_TRUE(out.good()) << "cannot write " << path;
+}
+
+std::string ReadTextFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+bool PathExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void CopyFileOrDie(const std::string& from, const std::string& to) {
+  ASSERT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE))
+      << "copy " << from << " -> " << to << " error " << GetLastError();
+}
+
+void MakeDirs(const std::string& path) {
+  for (size_t i = 3; i <= path.size(); ++i)
+    if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string child = path + "\\" + name;
+      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(child);
+      else
+        DeleteFileA(child.c_str());
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+TempDir::TempDir(const std::string& label) {
+  static int counter = 0;
+  char temp[MAX_PATH] = "";
+  GetTempPathA(sizeof temp, temp);
+  std::string base = std::string(temp) + "setup-tests";
+  CreateDirectoryA(base.c_str(), nullptr);
+  path_ = base + "\\" + label + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+          std::to_string(++counter);
+  RemoveTree(path_);
+  MakeDirs(path_);
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+ScopedRegValue::ScopedRegValue(HKEY root, const std::string& key, const std::string& name,
+                               const char* value)
+    : root_(root), key_(key), name_(name) {
+  HKEY h = nullptr;
+  DWORD disposition = 0;
+  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
+                      &disposition) != ERROR_SUCCESS) {
+    ADD_FAILURE() << "cannot open registry key " << key;
+    return;
+  }
+  keyCreated_ = disposition == REG_CREATED_NEW_KEY;
+  DWORD size = 0;
+  if (RegQueryValueExA(h, name.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+    old_.resize(size);
+    hadValue_ = RegQueryValueExA(h, name.c_str(), nullptr, &type_, old_.data(), &size) == ERROR_SUCCESS;
+  }
+  if (value)
+    RegSetValueExA(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                   static_cast<DWORD>(std::strlen(value) + 1));
+  else
+    RegDeleteValueA(h, name.c_str());
+  RegCloseKey(h);
+}
+
+ScopedRegValue::~ScopedRegValue() {
+  HKEY h = nullptr;
+  if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
+  if (hadValue_)
+    RegSetValueExA(h, name_.c_str(), 0, type_, old_.data(), static_cast<DWORD>(old_.size()));
+  else
+    RegDeleteValueA(h, name_.c_str());
+  RegCloseKey(h);
+  if (keyCreated_) RegDeleteKeyA(root_, key_.c_str());
+}
+
+ScopedWineVersion::ScopedWineVersion(const std::string& exeName, const std::string& version)
+    : value_(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\" + exeName, "Version",
+             version.c_str()) {}
+
+ScopedEnv::ScopedEnv(const std::string& name, const std::string& value) : name_(name) {
+  char buf[32768];
+  DWORD n = GetEnvironmentVariableA(name.c_str(), buf, sizeof buf);
+  had_ = n > 0 && n < sizeof buf;
+  if (had_) old_ = buf;
+  SetEnvironmentVariableA(name.c_str(), value.c_str());
+}
+
+ScopedEnv::~ScopedEnv() { SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr); }
+
+HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::vector<char> cmd(commandLine.begin(), commandLine.end());
+  cmd.push_back('\0');
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
+    return nullptr;
+  CloseHandle(pi.hThread);
+  if (pid) *pid = pi.dwProcessId;
+  return pi.hProcess;
+}
+
+RunResult Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs) {
+  RunResult r;
+  HANDLE process = Start(commandLine, cwd);
+  if (!process) return r;
+  r.started = true;
+  if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
+    r.finished = true;
+    GetExitCodeProcess(process, &r.exitCode);
+  } else {
+    TerminateProcess(process, 99);
+    WaitForSingleObject(process, 5000);
+  }
+  CloseHandle(process);
+  return r;
+}
+
+std::vector<LogLine> ReadLog(const std::string& path) {
+  std::vector<LogLine> lines;
+  std::istringstream in(ReadTextFile(path));
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> parts;
+    size_t start = 0;
+    // The command line comes last and may itself hold '|'.
+    for (int i = 0; i < 5; ++i) {
+      size_t bar = line.find('|', start);
+      if (bar == std::string::npos) break;
+      parts.push_back(line.substr(start, bar - start));
+      start = bar + 1;
+    }
+    parts.push_back(line.substr(start));
+    if (parts.size() < 4) continue;
+    LogLine l;
+    l.kind = parts[0];
+    l.timeMs = std::strtoull(parts[1].c_str(), nullptr, 10);
+    l.pid = std::strtoul(parts[2].c_str(), nullptr, 10);
+    l.exe = parts[3];
+    if (parts.size() >= 6) {
+      l.cwd = parts[4];
+      l.commandLine = parts[5];
+    }
+    lines.push_back(l);
+  }
+  return lines;
+}
+
+std::vector<LogLine> Starts(const std::vector<LogLine>& log) {
+  std::vector<LogLine> out;
+  for (const LogLine& l : log)
+    if (l.kind == "START") out.push_back(l);
+  return out;
+}
+
+}  // namespace testing_support

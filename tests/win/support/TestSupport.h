@@ -1,0 +1,98 @@
+// Helpers for the tests that run under Wine: throwaway media folders,
+// Wine's per-program Windows version, registry values put back afterwards,
+// processes run with a time limit, and the log the doubles write.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// Folder that holds the test program, Setup.exe and the doubles.
+std::string BinDir();
+
+void WriteTextFile(const std::string& path, const std::string& text);
+std::string ReadTextFile(const std::string& path);
+bool PathExists(const std::string& path);
+void CopyFileOrDie(const std::string& from, const std::string& to);
+void RemoveTree(const std::string& path);
+void MakeDirs(const std::string& path);
+
+// A fresh, empty folder under %TEMP% that is removed again at the end.
+class TempDir {
+ public:
+  explicit TempDir(const std::string& label = "t");
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Sets a registry string value (or deletes it with value == nullptr) and
+// puts back what was there before when it goes out of scope.
+class ScopedRegValue {
+ public:
+  ScopedRegValue(HKEY root, const std::string& key, const std::string& name, const char* value);
+  ~ScopedRegValue();
+  ScopedRegValue(const ScopedRegValue&) = delete;
+  ScopedRegValue& operator=(const ScopedRegValue&) = delete;
+
+ private:
+  HKEY root_;
+  std::string key_, name_;
+  bool hadValue_ = false;
+  DWORD type_ = 0;
+  std::vector<BYTE> old_;
+  bool keyCreated_ = false;
+};
+
+// Makes Wine report this Windows version ("win95", "win98", "winme",
+// "nt40", "win2k", "winxp") to programs named exeName started from now on.
+class ScopedWineVersion {
+ public:
+  ScopedWineVersion(const std::string& exeName, const std::string& version);
+
+ private:
+  ScopedRegValue value_;
+};
+
+// Sets an environment variable (inherited by what this process starts).
+class ScopedEnv {
+ public:
+  ScopedEnv(const std::string& name, const std::string& value);
+  ~ScopedEnv();
+
+ private:
+  std::string name_, old_;
+  bool had_ = false;
+};
+
+struct RunResult {
+  bool started = false;
+  bool finished = false;  // false: still running at the time limit (then killed)
+  DWORD exitCode = 0;
+};
+
+// Starts commandLine in folder cwd (empty: ours) and waits up to timeoutMs.
+// onRunning, when given, is called once the process has started.
+RunResult Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs);
+
+// Starts a process and returns its handle (the caller closes it).
+HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid = nullptr);
+
+// One line of the log that the logging double writes.
+struct LogLine {
+  std::string kind;  // START or END
+  unsigned long long timeMs = 0;
+  unsigned long pid = 0;
+  std::string exe, cwd, commandLine;
+};
+std::vector<LogLine> ReadLog(const std::string& path);
+std::vector<LogLine> Starts(const std::vector<LogLine>& log);
+
+}  // namespace testing_support

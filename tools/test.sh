@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Builds both targets and runs every test: the portable core natively (with
+# sanitizers and short fuzz runs) and the Windows programs under Wine.
+# Ends with the line "N passed, N failed".
+set -u
+cd "$(dirname "$0")/.."
+bash tools/install-deps.sh || { echo "0 passed, 1 failed"; exit 1; }
+
+jobs=$(nproc 2>/dev/null || echo 2)
+failed_build=0
+for preset in native windows; do
+  cmake --preset "$preset" >"build-$preset.log" 2>&1 &&
+    cmake --build --preset "$preset" -j"$jobs" >>"build-$preset.log" 2>&1 ||
+    { echo "build of $preset failed; see build-$preset.log"; tail -30 "build-$preset.log"; failed_build=1; }
+done
+if [ "$failed_build" = 1 ]; then echo "0 passed, 1 failed"; exit 1; fi
+rm -f build-native.log build-windows.log
+
+# One X server for everything that draws under Wine.
+xvfb_pid=
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 120); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    sleep 1
+    break
+  done
+fi
+cleanup() {
+  for p in build/windows/wine/prefix*; do
+    [ -d "$p" ] && WINEPREFIX="$p" wineserver -k >/dev/null 2>&1
+  done
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+passed=0 failed=0
+count() {  # reads ctest output, adds its totals
+  local line
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$1" | tail -1)
+  if [ -z "$line" ]; then failed=$((failed + 1)); return; fi
+  local f t
+  f=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/')
+  t=$(echo "$line" | sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/')
+  passed=$((passed + t - f)); failed=$((failed + f))
+}
+
+log=$(mktemp)
+echo "== native: portable core, sanitizers, fuzzing"
+ctest --test-dir build/native -j"$jobs" --output-on-failure 2>&1 | tee "$log" | grep -E 'Failed|\*\*\*|tests passed' 
+count "$log"
+echo "== windows: under Wine"
+ctest --test-dir build/windows -j1 --output-on-failure 2>&1 | tee "$log" | grep -E 'Failed|\*\*\*|tests passed|Error'
+count "$log"
+rm -f "$log"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
