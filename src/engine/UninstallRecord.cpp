@@ -1,0 +1,115 @@
+#include "engine/UninstallRecord.h"
+
+#include <cstring>
+
+#include "common/Handles.h"
+#include "startup/core/Settings.h"
+
+namespace {
+
+constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr const char* kVendorUninstall = "Software\\VELMORAX\\Uninstall\\";
+
+bool CreateKey(const char* path, UniqueKey& key) {
+  DWORD disposition = 0;
+  return RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                         KEY_ALL_ACCESS, nullptr, key.put(), &disposition) == ERROR_SUCCESS;
+}
+
+bool SetText(HKEY key, const char* name, const char* data) {
+  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                        static_cast<DWORD>(std::strlen(data) + 1)) == ERROR_SUCCESS;
+}
+
+// Writes one value into HKLM\path; false when the key or value fails.
+bool WriteValue(const char* path, const char* name, const char* data, DWORD dataSize) {
+  UniqueKey key;
+  if (!CreateKey(path, key)) return false;
+  return RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                        dataSize) == ERROR_SUCCESS;
+}
+
+// The product's key with a subkey: "...\Uninstall\<UninstallKey>\<sub>".
+bool ProductKeyPath(const char* sub, char (&path)[kTextSize]) {
+  CopyText(path, kUninstallRoot);
+  AppendText(path, Settings.UninstallKey);
+  if (sub[0] != '\0') {
+    AppendText(path, "\\");
+    return AppendText(path, sub);
+  }
+  return AppendText(path, "");
+}
+
+const char* RootName(HKEY root) {
+  if (root == HKEY_LOCAL_MACHINE) return "HKEY_LOCAL_MACHINE";
+  if (root == HKEY_CURRENT_USER) return "HKEY_CURRENT_USER";
+  if (root == HKEY_CLASSES_ROOT) return "HKEY_CLASSES_ROOT";
+  return "HKEY_USERS";
+}
+
+}  // namespace
+
+void WriteUninstallEntry() {
+  char path[kTextSize];
+  if (!ProductKeyPath("", path)) return;
+  UniqueKey key;
+  if (!CreateKey(path, key)) return;
+  char command[kTextSize];
+  CopyText(command, "KQUninst.exe ");
+  AppendText(command, Settings.UninstallKey);
+  SetText(key.get(), "UninstallString", command);
+  SetText(key.get(), "DisplayName",
+          Settings.UninstallDisplayName[0] ? Settings.UninstallDisplayName : Settings.ProductName);
+}
+
+bool RecordDeleteDirectory(const char* folder, const char* data, DWORD dataSize) {
+  WriteUninstallEntry();
+  char path[kTextSize];
+  if (!ProductKeyPath("DeleteDirectory", path)) return false;
+  return WriteValue(path, folder, data, dataSize);
+}
+
+bool RecordDeleteFile(const char* installedPath) {
+  WriteUninstallEntry();
+  char folder[kTextSize] = "";
+  const char* name = installedPath;
+  if (const char* last = std::strrchr(installedPath, '\\')) {
+    CopyTextN(folder, sizeof folder, installedPath, static_cast<std::size_t>(last - installedPath));
+    name = last + 1;
+  }
+  char path[kTextSize];
+  if (!ProductKeyPath("DeleteFiles", path)) return false;
+  if (!WriteValue(path, name, folder, static_cast<DWORD>(std::strlen(folder) + 1))) return false;
+
+  char shared[kTextSize];
+  CopyText(shared, kVendorUninstall);
+  AppendText(shared, "SharedFile\\");
+  if (AppendText(shared, name))
+    WriteValue(shared, Settings.UninstallKey, folder, static_cast<DWORD>(std::strlen(folder) + 1));
+  return true;
+}
+
+bool RecordDeleteReg(HKEY root, const char* keyPath, const char* valueName) {
+  WriteUninstallEntry();
+  char recordName[kTextSize];
+  CopyText(recordName, keyPath);
+  if (valueName[0] != '\0') {
+    AppendText(recordName, "\\\\");
+    AppendText(recordName, valueName);
+  }
+  char sub[kTextSize];
+  CopyText(sub, "DeleteRegs\\");
+  AppendText(sub, RootName(root));
+  char path[kTextSize];
+  if (!ProductKeyPath(sub, path)) return false;
+  DWORD size = static_cast<DWORD>(std::strlen(valueName) + 1);
+  if (!WriteValue(path, recordName, valueName, size)) return false;
+
+  char shared[kTextSize];
+  CopyText(shared, kVendorUninstall);
+  AppendText(shared, "SharedReg\\");
+  AppendText(shared, Settings.UninstallKey);
+  AppendText(shared, "\\");
+  if (AppendText(shared, RootName(root))) WriteValue(shared, recordName, valueName, size);
+  return true;
+}
