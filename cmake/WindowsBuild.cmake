@@ -29,6 +29,10 @@ target_link_libraries(Setup PRIVATE setup_win)
 target_link_options(Setup PRIVATE ${SETUP_STATIC_LINK} -Wl,--subsystem,windows:4.0
                     -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
 set_target_properties(Setup PROPERTIES OUTPUT_NAME Setup SUFFIX .exe)
+if(CMAKE_BUILD_TYPE STREQUAL "MinSizeRel" OR CMAKE_BUILD_TYPE STREQUAL "Release")
+  target_link_options(Setup PRIVATE -s)
+endif()
+add_test(NAME setup.pe COMMAND ${PROJECT_SOURCE_DIR}/tools/check-pe.sh $<TARGET_FILE:Setup>)
 
 # Wine: every test program runs through a wrapper that creates once, then
 # reuses, an isolated prefix under the build folder.

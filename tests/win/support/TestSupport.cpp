@@ -194,4 +194,14 @@ std::vector<LogLine> Starts(const std::vector<LogLine>& log) {
   return out;
 }
 
+std::vector<LogLine> WaitForLog(const std::string& path, size_t lines, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  std::vector<LogLine> log = ReadLog(path);
+  while (log.size() < lines && GetTickCount() - start < timeoutMs) {
+    Sleep(100);
+    log = ReadLog(path);
+  }
+  return log;
+}
+
 }  // namespace testing_support

@@ -94,5 +94,7 @@ struct LogLine {
 };
 std::vector<LogLine> ReadLog(const std::string& path);
 std::vector<LogLine> Starts(const std::vector<LogLine>& log);
+// Reads the log until it holds at least `lines` lines or timeoutMs passes.
+std::vector<LogLine> WaitForLog(const std::string& path, size_t lines, DWORD timeoutMs);
 
 }  // namespace testing_support
