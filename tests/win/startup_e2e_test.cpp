@@ -143,8 +143,8 @@ TEST(PreRunPrograms, StartInOrderWithTheirCommandLinesAndWaitWhereAsked) {
               "[Setup]\r\nProductName=Probe\r\n"
               "[PreRun Programs]\r\n"
               "probe.exe=%1%\\Tools,--sleep=1500 first,1\r\n"
-              "second.exe=%1%\\Tools,  \"quoted, arg\" %Extra%\r\n"
-              "second.exe=%1%\\Tools,a repeated name runs the first line's value again,1\r\n"
+              "second.exe=%1%\\Tools,  \"quoted, arg\" %Extra%,1\r\n"
+              "second.exe=%1%\\Tools,a repeated name runs the first line's value again\r\n"
               "probe.exe2=%1%\\Tools,missing program,1\r\n"
               "third.exe=%1%\\Tools,--sleep=1500 zero,0\r\n"
               "fourth.exe=%1%\\Tools,last,yes\r\n"
@@ -158,22 +158,27 @@ TEST(PreRunPrograms, StartInOrderWithTheirCommandLinesAndWaitWhereAsked) {
   std::vector<LogLine> log = WaitForLog(media.log(), 10, 20000);
   std::vector<LogLine> starts = Starts(log);
   ASSERT_EQ(5u, starts.size()) << "S and H do not stop the pre-run programs";
-  const std::string tools = media.dir() + "\\Tools\\";
-  EXPECT_EQ("\"" + tools + "probe.exe\" --sleep=1500 first", starts[0].commandLine);
-  EXPECT_EQ("\"" + tools + "second.exe\" quoted, arg %1%-literal", starts[1].commandLine)
-      << "quotes keep the comma; a Strings value is not expanded again";
-  EXPECT_EQ(starts[1].commandLine, starts[2].commandLine) << "a repeated key name";
-  EXPECT_EQ("\"" + tools + "third.exe\" --sleep=1500 zero", starts[3].commandLine);
-  EXPECT_EQ("\"" + tools + "fourth.exe\" last", starts[4].commandLine);
 
-  auto endOf = [&](unsigned long pid) {
+  // The first three lines wait, so their order is Setup's; the last two
+  // run side by side.
+  const std::string tools = media.dir() + "\\Tools\\";
+  const std::string secondLine = "\"" + tools + "second.exe\" quoted, arg %1%-literal";
+  EXPECT_EQ("\"" + tools + "probe.exe\" --sleep=1500 first", starts[0].commandLine);
+  EXPECT_EQ(secondLine, starts[1].commandLine)
+      << "quotes keep the comma; a Strings value is not expanded again";
+  EXPECT_EQ(secondLine, starts[2].commandLine) << "a repeated key name";
+  auto find = [&](const std::string& kind, const std::string& exe) {
     for (const LogLine& l : log)
-      if (l.kind == "END" && l.pid == pid) return l.timeMs;
-    return 0ull;
+      if (l.kind == kind && l.exe == tools + exe) return l;
+    ADD_FAILURE() << kind << " of " << exe << " missing";
+    return LogLine{};
   };
-  ASSERT_NE(0ull, endOf(starts[0].pid));
-  EXPECT_GE(starts[1].timeMs, endOf(starts[0].pid)) << "wait field 1: the next starts after the end";
-  EXPECT_LT(starts[4].timeMs, endOf(starts[3].pid)) << "wait field 0 does not wait";
+  EXPECT_EQ("\"" + tools + "third.exe\" --sleep=1500 zero", find("START", "third.exe").commandLine);
+  EXPECT_EQ("\"" + tools + "fourth.exe\" last", find("START", "fourth.exe").commandLine);
+
+  EXPECT_GE(starts[1].timeMs, find("END", "probe.exe").timeMs) << "wait field 1: next starts after the end";
+  EXPECT_LT(find("START", "fourth.exe").timeMs, find("END", "third.exe").timeMs)
+      << "wait field 0 does not wait";
 }
 
 TEST(PreRunPrograms, CommandLineOfTheDocumentedExampleAndRunFolder) {
