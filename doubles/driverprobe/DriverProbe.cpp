@@ -5,7 +5,8 @@
 // kqsetup.dll and read what happened from the double's log (KQSETUP_LOG),
 // where the probe first writes the platform it saw:
 //
-//   PLATFORM|<ms>|ME=<0/1>|2K=<0/1>|NT=<0/1>|PRELOAD=<0/1>|MODULE=<ModuleDir>
+//   PLATFORM|<ms>|ME=<0/1>|2K=<0/1>|NT=<0/1>|PRELOAD=<0/1>|CC=<CallConfigMg>|
+//            MODULE=<ModuleDir>|SCRIPT=<ScriptPath>     (one line)
 //
 // With KQPROBE_PAUSES=log every pause is logged as PAUSE|<ms>|<length>
 // instead of being slept.
@@ -59,7 +60,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
                       "|2K=" + std::to_string(Settings.IsWin2000OrLater) +
                       "|NT=" + std::to_string(Settings.IsNT) +
                       "|PRELOAD=" + std::to_string(Settings.Preload) +
-                      "|MODULE=" + Settings.ModuleDir);
+                      "|CC=" + std::to_string(Settings.CallConfigMg) +
+                      "|MODULE=" + Settings.ModuleDir + "|SCRIPT=" + Settings.ScriptPath);
   if (Env("KQPROBE_PAUSES") == "log") DriverPause = LogPause;
   UpdateDrivers(Settings.ScriptPath);
   return 0;
