@@ -250,12 +250,13 @@ class ScopedUninstallRecords {
   std::vector<std::string> files_;
 };
 
-inline std::set<std::string> OemInfs() {
+inline std::set<std::string> InfFolderFiles() {
   std::set<std::string> names;
   WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((WindowsDir() + "\\inf\\oem*.inf").c_str(), &data);
+  HANDLE find = FindFirstFileA((WindowsDir() + "\\inf\\*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return names;
-  do names.insert(data.cFileName);
+  do
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(data.cFileName);
   while (FindNextFileA(find, &data));
   FindClose(find);
   return names;
@@ -265,25 +266,32 @@ inline void DeleteInf(const std::string& name) {
   std::string path = WindowsDir() + "\\inf\\" + name;
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(path.c_str());
-  std::string pnf = path.substr(0, path.size() - 4) + ".pnf";
-  DeleteFileA(pnf.c_str());
 }
 
-// Removes the OEM INF copies made during the test and the named INF files.
+// Removes whatever the test adds to the INF folder (the copies, and the
+// .pnf files setupapi makes beside them) and the named files.
 class ScopedInfFolder {
  public:
-  explicit ScopedInfFolder(std::vector<std::string> names) : before_(OemInfs()), names_(names) {
+  explicit ScopedInfFolder(std::vector<std::string> names) : names_(names) {
     for (const std::string& n : names_) DeleteInf(n);
+    before_ = InfFolderFiles();
   }
   ~ScopedInfFolder() {
-    for (const std::string& n : NewOemInfs()) DeleteInf(n);
+    for (const std::string& n : Added()) DeleteInf(n);
     for (const std::string& n : names_) DeleteInf(n);
   }
-  std::vector<std::string> NewOemInfs() const {
+  std::vector<std::string> Added() const {
     std::vector<std::string> added;
-    for (const std::string& n : OemInfs())
+    for (const std::string& n : InfFolderFiles())
       if (!before_.count(n)) added.push_back(n);
     return added;
+  }
+  // The INF copies among them.
+  std::vector<std::string> AddedInfs() const {
+    std::vector<std::string> infs;
+    for (const std::string& n : Added())
+      if (n.size() > 4 && EqualsNoCase(n.c_str() + n.size() - 4, ".inf")) infs.push_back(n);
+    return infs;
   }
 
  private:
