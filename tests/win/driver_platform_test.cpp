@@ -35,7 +35,10 @@ struct ProbeRun {
   ScopedEnv pauses{"KQPROBE_PAUSES", "log"};
   std::map<std::string, std::string> platform;
 
-  ProbeRun(const std::string& version, const std::string& config) {
+  // planted: names under which copies of the double lie on the medium.
+  ProbeRun(const std::string& version, const std::string& config,
+           const std::vector<std::string>& planted = {}) {
+    for (const std::string& name : planted) CopyFileOrDie(BinDir() + "\\kqsetup.dll", media / name);
     media.AddDriverLibrary();
     media.AddProbe();
     media.WriteScript(kScript);
@@ -152,13 +155,13 @@ TEST(DriverWayPerPlatform, WinMEInstallsThroughNewdevAndRecordsItsInternetCopy) 
   // Newdev keeps its own copy in "\inf\INTERNET\" as DeviceArg3 + InfName;
   // only copies that exist are recorded.
   const std::string internet = InfFolder() + "\\INTERNET";
-  CreateDirectoryA(internet.c_str(), nullptr);
+  const bool created = CreateDirectoryA(internet.c_str(), nullptr) != FALSE;
   WriteTextFile(internet + "\\A3kqkbd.inf", "kept by newdev");
   WriteTextFile(internet + "\\C3kqunk.inf", "kept by newdev");
   ScopeExit removeInternet([&] {
     DeleteFileA((internet + "\\A3kqkbd.inf").c_str());
     DeleteFileA((internet + "\\C3kqunk.inf").c_str());
-    RemoveDirectoryA(internet.c_str());
+    if (created) RemoveDirectoryA(internet.c_str());
   });
   ProbeRun run("winme", "install=1\r\n");
   EXPECT_EQ("ME=1 2K=0 NT=0", run.Flags());
@@ -174,9 +177,49 @@ TEST(DriverWayPerPlatform, WinMEInstallsThroughNewdevAndRecordsItsInternetCopy) 
   EXPECT_EQ(internet, run.records.DeleteFiles("A3kqkbd.inf"));
 }
 
-TEST(DriverWayPerPlatform, WinMEFallbackCopiesTheOemInfWithoutInstalling) {
-  // The ME fallback (OEM copy, then re-enumeration for "Unknown" and no
-  // install call) follows a failed newdev call, which Wine's stub never
-  // gives; ChooseFallback and ChooseAfterOemCopy are table-tested natively.
-  GTEST_SKIP() << "Wine: UpdateDriverForPlugAndPlayDevicesA always succeeds";
+TEST(DriverWayPerPlatform, WinMEWithoutNewdevCopiesTheOemInfWithoutInstalling) {
+  // Wine's newdev never fails, so the probe gets none: an empty DLL
+  // override disables the library, and a missing library gives 0.
+  ScopedRegValue noNewdev(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\driverprobe.exe\\DllOverrides",
+                          "newdev", "");
+  ProbeRun run("winme", "install=1\r\n");
+  EXPECT_EQ("ME=1 2K=0 NT=0", run.Flags());
+  EXPECT_EQ(kWaitForUnknown, run.session.Trace())
+      << "no install call after the copy on ME; re-enumeration for Unknown";
+  std::vector<std::string> copies = run.infs.AddedInfs();
+  EXPECT_EQ(3u, copies.size());
+  for (const std::string& name : copies) {
+    EXPECT_EQ(InfFolder(), run.records.DeleteFiles(name)) << name;
+    EXPECT_EQ(0u, ReadTextFile(InfFolder() + "\\" + name).find("[Version]")) << name;
+  }
+}
+
+TEST(DriverWayPerPlatform, SystemLibrariesPlantedOnTheMediumAreNotLoaded) {
+  // A medium (or download folder) carrying its own newdev.dll or
+  // setupapi.dll: Setup must still take the system's. The planted one is a
+  // copy of the logging double, so loading it shows in the log. Wine
+  // prefers its builtin system libraries to a file beside the program where
+  // Windows takes the program's folder first, so the test asks Wine to
+  // behave like Windows for the probe. One library per run: Wine's newdev
+  // itself imports setupapi by name.
+  struct Case {
+    const char* version;
+    const char* library;
+  } cases[] = {{"winme", "newdev"}, {"winxp", "setupapi"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    ScopedRegValue nativeFirst(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\driverprobe.exe\\DllOverrides",
+                               c.library, "native,builtin");
+    ProbeRun run(c.version, "install=0\r\n", {std::string(c.library) + ".dll"});
+    for (const KqEvent& e : run.session.Events()) {
+      if (e.kind == "LOAD") {
+        EXPECT_EQ(run.M("kqsetup.dll"), e.fields.at(0)) << "loaded a planted library";
+      }
+    }
+    if (std::string(c.version) == "winxp") {
+      EXPECT_EQ(3u, run.infs.AddedInfs().size()) << "the system's SetupCopyOEMInfA made the copies";
+    } else {
+      EXPECT_EQ("PAUSE(3000) PAUSE(3000) PAUSE(3000)", run.session.Trace()) << "the system's newdev answered";
+    }
+  }
 }
