@@ -8,6 +8,7 @@
 #include "driver/DriverWays.h"
 #include "driver/ProductFolder.h"
 #include "driver/core/DriverRules.h"
+#include "driver/core/FolderRules.h"
 #include "startup/core/Settings.h"
 
 char DriverSourceFolder[kTextSize];
@@ -89,7 +90,7 @@ void UpdateDrivers(const char* scriptPath) {
 
 int EstablishDriverSourceFolder() {
   char root[4];
-  CopyTextN(root, sizeof root, Settings.ModuleDir, 3);
+  DriveRootOf(Settings.ModuleDir, root);
   if (GetDriveTypeA(root) == DRIVE_FIXED) return CopyText(DriverSourceFolder, Settings.ModuleDir);
   if (!CreateProductFolder()) return 0;
   char source[kTextSize];

@@ -118,3 +118,22 @@ TEST(FolderLevels, TopDownWithoutTheDriveRoot) {
   DropTrailingBackslash(empty);
   EXPECT_STREQ("", empty);
 }
+
+TEST(DriveRootOf, DriveLetterGetsItsBackslash) {
+  struct Case {
+    const char* folder;
+    const char* want;
+  } cases[] = {
+      {"D:", "D:\\"},           // Setup at the root of a CD
+      {"D:\\Setup", "D:\\"},
+      {"c:\\a\\b", "c:\\"},
+      {"\\\\server\\share", "\\\\s"},  // no drive root: never DRIVE_FIXED
+      {"", ""},
+      {"1:\\x", "1:\\"},
+  };
+  for (const Case& c : cases) {
+    char root[4];
+    DriveRootOf(c.folder, root);
+    EXPECT_STREQ(c.want, root) << c.folder;
+  }
+}

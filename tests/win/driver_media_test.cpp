@@ -113,7 +113,7 @@ TEST(ProductFolder, MediaOnACdromIsCopiedAndPreloadRunsFromTheCopy) {
   PreloadRun run;
   Media media("cd");
   run.Prepare(media);
-  ScopedCdromDrive cd('R', media.path());
+  ScopedWineDrive cd('R', media.path(), DRIVE_CDROM);
   ASSERT_TRUE(cd.defined());
   ASSERT_EQ(static_cast<UINT>(DRIVE_CDROM), GetDriveTypeA("R:\\"));
   run.Start("R:\\");
@@ -144,6 +144,22 @@ TEST(ProductFolder, MediaOnAFixedDiskIsNotCopied) {
             run.Command());
   EXPECT_FALSE(PathExists(run.product.path));
   EXPECT_FALSE(run.records.ProductKeyExists());
+}
+
+TEST(ProductFolder, MediaAtTheRootOfAFixedDiskIsNotCopied) {
+  // ModuleDir is then "S:", without the backslash that GetDriveTypeA's
+  // documentation asks for (Wine answers for "S:" too, so the root text
+  // itself is checked in the DriveRootOf table).
+  PreloadRun run;
+  Media media("fixedroot");
+  run.Prepare(media);
+  ScopedWineDrive disk('S', media.path(), DRIVE_FIXED);
+  ASSERT_TRUE(disk.defined());
+  ASSERT_EQ(static_cast<UINT>(DRIVE_FIXED), GetDriveTypeA("S:\\"));
+  run.Start("S:\\");
+  EXPECT_EQ("S:\\Preload.exe /DEVID:HID\\VID_KQ1 /CLASS:Keyboard /RunValue:\"Keyboard Preload Check\"",
+            run.Command());
+  EXPECT_FALSE(PathExists(run.product.path));
 }
 
 TEST(CreateProductFolder, RecordedOnlyWhenCreatedAndOnlyWithAnUninstallKey) {

@@ -349,21 +349,21 @@ inline std::string UnixPath(const std::string& windowsPath) {
   return out;
 }
 
-// A drive letter that Wine reports as a CD-ROM, showing a folder of ours;
-// gone again at the end.
-class ScopedCdromDrive {
+// A drive letter that Wine reports with the given type (DRIVE_CDROM,
+// DRIVE_FIXED, ...), showing a folder of ours; gone again at the end.
+class ScopedWineDrive {
  public:
-  ScopedCdromDrive(char letter, const std::string& folder) : letter_(letter) {
+  ScopedWineDrive(char letter, const std::string& folder, UINT type) : letter_(letter) {
     std::string root = std::string(1, letter) + ":\\";
     if (GetDriveTypeA(root.c_str()) != DRIVE_NO_ROOT_DIR) {
       ADD_FAILURE() << root << " is already in use";
       return;
     }
     std::string unix = UnixPath(folder);
-    defined_ = !unix.empty() && DefineWineDrive(letter, DRIVE_CDROM, unix);
+    defined_ = !unix.empty() && DefineWineDrive(letter, type, unix);
     if (!defined_) ADD_FAILURE() << "cannot define " << root << " for " << unix;
   }
-  ~ScopedCdromDrive() {
+  ~ScopedWineDrive() {
     if (defined_) DefineWineDrive(letter_, DRIVE_NO_ROOT_DIR, "");
   }
   bool defined() const { return defined_; }

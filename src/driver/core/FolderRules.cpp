@@ -20,6 +20,17 @@ int ProductFolderPath(const char* windowsDir, const char* productName, char* out
   return fits;
 }
 
+void DriveRootOf(const char* folder, char (&out)[4]) {
+  const char c = folder[0];
+  const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  if (letter && folder[1] == ':') {
+    const char root[4] = {c, ':', '\\', '\0'};
+    CopyText(out, root);
+    return;
+  }
+  CopyTextN(out, sizeof out, folder, 3);
+}
+
 void DropTrailingBackslash(char* path) {
   std::size_t n = std::strlen(path);
   if (n > 0 && path[n - 1] == '\\') path[n - 1] = '\0';

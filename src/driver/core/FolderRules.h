@@ -8,6 +8,12 @@
 int ProductFolderPath(const char* windowsDir, const char* productName, char* out,
                       std::size_t cap);
 
+// The root whose drive type decides whether the medium is copied: "X:\"
+// for a folder on drive X (also for "X:", a program at the drive's root,
+// whose ModuleDir has no backslash), else the first three characters,
+// which name no drive root (a network path, for one). out holds 4 bytes.
+void DriveRootOf(const char* folder, char (&out)[4]);
+
 // Removes one trailing backslash, in place.
 void DropTrailingBackslash(char* path);
 
