@@ -146,10 +146,8 @@ int Logged(const char* function, const std::string& args, int result) {
 // Exported through kqsetup.def only, so no decorated alias appears.
 extern "C" {
 
-int WINAPI InstallPnPDeviceDriver(const char* deviceClass,
-                                                        const char* infPath, const char* arg5,
-                                                        const char* arg3, const char* arg4,
-                                                        int force, int callConfigMg) {
+int WINAPI InstallPnPDeviceDriver(const char* deviceClass, const char* infPath, const char* arg5,
+                                  const char* arg3, const char* arg4, int force, int callConfigMg) {
   int result = ListedAnswer("install", EarlierCalls("InstallPnPDeviceDriver"), 1);
   return Logged("InstallPnPDeviceDriver",
                 Arg(deviceClass) + Arg(infPath) + Arg(arg5) + Arg(arg3) + Arg(arg4) + Arg(force) +
@@ -157,14 +155,12 @@ int WINAPI InstallPnPDeviceDriver(const char* deviceClass,
                 result);
 }
 
-int WINAPI GetConnectedDeviceNumber(const char* deviceClass,
-                                                          const char* arg5, const char* arg3) {
+int WINAPI GetConnectedDeviceNumber(const char* deviceClass, const char* arg5, const char* arg3) {
   int result = ListedAnswer("connected", EarlierCalls("GetConnectedDeviceNumber"), 1);
   return Logged("GetConnectedDeviceNumber", Arg(deviceClass) + Arg(arg5) + Arg(arg3), result);
 }
 
-int WINAPI RemoveAndReenumerateDevice(const char* reserved,
-                                                            const char* hardwareId) {
+int WINAPI RemoveAndReenumerateDevice(const char* reserved, const char* hardwareId) {
   int result = ListedAnswer("remove", EarlierCalls("RemoveAndReenumerateDevice"), 1);
   return Logged("RemoveAndReenumerateDevice", Arg(reserved) + Arg(hardwareId), result);
 }

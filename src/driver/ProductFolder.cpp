@@ -26,7 +26,8 @@ void CreateFolderLevels(const char* path) {
 
 // Writes a + b (+ "\" when folder) into out; false when it would not fit.
 bool JoinPath(char* out, std::size_t cap, const char* a, const char* b, bool folder) {
-  return CopyText(out, cap, a) && AppendText(out, cap, b) && (!folder || AppendText(out, cap, "\\"));
+  return CopyText(out, cap, a) && AppendText(out, cap, b) &&
+         (!folder || AppendText(out, cap, "\\"));
 }
 
 void CopyOneFile(const char* source, const char* destination) {

@@ -42,9 +42,9 @@ int FirstAttempt(const DriverLine& line, const DriverPlatform& platform, const c
     case FirstWay::Newdev:
       return InstallWithNewdev(line, infPath);
     case FirstWay::DriverLibrary: {
-      int result = InstallWithDriverLibrary(line.DeviceClass, infPath, line.DeviceArg5,
-                                            line.DeviceArg3, line.DeviceArg4, line.Force,
-                                            Settings.CallConfigMg);
+      int result =
+          InstallWithDriverLibrary(line.DeviceClass, infPath, line.DeviceArg5, line.DeviceArg3,
+                                   line.DeviceArg4, line.Force, Settings.CallConfigMg);
       if (PausesAfter(result)) DriverPause(kPauseAfterInstallMs);
       return result;
     }
@@ -64,10 +64,17 @@ void InstallLine(const char* value) {
   const DriverPlatform platform = CurrentPlatform();
   const int result = FirstAttempt(line, platform, infPath);
   switch (ChooseFallback(platform, result)) {
-    case Fallback::EndLine: break;
-    case Fallback::PreloadRegistration: RegisterPreload(line); break;
-    case Fallback::OemInfCopy: CopyOemInf(line, platform); break;
-    case Fallback::LegacyCopy: CopyLegacyInf(line); break;
+    case Fallback::EndLine:
+      break;
+    case Fallback::PreloadRegistration:
+      RegisterPreload(line);
+      break;
+    case Fallback::OemInfCopy:
+      CopyOemInf(line, platform);
+      break;
+    case Fallback::LegacyCopy:
+      CopyLegacyInf(line);
+      break;
   }
 }
 

@@ -26,13 +26,13 @@ TEST(GetListField, SplitsAtCommasOutsideQuotes) {
   } cases[] = {
       {"Keyboard,kq.inf,a3", 1, "Keyboard"},
       {"Keyboard,kq.inf,a3", 3, "a3"},
-      {"a,\" x, y \",c", 2, " x, y "},       // quotes keep commas and blanks, are not copied
-      {"a,\"x\"\"y\",c", 2, "xy"},           // a quote only switches quoting
-      {"a,  two  ,c", 2, "two  "},           // leading blanks dropped, trailing kept
+      {"a,\" x, y \",c", 2, " x, y "},  // quotes keep commas and blanks, are not copied
+      {"a,\"x\"\"y\",c", 2, "xy"},      // a quote only switches quoting
+      {"a,  two  ,c", 2, "two  "},      // leading blanks dropped, trailing kept
       {"a,\t two\t,c", 2, "two\t"},
-      {"a,  \"  q\",c", 2, "  q"},           // quoted blanks count as copied
+      {"a,  \"  q\",c", 2, "  q"},  // quoted blanks count as copied
       {"a,,c", 2, ""},
-      {"a,b", 3, ""},                        // a field the line lacks
+      {"a,b", 3, ""},  // a field the line lacks
       {"a,b,", 3, ""},
       {"", 1, ""},
       {"a,b\"c,d\"e,f", 2, "bc,de"},

@@ -79,8 +79,8 @@ TEST(ChooseAfterOemCopy, ReenumerateUnknownInstallOnlyFrom2000) {
 
 TEST(BuildPreloadCommand, PiecesInOrder) {
   char out[1024];
-  ASSERT_EQ(1, BuildPreloadCommand("C:\\Program Files\\KQ", "HID\\VID_1", "Keyboard", out,
-                                   sizeof out));
+  ASSERT_EQ(
+      1, BuildPreloadCommand("C:\\Program Files\\KQ", "HID\\VID_1", "Keyboard", out, sizeof out));
   EXPECT_STREQ(
       "C:\\Program Files\\KQ\\Preload.exe /DEVID:HID\\VID_1 /CLASS:Keyboard "
       "/RunValue:\"Keyboard Preload Check\"",
@@ -124,7 +124,7 @@ TEST(DriveRootOf, DriveLetterGetsItsBackslash) {
     const char* folder;
     const char* want;
   } cases[] = {
-      {"D:", "D:\\"},           // Setup at the root of a CD
+      {"D:", "D:\\"},  // Setup at the root of a CD
       {"D:\\Setup", "D:\\"},
       {"c:\\a\\b", "c:\\"},
       {"\\\\server\\share", "\\\\s"},  // no drive root: never DRIVE_FIXED

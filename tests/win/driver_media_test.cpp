@@ -27,7 +27,9 @@ std::string ProgramFilesFolder(const std::string& name) {
 // Removes the product folder before and after the test.
 struct ScopedProductFolder {
   std::string path;
-  explicit ScopedProductFolder(const std::string& name) : path(ProgramFilesFolder(name)) { RemoveTree(path); }
+  explicit ScopedProductFolder(const std::string& name) : path(ProgramFilesFolder(name)) {
+    RemoveTree(path);
+  }
   ~ScopedProductFolder() { RemoveTree(path); }
 };
 
@@ -70,7 +72,8 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
   HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return names;
   do
-    if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..") names.push_back(data.cFileName);
+    if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..")
+      names.push_back(data.cFileName);
   while (FindNextFileA(find, &data));
   FindClose(find);
   return names;
@@ -119,11 +122,14 @@ TEST(ProductFolder, MediaOnACdromIsCopiedAndPreloadRunsFromTheCopy) {
   run.Start("R:\\");
 
   const std::string product = run.product.path;
-  EXPECT_EQ(product + "\\Preload.exe /DEVID:HID\\VID_KQ1 /CLASS:Keyboard /RunValue:\"Keyboard Preload Check\"",
-            run.Command());
-  EXPECT_EQ("InstallPnPDeviceDriver(Keyboard|R:\\drv\\kqkbd.inf|A5|A3|A4|1|0)=0 "
-            "GetConnectedDeviceNumber(Keyboard|A5|A3)=1",
-            run.session.Trace())
+  EXPECT_EQ(
+      product +
+          "\\Preload.exe /DEVID:HID\\VID_KQ1 /CLASS:Keyboard /RunValue:\"Keyboard Preload Check\"",
+      run.Command());
+  EXPECT_EQ(
+      "InstallPnPDeviceDriver(Keyboard|R:\\drv\\kqkbd.inf|A5|A3|A4|1|0)=0 "
+      "GetConnectedDeviceNumber(Keyboard|A5|A3)=1",
+      run.session.Trace())
       << "first attempt from the medium, nothing after the registration";
   ExpectTreeCopied(product);
   EXPECT_EQ(InfText("kqkbd"), ReadTextFile(product + "\\drv\\kqkbd.inf"));
@@ -139,8 +145,9 @@ TEST(ProductFolder, MediaOnAFixedDiskIsNotCopied) {
   Media media("fixed");
   run.Prepare(media);
   run.Start(media.path() + "\\");
-  EXPECT_EQ(media.path() + "\\Preload.exe /DEVID:HID\\VID_KQ1 /CLASS:Keyboard "
-                           "/RunValue:\"Keyboard Preload Check\"",
+  EXPECT_EQ(media.path() +
+                "\\Preload.exe /DEVID:HID\\VID_KQ1 /CLASS:Keyboard "
+                "/RunValue:\"Keyboard Preload Check\"",
             run.Command());
   EXPECT_FALSE(PathExists(run.product.path));
   EXPECT_FALSE(run.records.ProductKeyExists());
@@ -157,8 +164,9 @@ TEST(ProductFolder, MediaAtTheRootOfAFixedDiskIsNotCopied) {
   ASSERT_TRUE(disk.defined());
   ASSERT_EQ(static_cast<UINT>(DRIVE_FIXED), GetDriveTypeA("S:\\"));
   run.Start("S:\\");
-  EXPECT_EQ("S:\\Preload.exe /DEVID:HID\\VID_KQ1 /CLASS:Keyboard /RunValue:\"Keyboard Preload Check\"",
-            run.Command());
+  EXPECT_EQ(
+      "S:\\Preload.exe /DEVID:HID\\VID_KQ1 /CLASS:Keyboard /RunValue:\"Keyboard Preload Check\"",
+      run.Command());
   EXPECT_FALSE(PathExists(run.product.path));
 }
 

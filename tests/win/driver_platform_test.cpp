@@ -59,22 +59,26 @@ struct ProbeRun {
     EXPECT_EQ(0u, r.exitCode) << version << ": 2 means no setup script was found";
     for (const KqEvent& e : session.Events())
       if (e.kind == "PLATFORM")
-        for (const std::string& f : e.fields) platform[f.substr(0, f.find('='))] = f.substr(f.find('=') + 1);
+        for (const std::string& f : e.fields)
+          platform[f.substr(0, f.find('='))] = f.substr(f.find('=') + 1);
   }
   std::string M(const std::string& relative) const { return media / relative; }
   std::string Cc() { return platform["CC"]; }
-  std::string Flags() { return "ME=" + platform["ME"] + " 2K=" + platform["2K"] + " NT=" + platform["NT"]; }
+  std::string Flags() {
+    return "ME=" + platform["ME"] + " 2K=" + platform["2K"] + " NT=" + platform["NT"];
+  }
   std::string InstallInf(int n) const {
     for (const KqEvent& e : session.Events())
-      if (e.kind == "CALL" && e.fields.at(1) == "InstallPnPDeviceDriver" && n-- == 0) return e.fields.at(3);
+      if (e.kind == "CALL" && e.fields.at(1) == "InstallPnPDeviceDriver" && n-- == 0)
+        return e.fields.at(3);
     return "<no such call>";
   }
 };
 
 std::string Install(const std::string& cls, const std::string& inf, const std::string& args,
                     const std::string& cc, int result) {
-  return "InstallPnPDeviceDriver(" + cls + "|" + inf + "|" + args + "|" + cc + ")=" +
-         std::to_string(result) + " ";
+  return "InstallPnPDeviceDriver(" + cls + "|" + inf + "|" + args + "|" + cc +
+         ")=" + std::to_string(result) + " ";
 }
 
 const char* const kWaitForUnknown =
@@ -173,15 +177,17 @@ TEST(DriverWayPerPlatform, WinMEInstallsThroughNewdevAndRecordsItsInternetCopy) 
   EXPECT_TRUE(run.infs.AddedInfs().empty()) << "no fallback copy after a positive result";
   run.records.AddFile("A3kqkbd.inf");
   run.records.AddFile("C3kqunk.inf");
-  EXPECT_EQ((std::vector<std::string>{"A3kqkbd.inf", "C3kqunk.inf"}), run.records.DeleteFilesNames());
+  EXPECT_EQ((std::vector<std::string>{"A3kqkbd.inf", "C3kqunk.inf"}),
+            run.records.DeleteFilesNames());
   EXPECT_EQ(internet, run.records.DeleteFiles("A3kqkbd.inf"));
 }
 
 TEST(DriverWayPerPlatform, WinMEWithoutNewdevCopiesTheOemInfWithoutInstalling) {
   // Wine's newdev never fails, so the probe gets none: an empty DLL
   // override disables the library, and a missing library gives 0.
-  ScopedRegValue noNewdev(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\driverprobe.exe\\DllOverrides",
-                          "newdev", "");
+  ScopedRegValue noNewdev(HKEY_CURRENT_USER,
+                          "Software\\Wine\\AppDefaults\\driverprobe.exe\\DllOverrides", "newdev",
+                          "");
   ProbeRun run("winme", "install=1\r\n");
   EXPECT_EQ("ME=1 2K=0 NT=0", run.Flags());
   EXPECT_EQ(kWaitForUnknown, run.session.Trace())
@@ -208,7 +214,8 @@ TEST(DriverWayPerPlatform, SystemLibrariesPlantedOnTheMediumAreNotLoaded) {
   } cases[] = {{"winme", "newdev"}, {"winxp", "setupapi"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.version);
-    ScopedRegValue nativeFirst(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\driverprobe.exe\\DllOverrides",
+    ScopedRegValue nativeFirst(HKEY_CURRENT_USER,
+                               "Software\\Wine\\AppDefaults\\driverprobe.exe\\DllOverrides",
                                c.library, "native,builtin");
     ProbeRun run(c.version, "install=0\r\n", {std::string(c.library) + ".dll"});
     for (const KqEvent& e : run.session.Events()) {
@@ -219,7 +226,8 @@ TEST(DriverWayPerPlatform, SystemLibrariesPlantedOnTheMediumAreNotLoaded) {
     if (std::string(c.version) == "winxp") {
       EXPECT_EQ(3u, run.infs.AddedInfs().size()) << "the system's SetupCopyOEMInfA made the copies";
     } else {
-      EXPECT_EQ("PAUSE(3000) PAUSE(3000) PAUSE(3000)", run.session.Trace()) << "the system's newdev answered";
+      EXPECT_EQ("PAUSE(3000) PAUSE(3000) PAUSE(3000)", run.session.Trace())
+          << "the system's newdev answered";
     }
   }
 }

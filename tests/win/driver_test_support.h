@@ -2,10 +2,9 @@
 // media folder, a CD-ROM drive letter, uninstall records and INF files put
 // back afterwards. Header only: each test program includes it.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <winioctl.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <set>
@@ -127,7 +126,8 @@ inline void WriteFileMakingDirs(const std::string& path, const std::string& text
 inline std::string InfText(const std::string& tag) {
   return "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Keyboard\r\n"
          "ClassGUID={4D36E96B-E325-11CE-BFC1-08002BE10318}\r\nProvider=KQ\r\n"
-         "DriverVer=01/01/2002,1.0.0.0\r\n; " + tag + "\r\n";
+         "DriverVer=01/01/2002,1.0.0.0\r\n; " +
+         tag + "\r\n";
 }
 
 // A folder posing as the installation medium.
@@ -140,7 +140,8 @@ class Media {
   void AddProbe() { CopyFileOrDie(BinDir() + "\\driverprobe.exe", dir_ / "driverprobe.exe"); }
   // The same script under every name a Windows version may look for.
   void WriteScript(const std::string& text) {
-    for (const char* name : {"SETUP95.INI", "SETUP98.INI", "SETUPME.INI", "SETUPNT.INI", "SETUP2K.INI"})
+    for (const char* name :
+         {"SETUP95.INI", "SETUP98.INI", "SETUPME.INI", "SETUPNT.INI", "SETUP2K.INI"})
       WriteTextFile(dir_ / name, text);
   }
   void Write(const std::string& relative, const std::string& text) {
@@ -186,7 +187,8 @@ inline std::vector<std::string> RegValueNames(HKEY root, const std::string& key)
   char name[1024];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumValueA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumValueA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
     names.push_back(name);
   }
   RegCloseKey(h);

@@ -62,22 +62,29 @@ TEST(UpdateDrivers, PositiveResultPausesNegativeEndsTheLineZeroFallsBack) {
              "Keyboard,kqb.inf,B3,B4,B5,,,0,HID\\VID_B,drv\\",
              "keyboard, kqc.inf ,C3,C4,C5,six,,true,HID\\VID_C,drv\\"});
   ASSERT_EQ(1, Settings.IsWin2000OrLater) << "this program runs as Windows 2000 or later";
-  for (const char* inf : {"kqa.inf", "kqb.inf", "kqc.inf"}) f.media.Write(std::string("drv\\") + inf, InfText(inf));
+  for (const char* inf : {"kqa.inf", "kqb.inf", "kqc.inf"})
+    f.media.Write(std::string("drv\\") + inf, InfText(inf));
   f.session.Configure("install=2,-1,0,4\r\nconnected=1\r\n");
   f.Run();
   std::vector<std::string> oem = infs.AddedInfs();
   ASSERT_EQ(1u, oem.size()) << "only the line that gave 0 falls back";
   const std::string oemPath = InstallInf(f.session.Events(), 3);
-  EXPECT_EQ(
-      "InstallPnPDeviceDriver(Keyboard|" + f.M("drv\\kqa.inf") + "|A5|A3|A4|1|1)=2 "
-      "GetConnectedDeviceNumber(Keyboard|A5|A3)=1 PAUSE(3000) "
-      "InstallPnPDeviceDriver(Keyboard|" + f.M("drv\\kqb.inf") + "|B5|B3|B4|0|1)=-1 "
-      "GetConnectedDeviceNumber(Keyboard|B5|B3)=1 "
-      "InstallPnPDeviceDriver(keyboard|" + f.M("drv\\kqc.inf ") + "|C5|C3|C4|1|1)=0 "
-      "GetConnectedDeviceNumber(keyboard|C5|C3)=1 "
-      "InstallPnPDeviceDriver(keyboard|" + oemPath + "|C5|C3|C4|1|1)=4 "
-      "GetConnectedDeviceNumber(keyboard|C5|C3)=1 PAUSE(3000)",
-      f.session.Trace());
+  EXPECT_EQ("InstallPnPDeviceDriver(Keyboard|" + f.M("drv\\kqa.inf") +
+                "|A5|A3|A4|1|1)=2 "
+                "GetConnectedDeviceNumber(Keyboard|A5|A3)=1 PAUSE(3000) "
+                "InstallPnPDeviceDriver(Keyboard|" +
+                f.M("drv\\kqb.inf") +
+                "|B5|B3|B4|0|1)=-1 "
+                "GetConnectedDeviceNumber(Keyboard|B5|B3)=1 "
+                "InstallPnPDeviceDriver(keyboard|" +
+                f.M("drv\\kqc.inf ") +
+                "|C5|C3|C4|1|1)=0 "
+                "GetConnectedDeviceNumber(keyboard|C5|C3)=1 "
+                "InstallPnPDeviceDriver(keyboard|" +
+                oemPath +
+                "|C5|C3|C4|1|1)=4 "
+                "GetConnectedDeviceNumber(keyboard|C5|C3)=1 PAUSE(3000)",
+            f.session.Trace());
 }
 
 TEST(UpdateDrivers, NoConnectedDeviceForcesTheFallback) {
@@ -87,12 +94,14 @@ TEST(UpdateDrivers, NoConnectedDeviceForcesTheFallback) {
   f.session.Configure("install=1\r\nconnected=0,1\r\n");
   f.Run();
   const std::string oemPath = InstallInf(f.session.Events(), 1);
-  EXPECT_EQ(
-      "InstallPnPDeviceDriver(Keyboard|" + f.M("kqk.inf") + "|K5|K3|K4|0|1)=1 "
-      "GetConnectedDeviceNumber(Keyboard|K5|K3)=0 "
-      "InstallPnPDeviceDriver(Keyboard|" + oemPath + "|K5|K3|K4|0|1)=1 "
-      "GetConnectedDeviceNumber(Keyboard|K5|K3)=1 PAUSE(3000)",
-      f.session.Trace());
+  EXPECT_EQ("InstallPnPDeviceDriver(Keyboard|" + f.M("kqk.inf") +
+                "|K5|K3|K4|0|1)=1 "
+                "GetConnectedDeviceNumber(Keyboard|K5|K3)=0 "
+                "InstallPnPDeviceDriver(Keyboard|" +
+                oemPath +
+                "|K5|K3|K4|0|1)=1 "
+                "GetConnectedDeviceNumber(Keyboard|K5|K3)=1 PAUSE(3000)",
+            f.session.Trace());
   EXPECT_EQ(1u, infs.AddedInfs().size());
 }
 
@@ -110,7 +119,8 @@ TEST(UpdateDrivers, UnknownClassNeverInstallsAndWaitsForTheDevice) {
   f.session.Clear();
   f.session.Configure("find_after=0\r\n");
   f.Run();
-  EXPECT_EQ("RemoveAndReenumerateDevice(|HID\\VID_U)=1" + FindExpected(30, false), f.session.Trace())
+  EXPECT_EQ("RemoveAndReenumerateDevice(|HID\\VID_U)=1" + FindExpected(30, false),
+            f.session.Trace())
       << "a device that never shows stops the wait after 30 tries";
 
   f.session.Clear();
@@ -124,8 +134,9 @@ TEST(UpdateDrivers, PausesThreeSecondsOnlyAfterAPositiveResult) {
   KqSession session;
   Media media;
   media.AddDriverLibrary();
-  media.WriteScript(Script({"Keyboard,kqp.inf,1,,,,,,HID\\VID_P,", "Keyboard,kqp.inf,2,,,,,,HID\\VID_P,",
-                            "Keyboard,kqp.inf,3,,,,,,HID\\VID_P,"}));
+  media.WriteScript(
+      Script({"Keyboard,kqp.inf,1,,,,,,HID\\VID_P,", "Keyboard,kqp.inf,2,,,,,,HID\\VID_P,",
+              "Keyboard,kqp.inf,3,,,,,,HID\\VID_P,"}));
   UseSettings(media.path(), media / "SETUP2K.INI", "KQ", "");
   session.Configure("install=1,-1,-1\r\n");
   UpdateDrivers(Settings.ScriptPath);  // real pauses
@@ -146,8 +157,11 @@ TEST(UpdateDrivers, DeletesTheIndexFilesUnlessTheScriptSaysOtherwise) {
   struct Case {
     const char* setupLine;
     bool deleted;
-  } cases[] = {{"", true}, {"DeleteINFIndex=TRUE\r\n", true}, {"DeleteINFIndex=true\r\n", true},
-               {"DeleteINFIndex=FALSE\r\n", false}, {"DeleteINFIndex=no\r\n", false}};
+  } cases[] = {{"", true},
+               {"DeleteINFIndex=TRUE\r\n", true},
+               {"DeleteINFIndex=true\r\n", true},
+               {"DeleteINFIndex=FALSE\r\n", false},
+               {"DeleteINFIndex=no\r\n", false}};
   for (const Case& c : cases) {
     KqSession session;
     Media media;
@@ -191,8 +205,9 @@ TEST(UpdateDrivers, OemCopyThroughSetupapiInstallsAndRecordsTheNameWindowsGave) 
   EXPECT_TRUE(EqualsNoCase(FolderOf(oemPath).c_str(), (WindowsDir() + "\\inf").c_str())) << oemPath;
   EXPECT_EQ(InfText("kqh"), ReadTextFile(oemPath));
   EXPECT_NE("stale copy", ReadTextFile(stale)) << "the earlier copy is gone";
-  EXPECT_EQ("InstallPnPDeviceDriver(HIDClass|" + oemPath + "|H5|H3|H4|0|1)=1 "
-            "GetConnectedDeviceNumber(HIDClass|H5|H3)=1 PAUSE(3000)",
+  EXPECT_EQ("InstallPnPDeviceDriver(HIDClass|" + oemPath +
+                "|H5|H3|H4|0|1)=1 "
+                "GetConnectedDeviceNumber(HIDClass|H5|H3)=1 PAUSE(3000)",
             f.session.Trace())
       << "not the first attempt on 2000 and later: only after the copy, with Windows' name";
   records.AddFile(NameOf(oemPath));
@@ -241,9 +256,10 @@ TEST(UpdateDrivers, LegacyCopyOn9xAndNT4ReplacesTheInfAndRecordsIt) {
   f.session.Configure("install=0\r\n");
   f.Run();
 
-  EXPECT_EQ("InstallPnPDeviceDriver(HIDClass|" + f.M("kql.inf") + "|L5|L3|L4|0|1)=0 "
-            "GetConnectedDeviceNumber(HIDClass|L5|L3)=1 "
-            "RemoveAndReenumerateDevice(|HID\\VID_U)=1 FindExistingDevice(|HID\\VID_U)=1",
+  EXPECT_EQ("InstallPnPDeviceDriver(HIDClass|" + f.M("kql.inf") +
+                "|L5|L3|L4|0|1)=0 "
+                "GetConnectedDeviceNumber(HIDClass|L5|L3)=1 "
+                "RemoveAndReenumerateDevice(|HID\\VID_U)=1 FindExistingDevice(|HID\\VID_U)=1",
             f.session.Trace())
       << "Unknown never installs; without a legacy INF it does nothing at all";
   EXPECT_EQ("legacy l", ReadTextFile(inf + "kql.inf"));

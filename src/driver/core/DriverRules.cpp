@@ -3,14 +3,15 @@
 #include "ListToken.h"
 
 void ParseDriverLine(const char* line, DriverLine& out) {
-  char* fields[] = {out.DeviceClass, out.InfName,   out.DeviceArg3, out.DeviceArg4,
-                    out.DeviceArg5,  out.Unused6,   out.LegacyInf,  out.ForceText,
-                    out.HardwareId,  out.InfFolder};
+  char* fields[] = {out.DeviceClass, out.InfName,   out.DeviceArg3, out.DeviceArg4, out.DeviceArg5,
+                    out.Unused6,     out.LegacyInf, out.ForceText,  out.HardwareId, out.InfFolder};
   for (int i = 0; i < 10; ++i) GetListField(line, i + 1, fields[i], kTextSize, ',');
   out.Force = ForceFromText(out.ForceText);
 }
 
-int ForceFromText(const char* text) { return EqualsNoCase(text, "1") || EqualsNoCase(text, "TRUE"); }
+int ForceFromText(const char* text) {
+  return EqualsNoCase(text, "1") || EqualsNoCase(text, "TRUE");
+}
 
 int IsUnknownClass(const char* deviceClass) { return EqualsNoCase(deviceClass, "Unknown"); }
 
@@ -41,7 +42,7 @@ int BuildPreloadCommand(const char* sourceFolder, const char* hardwareId, const 
                         char* out, std::size_t cap) {
   if (cap == 0) return 0;
   out[0] = '\0';
-  const char* pieces[] = {sourceFolder, "\\",        "Preload.exe", " /DEVID:",       hardwareId,
+  const char* pieces[] = {sourceFolder, "\\",        "Preload.exe",   " /DEVID:",       hardwareId,
                           " /CLASS:",   deviceClass, " /RunValue:\"", kPreloadRunValue, "\""};
   int fits = 1;
   for (const char* piece : pieces) fits &= AppendText(out, cap, piece);

@@ -4,8 +4,7 @@
 
 #include "common/core/Text.h"
 
-int ProductFolderPath(const char* windowsDir, const char* productName, char* out,
-                      std::size_t cap) {
+int ProductFolderPath(const char* windowsDir, const char* productName, char* out, std::size_t cap) {
   if (cap == 0) return 0;
   out[0] = '\0';
   const char* last = std::strrchr(windowsDir, '\\');

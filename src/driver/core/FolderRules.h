@@ -5,8 +5,7 @@
 // The folder holding the Windows folder, then "Program Files\" and the
 // product name with every '/' made '.'. Returns 1 when it fitted into out
 // (cap bytes). A Windows folder without a backslash gives 0 and "".
-int ProductFolderPath(const char* windowsDir, const char* productName, char* out,
-                      std::size_t cap);
+int ProductFolderPath(const char* windowsDir, const char* productName, char* out, std::size_t cap);
 
 // The root whose drive type decides whether the medium is copied: "X:\"
 // for a folder on drive X (also for "X:", a program at the drive's root,
