@@ -75,19 +75,6 @@ TEST(InstallWithDriverLibrary, PassesArgumentsInOrderAndLoadsAnewEachTime) {
   EXPECT_EQ(media / "kqsetup.dll", LoadedFrom(events));
 }
 
-TEST(InstallWithDriverLibrary, NoConnectedDeviceMeansNothingInstalled) {
-  KqSession session;
-  Media media;
-  media.AddDriverLibrary();
-  UseSettings(media.path(), media / "SETUP2K.INI", "KQ", "");
-  session.Configure("install=3\r\nconnected=0\r\n");
-  EXPECT_EQ(0, InstallKeyboard());
-  EXPECT_EQ(
-      "InstallPnPDeviceDriver(Keyboard|X:\\kq.inf|a5|a3|a4|1|0)=3 "
-      "GetConnectedDeviceNumber(Keyboard|a5|a3)=0",
-      session.Trace());
-}
-
 TEST(LoadDriverLibrary, NeverFromTheCurrentFolderOrPath) {
   KqSession session;
   Media media;  // holds no kqsetup.dll

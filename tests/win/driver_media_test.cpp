@@ -224,9 +224,3 @@ TEST(CopyTree, SkipsEntriesWhosePathsWouldNotFit) {
       << "the long entry is skipped whole, not copied under a cut name";
   EXPECT_EQ("short", ReadTextFile(deep + "\\short.txt"));
 }
-
-TEST(CopyTree, UnsearchableSourceCopiesNothing) {
-  TempDir destination("dst");
-  CopyTree("Q:\\no\\such\\folder\\", (destination.path() + "\\").c_str());
-  EXPECT_TRUE(FolderEntries(destination.path()).empty());
-}
