@@ -32,8 +32,10 @@ void RecordFileForUninstall(const char* path) {
 }
 
 // Windows folder + "\inf\" + the line's INF name: an earlier copy there
-// would shadow the one about to be installed.
+// would shadow the one about to be installed. Without a name the path
+// would be the INF folder itself.
 void DeleteInfCopy(const DriverLine& line) {
+  if (line.InfName[0] == '\0') return;
   char path[kTextSize];
   if (WindowsPath("\\inf\\", path, sizeof path) && AppendText(path, line.InfName))
     DeleteNormalFile(path);
@@ -114,7 +116,7 @@ void CopyOemInf(const DriverLine& line, const DriverPlatform& platform) {
 }
 
 void CopyLegacyInf(const DriverLine& line) {
-  if (line.LegacyInf[0] == '\0') return;
+  if (line.LegacyInf[0] == '\0' || line.InfName[0] == '\0') return;
   char source[kTextSize];
   char destination[kTextSize];
   if (!CopyText(source, Settings.ModuleDir) || !AppendText(source, "\\") ||

@@ -243,7 +243,8 @@ TEST(UpdateDrivers, LegacyCopyOn9xAndNT4ReplacesTheInfAndRecordsIt) {
   ScopedUninstallRecords records(kProductKey, {"kql.inf", "kqu.inf", "kqn.inf"});
   Fixture f({"HIDClass,kql.inf,L3,L4,L5,,legacy\\l.inf,0,HID\\VID_L,",
              "Unknown,kqu.inf,U3,U4,U5,,legacy\\u.inf,0,HID\\VID_U,",
-             "Unknown,kqn.inf,N3,N4,N5,,,0,HID\\VID_N,"});
+             "Unknown,kqn.inf,N3,N4,N5,,,0,HID\\VID_N,",
+             "Unknown,,E3,E4,E5,,legacy\\l.inf,0,HID\\VID_E,"});  // no INF name: no target
   Settings.IsWin2000OrLater = 0;  // as on Windows 95, 98 or NT 4
   Settings.IsWinME = 0;
   f.media.Write("legacy\\l.inf", "legacy l");
@@ -269,7 +270,7 @@ TEST(UpdateDrivers, LegacyCopyOn9xAndNT4ReplacesTheInfAndRecordsIt) {
   EXPECT_FALSE(PathExists(inf + "kqn.inf"));
   EXPECT_EQ(WindowsDir() + "\\inf", records.DeleteFiles("kql.inf"));
   EXPECT_EQ(WindowsDir() + "\\inf", records.DeleteFiles("kqu.inf"));
-  EXPECT_EQ("<no value>", records.DeleteFiles("kqn.inf"));
+  EXPECT_EQ((std::vector<std::string>{"kql.inf", "kqu.inf"}), records.DeleteFilesNames());
   EXPECT_EQ((std::vector<std::string>{"kql.inf", "kqu.inf"}), infs.Added())
       << "the legacy copies only: no OEM copy on these platforms";
 }
