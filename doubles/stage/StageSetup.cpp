@@ -3,7 +3,7 @@
 // window of class "FullSetupClass" so that Setup starts the next stage:
 //
 //   START|<ms since 1601>|<pid>|<own path>|<current folder>|<command line>
-//   SIGNAL|<ms since 1601>|<pid>|<own path>|sent | no window
+//   SIGNAL|<ms since 1601>|<pid>|<own path>|<current folder>|sent | no window
 //   END|<ms since 1601>|<pid>|<own path>
 //
 // to the file named by the environment variable SETUP_TEST_LOG, else to
@@ -121,7 +121,7 @@ int main() {
   if (options.signal) {
     Sleep(options.delayMs);
     bool sent = SignalSetup();
-    Log("SIGNAL", sent ? "|sent" : "|no window");
+    Log("SIGNAL", std::string("|") + cwd + (sent ? "|sent" : "|no window"));
   }
   if (options.lingerMs) Sleep(options.lingerMs);
   Log("END", "");
