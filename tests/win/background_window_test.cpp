@@ -135,7 +135,9 @@ TEST(BackgroundWindow, CreatedHiddenOverTheWorkAreaWithLogo) {
   EXPECT_EQ(1, Background.LogoPresent);
   EXPECT_NE(nullptr, Background.LogoBitmap);
   EXPECT_EQ(OBJ_BITMAP, GetObjectType(Background.LogoBitmap));
-  if (before != Background.LogoBitmap) EXPECT_EQ(0u, GetObjectType(before)) << "old bitmap kept";
+  if (before != Background.LogoBitmap) {
+    EXPECT_EQ(0u, GetObjectType(before)) << "old bitmap kept";
+  }
   EXPECT_EQ(ClientWidth(w.get()) - 100, Background.LogoX);
 }
 
