@@ -69,8 +69,8 @@ TEST(ChainedSetups, SecondStageStartsOnlyAfterTheSignal) {
   EXPECT_EQ("sent", signal->commandLine);
   EXPECT_GE(second->timeMs, signal->timeMs) << "second stage before the signal";
   EXPECT_GE(second->timeMs - first->timeMs, 1400u) << "the first stage signalled after 1.5 s";
-  EXPECT_LE(second->timeMs - signal->timeMs, 2000u) << "polled every 200 ms";
-  EXPECT_GE(m.endedAt() + 50, second->timeMs) << "Setup ended before the second stage started";
+  EXPECT_LE(second->timeMs - signal->timeMs, 1000u) << "polled every 200 ms";
+  EXPECT_GE(m.endedAt(), signal->timeMs) << "Setup ended before the signal";
   EXPECT_EQ(2u, Starts(lines).size());
   for (const LogLine& l : Starts(lines))
     EXPECT_TRUE(SameText(m.media(), l.cwd)) << l.exe << " ran in " << l.cwd;
@@ -130,7 +130,7 @@ TEST(ChainedSetups, WithoutFirstFolderTheSecondStartsAtOnce) {
 TEST(ChainedSetups, WithoutSecondFolderTheRunEndsAfterTheSignal) {
   StageMedia m;
   m.WriteScript("Stage1", "");
-  m.AddStage("Stage1", kFirstExe, "--delay=500");
+  m.AddStage("Stage1", kFirstExe, "--delay=1500");
   RunResult r = m.RunSetup("", 1);
   ASSERT_TRUE(r.finished);
   EXPECT_EQ(0u, r.exitCode);
@@ -138,7 +138,8 @@ TEST(ChainedSetups, WithoutSecondFolderTheRunEndsAfterTheSignal) {
   ASSERT_EQ(1u, Starts(lines).size()) << ReadTextFile(m.log());
   const LogLine* signal = FindLine(lines, "SIGNAL", kFirstExe);
   ASSERT_NE(nullptr, signal);
-  EXPECT_GE(m.endedAt() + 50, signal->timeMs);
+  // The double logs just after its message was handled: allow for that.
+  EXPECT_GE(m.endedAt() + 300, signal->timeMs) << "Setup ended long before the signal";
 }
 
 TEST(ChainedSetups, NoFoldersStartNothing) {
