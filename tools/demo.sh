@@ -4,7 +4,7 @@
 set -u
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh || exit 1
-cmake --preset windows >/dev/null && cmake --build --preset windows -j"$(nproc)" --target Setup logprog >/dev/null ||
+cmake --preset windows >/dev/null && cmake --build --preset windows -j"$(nproc)" --target Setup logprog stagesetup >/dev/null ||
   { echo "demo: build failed"; exit 1; }
 
 work=$(mktemp -d /tmp/setup-demo.XXXXXX)
@@ -20,6 +20,16 @@ cp build/windows/Setup.exe "$media/"
 cp build/windows/logprog.exe "$media/Tools/prepare.exe"
 cp build/windows/logprog.exe "$media/Tools/notify.exe"
 echo "--sleep=1500" >"$media/Tools/logprog.opt"
+# The two stage setups are played by the stage double: the first signals
+# Setup's window after a while, the second only logs. The first is named
+# setup_x64.exe on 64-bit Windows and Setup.exe otherwise.
+cp examples/media/logo.pcx "$media/"
+for stage in Stage1 Stage2; do
+  mkdir -p "$media/$stage"
+  cp "examples/media/$stage/stage.opt" "$media/$stage/"
+  cp build/windows/stagesetup.exe "$media/$stage/Setup.exe"
+done
+cp build/windows/stagesetup.exe "$media/Stage1/setup_x64.exe"
 
 run() { if [ -z "${DISPLAY:-}" ]; then xvfb-run -a "$@"; else "$@"; fi; }
 echo "demo: making a throwaway Wine prefix (about 15 s)..."
@@ -29,7 +39,8 @@ args="${*:-/S}"
 echo "demo: running  Setup.exe $args  from $media"
 log="$media/calls.log"
 start=$(date +%s%N)
-SETUP_TEST_LOG='Z:'"${log//\//\\}" run wine "$media/Setup.exe" $args </dev/null >/dev/null 2>&1
+# From the media folder, where the script's relative logo path points.
+(cd "$media" && SETUP_TEST_LOG='Z:'"${log//\//\\}" run wine "$media/Setup.exe" $args </dev/null >/dev/null 2>&1)
 rc=$?
 end=$(date +%s%N)
 wineserver -w  # programs started without waiting may still be running
@@ -40,6 +51,7 @@ if [ -f "$log" ]; then
   tr -d '\r' <"$log" | awk -F'|' '
     $1 == "START" { t0 = t0 ? t0 : $2; n++;
       printf "  %d. +%5d ms  started   %s\n       command line: %s\n       current folder: %s\n", n, $2 - t0, $4, $6, $5 }
+    $1 == "SIGNAL" { printf "     +%5d ms  signalled Setup (message 7213 %s) from %s\n", $2 - t0, $6, $4 }
     $1 == "END"   { printf "     +%5d ms  ended     %s\n", $2 - t0, $4 }'
 else
   echo "  (none)"

@@ -4,6 +4,7 @@
 
 #include "common/Handles.h"
 #include "Language.h"
+#include "background/BackgroundWindow.h"
 #include "Platform.h"
 #include "PreRun.h"
 #include "SetupScript.h"
@@ -35,6 +36,18 @@ void ShowUnsupportedSystem(HINSTANCE instance) {
   MessageBoxA(nullptr, text, caption, MB_OK);
 }
 
+// Until the background window posts the quit message; its code is ours.
+int RunMessageLoop() {
+  MSG message;
+  for (;;) {
+    BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) return static_cast<int>(message.wParam);
+    if (got == -1) return 0;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -48,5 +61,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   RunPreRunPrograms();
   Settings.Instance = instance;
   ApplyCommandLine(commandLine, Settings.IsNT, Settings);
-  return 0;
+  RegisterBackgroundClass(instance);
+  if (!CreateBackgroundWindow(instance)) return 0;
+  return RunMessageLoop();
 }

@@ -1,0 +1,185 @@
+// Setup.exe end to end in the 64-bit prefix: the chained stage setups,
+// their command lines, folders and timing, and the run's end.
+#include <gtest/gtest.h>
+
+#include "UiDriver.h"
+#include "background_media.h"
+
+using namespace background_test;
+
+namespace {
+
+constexpr char kFirstExe[] = "setup_x64.exe";  // a 32-bit Setup on 64-bit Windows
+
+struct SwitchCase {
+  const char* args;
+  const char* firstTail;
+  const char* secondTail;
+};
+
+// What each switch hands on: S, V, QN to the first; H, S, NR to the second.
+const SwitchCase kSwitchCases[] = {
+    {"", "", ""},
+    {"/S", " /s", " /s"},
+    {"/H", " /s", " /h /s"},
+    {"/V", " /v", ""},
+    {"/QN", "/qn", " /h"},
+    {"/NR", "", " /nr"},
+    {"/s /v /qn", " /s /v/qn", " /h /s"},
+    {"/H/V/QN/NR", " /s /v/qn", " /h /s /nr"},
+    {"/S /NR", " /s", " /s /nr"},
+};
+
+// Runs one switch case in a media folder and checks both command lines.
+void CheckSwitchCase(const std::string& mediaName, const SwitchCase& c) {
+  SCOPED_TRACE(std::string("media \"") + mediaName + "\", switches \"" + c.args + "\"");
+  StageMedia m(mediaName);
+  m.WriteScript("Stage1", "Stage2");
+  m.AddStage("Stage1", kFirstExe, "--delay=0");
+  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  RunResult r = m.RunSetup(c.args, 2);
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(0u, r.exitCode);
+  std::vector<LogLine> starts = Starts(m.Lines());
+  ASSERT_EQ(2u, starts.size());
+  std::string first = m.media() + "\\Stage1\\" + kFirstExe;
+  std::string second = m.media() + "\\Stage2\\Setup.exe";
+  EXPECT_TRUE(SameText(first, starts[0].exe)) << starts[0].exe;
+  EXPECT_EQ(first + c.firstTail, starts[0].commandLine);
+  EXPECT_TRUE(SameText(second, starts[1].exe)) << starts[1].exe;
+  EXPECT_EQ(second + c.secondTail, starts[1].commandLine);
+}
+
+}  // namespace
+
+TEST(ChainedSetups, SecondStageStartsOnlyAfterTheSignal) {
+  StageMedia m;
+  m.WriteScript("Stage1", "Stage2");
+  m.AddStage("Stage1", kFirstExe, "--delay=1500");
+  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  RunResult r = m.RunSetup("/S", 2);
+  ASSERT_TRUE(r.finished) << "Setup still running after 30 s";
+  EXPECT_EQ(0u, r.exitCode);
+
+  std::vector<LogLine> lines = m.Lines();
+  const LogLine* first = FindLine(lines, "START", std::string("\\Stage1\\") + kFirstExe);
+  const LogLine* signal = FindLine(lines, "SIGNAL", std::string("\\Stage1\\") + kFirstExe);
+  const LogLine* second = FindLine(lines, "START", "\\Stage2\\Setup.exe");
+  ASSERT_TRUE(first && signal && second) << ReadTextFile(m.log());
+  EXPECT_EQ("sent", signal->commandLine);
+  EXPECT_GE(second->timeMs, signal->timeMs) << "second stage before the signal";
+  EXPECT_GE(second->timeMs - first->timeMs, 1400u) << "the first stage signalled after 1.5 s";
+  EXPECT_LE(second->timeMs - signal->timeMs, 1000u) << "polled every 200 ms";
+  EXPECT_GE(m.endedAt(), signal->timeMs) << "Setup ended before the signal";
+  EXPECT_EQ(2u, Starts(lines).size());
+  for (const LogLine& l : Starts(lines))
+    EXPECT_TRUE(SameText(m.media(), l.cwd)) << l.exe << " ran in " << l.cwd;
+}
+
+TEST(ChainedSetups, CommandLinesForEachSwitch) {
+  for (const SwitchCase& c : kSwitchCases) CheckSwitchCase("media", c);
+}
+
+TEST(ChainedSetups, CommandLinesWithBlanksInTheMediaPath) {
+  for (const SwitchCase& c : {kSwitchCases[0], kSwitchCases[6], kSwitchCases[7]})
+    CheckSwitchCase("Kbd Media Files", c);
+}
+
+// With an unquoted command line and no program name, Windows tries
+// "<root>\Kbd.exe" first for "<root>\Kbd Media\Stage1\...": Setup must
+// never start such a program.
+TEST(ChainedSetups, ProgramAtTheFirstBlankIsNeverStarted) {
+  StageMedia m("Kbd Media");
+  m.WriteScript("Stage1", "Stage2");
+  m.AddStage("Stage1", kFirstExe, "--delay=300");
+  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  std::string planted = m.root() + "\\Kbd.exe";
+  CopyFileOrDie(BinDir() + "\\logprog.exe", planted);
+  RunResult r = m.RunSetup("/S", 2);
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(0u, r.exitCode);
+  std::vector<LogLine> starts = Starts(m.Lines());
+  ASSERT_EQ(2u, starts.size()) << ReadTextFile(m.log());
+  for (const LogLine& l : starts) EXPECT_FALSE(SameText(planted, l.exe)) << "planted program started";
+
+  // The plant is where the fault would land: the same command line
+  // started without a program name runs it.
+  ScopedEnv log("SETUP_TEST_LOG", m.log());
+  RunResult control = testing_support::Run(starts[0].commandLine, m.media(), 10000);
+  ASSERT_TRUE(control.started);
+  std::vector<LogLine> after = Starts(m.Lines());
+  ASSERT_EQ(3u, after.size());
+  EXPECT_TRUE(SameText(planted, after[2].exe)) << "control: " << after[2].exe;
+}
+
+TEST(ChainedSetups, WithoutFirstFolderTheSecondStartsAtOnce) {
+  StageMedia m;
+  m.WriteScript("", "Stage2");
+  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  unsigned long long before = NowMs();
+  RunResult r = m.RunSetup("/S", 1);
+  ASSERT_TRUE(r.finished) << "Setup waited for a signal that nothing sends";
+  EXPECT_EQ(0u, r.exitCode);
+  std::vector<LogLine> lines = m.WaitForEnds(1);
+  std::vector<LogLine> starts = Starts(lines);
+  ASSERT_EQ(1u, starts.size()) << ReadTextFile(m.log());
+  EXPECT_EQ(m.media() + "\\Stage2\\Setup.exe /s", starts[0].commandLine);
+  EXPECT_LT(m.endedAt() - before, 10000u);
+}
+
+TEST(ChainedSetups, WithoutSecondFolderTheRunEndsAfterTheSignal) {
+  StageMedia m;
+  m.WriteScript("Stage1", "");
+  m.AddStage("Stage1", kFirstExe, "--delay=1500");
+  RunResult r = m.RunSetup("", 1);
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(0u, r.exitCode);
+  std::vector<LogLine> lines = m.Lines();
+  ASSERT_EQ(1u, Starts(lines).size()) << ReadTextFile(m.log());
+  const LogLine* signal = FindLine(lines, "SIGNAL", kFirstExe);
+  ASSERT_NE(nullptr, signal);
+  // The double logs just after its message was handled: allow for that.
+  EXPECT_GE(m.endedAt() + 300, signal->timeMs) << "Setup ended long before the signal";
+}
+
+TEST(ChainedSetups, NoFoldersStartNothing) {
+  StageMedia m;
+  m.WriteScript("", "");
+  RunResult r = m.RunSetup("/S", 0);
+  ASSERT_TRUE(r.finished) << "Setup started itself or waits";
+  EXPECT_EQ(0u, r.exitCode);
+  EXPECT_FALSE(PathExists(m.log())) << ReadTextFile(m.log());
+}
+
+// The signal may come from any process: here from the test, long after
+// the first stage has ended.
+TEST(ChainedSetups, WaitsWithoutLimitUntilSignalled) {
+  StageMedia m;
+  m.WriteScript("Stage1", "Stage2");
+  m.AddStage("Stage1", kFirstExe, "--no-signal");
+  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  ScopedEnv log("SETUP_TEST_LOG", m.log());
+  DWORD pid = 0;
+  HANDLE setup = Start("\"" + m.setupPath() + "\" /S", m.media(), &pid);
+  ASSERT_NE(nullptr, setup);
+  HWND window = ui::FindTopWindow("FullSetupClass", "", 10000, pid);
+  ASSERT_NE(nullptr, window);
+  EXPECT_FALSE(IsWindowVisible(window)) << "created hidden";
+  m.WaitForEnds(1);
+  EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(setup, 2000)) << "ended without the signal";
+  ASSERT_EQ(1u, Starts(m.Lines()).size());
+
+  unsigned long long sent = NowMs();
+  DWORD_PTR result = 1;
+  ASSERT_TRUE(SendMessageTimeoutA(window, 7213, 0, 0, SMTO_NORMAL, 5000, &result));
+  EXPECT_EQ(0u, result);
+  ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(setup, 10000));
+  DWORD code = 99;
+  GetExitCodeProcess(setup, &code);
+  CloseHandle(setup);
+  EXPECT_EQ(0u, code);
+  std::vector<LogLine> starts = Starts(m.WaitForEnds(2));
+  ASSERT_EQ(2u, starts.size());
+  EXPECT_GE(starts[1].timeMs + 50, sent);
+  EXPECT_EQ(m.media() + "\\Stage2\\Setup.exe /s", starts[1].commandLine);
+}
