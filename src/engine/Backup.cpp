@@ -1,0 +1,66 @@
+#include "engine/Backup.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "engine/core/FileTable.h"
+
+namespace {
+
+// A new folder below the user's temporary folder, named for this run.
+bool MakeBackupDir() {
+  if (BackupDir[0] != '\0') return true;
+  char temp[kTextSize];
+  DWORD n = GetTempPathA(sizeof temp, temp);
+  if (n == 0 || n >= sizeof temp) return false;
+  if (n > 0 && temp[n - 1] == '\\') temp[n - 1] = '\0';
+  for (int i = 0; i < 1000; ++i) {
+    char name[32], dir[kTextSize];
+    std::snprintf(name, sizeof name, "QuessorBackup%lu.%d", GetCurrentProcessId(), i);
+    if (!JoinPath(dir, sizeof dir, temp, name)) return false;
+    if (CreateDirectoryA(dir, nullptr)) return CopyText(BackupDir, dir) != 0;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
+void DeleteNormal(const char* path) {
+  SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(path);
+}
+
+}  // namespace
+
+bool BackupDestination(int row, const char* dest) {
+  char backup[kTextSize];
+  if (!MakeBackupDir() || !BackupPathFor(BackupDir, row, backup)) return false;
+  DeleteNormal(backup);  // a copy left by an earlier row of the same destination
+  return CopyFileA(dest, backup, FALSE) != FALSE;
+}
+
+bool RestoreBackup(int row, const char* dest) {
+  char backup[kTextSize];
+  if (BackupDir[0] == '\0' || !BackupPathFor(BackupDir, row, backup)) return false;
+  SetFileAttributesA(dest, FILE_ATTRIBUTE_NORMAL);
+  // The copy keeps the old file's attributes, read-only included.
+  bool restored = CopyFileA(backup, dest, FALSE) != FALSE;
+  if (restored) DeleteNormal(backup);
+  return restored;
+}
+
+void DiscardBackup(int row) {
+  char backup[kTextSize];
+  if (BackupDir[0] != '\0' && BackupPathFor(BackupDir, row, backup)) DeleteNormal(backup);
+}
+
+void DiscardBackups() {
+  if (BackupDir[0] == '\0') return;
+  for (int i = 0; i < FileCount && i < kFileTableRows; ++i) {
+    if (!FileTable[i].BackedUp) continue;
+    FileTable[i].BackedUp = 0;
+    DiscardBackup(i);
+  }
+  RemoveDirectoryA(BackupDir);
+  BackupDir[0] = '\0';
+}
