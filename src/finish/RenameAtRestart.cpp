@@ -45,6 +45,7 @@ void RenameAtRestart(int index) {
   const PendingRename& rename = PendingRenames[index];
   if (Settings.IsWin95)
     RenameByWininit(rename);
-  else
-    MoveFileExA(rename.TempPath, rename.FinalPath, MOVEFILE_DELAY_UNTIL_REBOOT);
+  else  // Without REPLACE_EXISTING the restart refuses, since the destination exists.
+    MoveFileExA(rename.TempPath, rename.FinalPath,
+                MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
 }
