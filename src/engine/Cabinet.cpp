@@ -51,10 +51,13 @@ void StartCopyPage(HWND page) {
 bool CreateTempDir() {
   char windows[kTextSize];
   UINT n = GetWindowsDirectoryA(windows, sizeof windows);
-  if (n == 0 || n >= sizeof windows) return false;
+  return n > 0 && n < sizeof windows && CreateTempDirIn(windows);
+}
+
+bool CreateTempDirIn(const char* parent) {
   // Bounded: past this many leftover folders something else is wrong.
   for (int i = 0; i < 10000; ++i) {
-    if (!TempDirCandidate(windows, i, TempDir)) break;
+    if (!TempDirCandidate(parent, i, TempDir)) break;
     if (CreateDirectoryA(TempDir, nullptr)) return true;
     if (GetLastError() != ERROR_ALREADY_EXISTS) break;
   }

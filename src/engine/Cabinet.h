@@ -20,3 +20,6 @@ void SetFileTimeFromDos(WORD dosDate, WORD dosTime, const char* path);
 // TempDir. False when a folder cannot be made for another reason than an
 // existing name.
 bool CreateTempDir();
+
+// The same below another folder.
+bool CreateTempDirIn(const char* parent);
