@@ -36,17 +36,23 @@ bool BackupDestination(int row, const char* dest) {
   char backup[kTextSize];
   if (!MakeBackupDir() || !BackupPathFor(BackupDir, row, backup)) return false;
   DeleteNormal(backup);  // a copy left by an earlier row of the same destination
-  return CopyFileA(dest, backup, FALSE) != FALSE;
+  if (!CopyFileA(dest, backup, FALSE)) return false;
+  // Not every system carries the attributes with the copy.
+  DWORD attributes = GetFileAttributesA(dest);
+  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(backup, attributes);
+  return true;
 }
 
 bool RestoreBackup(int row, const char* dest) {
   char backup[kTextSize];
   if (BackupDir[0] == '\0' || !BackupPathFor(BackupDir, row, backup)) return false;
+  DWORD attributes = GetFileAttributesA(backup);
   SetFileAttributesA(dest, FILE_ATTRIBUTE_NORMAL);
-  // The copy keeps the old file's attributes, read-only included.
-  bool restored = CopyFileA(backup, dest, FALSE) != FALSE;
-  if (restored) DeleteNormal(backup);
-  return restored;
+  if (!CopyFileA(backup, dest, FALSE)) return false;
+  // Back as it was, read-only included.
+  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(dest, attributes);
+  DeleteNormal(backup);
+  return true;
 }
 
 void DiscardBackup(int row) {

@@ -79,6 +79,7 @@ class CabinetTest : public ::testing::Test {
   ScratchDir media_{"media"};
   ScratchDir dest_{"dest"};
   TestPage page_;
+  BackupFolderScope backups_;
 };
 
 TEST_F(CabinetTest, ExtractsExactlyTheNamedFilesDatedByTheCabinet) {

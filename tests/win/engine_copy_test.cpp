@@ -34,6 +34,7 @@ class CopyTest : public ::testing::Test {
   ScratchDir media_{"media"};
   ScratchDir dest_{"dest"};
   TestPage page_;
+  BackupFolderScope backups_;
 };
 
 TEST_F(CopyTest, ReadCopyFilesFillsRowsAndMeasuresSources) {

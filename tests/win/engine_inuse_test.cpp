@@ -65,6 +65,7 @@ class InUseTest : public ::testing::Test {
   ScratchDir dest_{"dest"};
   ScratchDir flags_{"flags"};
   TestPage page_;
+  BackupFolderScope backups_;
 };
 
 TEST_F(InUseTest, NewCopyGoesToNumberedNameAndReplacesAtRestart) {
