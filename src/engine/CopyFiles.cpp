@@ -109,6 +109,7 @@ int ReadCopyFiles() {
 }
 
 void CopyFiles(HWND page) {
+  RecordSession records;
   for (int i = 0; i < FileCount && i < kFileTableRows; ++i)
     if (!CopyEntry(page, i)) return;
 }

@@ -41,6 +41,8 @@ bool ProductKeyPath(const char* sub, char (&path)[kTextSize]) {
   return fits != 0;
 }
 
+RecordSession* ActiveSession = nullptr;
+
 // Without an uninstall key the product's key would be the Uninstall key
 // itself: nothing is recorded then, whoever calls.
 bool Recording() { return Settings.UninstallKey[0] != '\0'; }
@@ -76,18 +78,33 @@ bool RecordDeleteDirectory(const char* folder, const char* data, DWORD dataSize)
   return WriteValue(path, folder, data, dataSize);
 }
 
+RecordSession::RecordSession() {
+  if (!Recording() || ActiveSession != nullptr) return;
+  WriteUninstallEntry();
+  char path[kTextSize];
+  if (ProductKeyPath("DeleteFiles", path) && CreateKey(path, deleteFiles_)) ActiveSession = this;
+}
+
+RecordSession::~RecordSession() {
+  if (ActiveSession == this) ActiveSession = nullptr;
+}
+
 bool RecordDeleteFile(const char* installedPath) {
   if (!Recording()) return false;
-  WriteUninstallEntry();
   char folder[kTextSize] = "";
   const char* name = installedPath;
   if (const char* last = std::strrchr(installedPath, '\\')) {
     CopyTextN(folder, sizeof folder, installedPath, static_cast<std::size_t>(last - installedPath));
     name = last + 1;
   }
-  char path[kTextSize];
-  if (!ProductKeyPath("DeleteFiles", path)) return false;
-  if (!WriteValue(path, name, folder, static_cast<DWORD>(std::strlen(folder) + 1))) return false;
+  if (ActiveSession != nullptr) {
+    if (!SetText(ActiveSession->DeleteFilesKey(), name, folder)) return false;
+  } else {
+    WriteUninstallEntry();
+    char path[kTextSize];
+    if (!ProductKeyPath("DeleteFiles", path)) return false;
+    if (!WriteValue(path, name, folder, static_cast<DWORD>(std::strlen(folder) + 1))) return false;
+  }
 
   char shared[kTextSize];
   int fits = CopyText(shared, kVendorUninstall);

@@ -228,9 +228,12 @@ TEST_F(CopyTest, EveryRowIsRecordedForTheUninstallerCopiedOrNot) {
   Script({"a.txt=" + Dest(), "gone.txt=" + Dest() + ",renamed.txt"});
   ReadTable();
   CopyStep(page_.hwnd());
-  std::string files = std::string(kUninstallRoot) + "KBDCOPY\\DeleteFiles";
+  std::string product = std::string(kUninstallRoot) + "KBDCOPY";
+  std::string files = product + "\\DeleteFiles";
   EXPECT_EQ(Dest(), ReadMachineText(files, "a.txt"));
   EXPECT_EQ(Dest(), ReadMachineText(files, "renamed.txt"));
+  EXPECT_EQ("KQUninst.exe KBDCOPY", ReadMachineText(product, "UninstallString"));
+  EXPECT_EQ(Dest(), ReadMachineText("Software\\VELMORAX\\Uninstall\\SharedFile\\renamed.txt", "KBDCOPY"));
   EXPECT_EQ("newer destination", ReadTextFile(Dest() + "\\a.txt"));
 }
 
