@@ -42,7 +42,8 @@ void WriteFileOfSize(const std::string& path, DWORD size, unsigned seed) {
 }
 
 void RemoveFolder(const std::string& dir) {
-  for (int i = 0; i < kFiles; ++i) DeleteFileA((dir + "\\file" + std::to_string(i) + ".bin").c_str());
+  for (int i = 0; i < kFiles; ++i)
+    DeleteFileA((dir + "\\file" + std::to_string(i) + ".bin").c_str());
   RemoveDirectoryA(dir.c_str());
 }
 
@@ -54,8 +55,8 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 
 // A window with the progress page's controls, served by this thread.
 HWND MakePage() {
-  HWND page = CreateWindowA("STATIC", "page", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                            nullptr, nullptr, nullptr);
+  HWND page = CreateWindowA("STATIC", "page", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                            nullptr, nullptr);
   for (int id : {kCopyHeadline, kDriverMessage, kFromLabel, kFromText, kToLabel, kToText,
                  kProgressBar, kCopyAnimation, kDriverAnimation})
     CreateWindowA("STATIC", "", WS_CHILD, 0, 0, 10, 10, page,
@@ -162,8 +163,9 @@ int main(int argc, char** argv) {
   double bestEngine = *std::min_element(engine.begin(), engine.end());
   double bestPlain = *std::min_element(plain.begin(), plain.end());
   std::printf("%d files, %.1f MB, best of %d rounds\n", kFiles, double(total) / 1e6, rounds);
-  std::printf("copy step (CopyFiles) %.3f s, plain CopyFileA loop %.3f s: ratio %.3f, overhead %.1f %%\n",
-              bestEngine, bestPlain, bestEngine / bestPlain, (bestEngine / bestPlain - 1) * 100);
+  std::printf(
+      "copy step (CopyFiles) %.3f s, plain CopyFileA loop %.3f s: ratio %.3f, overhead %.1f %%\n",
+      bestEngine, bestPlain, bestEngine / bestPlain, (bestEngine / bestPlain - 1) * 100);
   std::printf("with reading the table (%.3f s): ratio %.3f, overhead %.1f %%\n", bestRead,
               (bestRead + bestEngine) / bestPlain, ((bestRead + bestEngine) / bestPlain - 1) * 100);
 
@@ -174,7 +176,9 @@ int main(int argc, char** argv) {
   DeleteFileA((media + "\\SETUP.INI").c_str());
   RemoveDirectoryA(media.c_str());
   RemoveDirectoryA(root.c_str());
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KBDBENCH\\DeleteFiles");
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KBDBENCH");
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE,
+                "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KBDBENCH\\DeleteFiles");
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE,
+                "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KBDBENCH");
   return 0;
 }

@@ -11,8 +11,8 @@ namespace {
 std::string Insert(const std::string& content, const std::string& line) {
   std::vector<char> view(content.size() + line.size() + kRenameSlack, '\0');
   std::copy(content.begin(), content.end(), view.begin());
-  std::size_t size = InsertRenameLine(view.data(), content.size(), view.size(), line.data(),
-                                      line.size());
+  std::size_t size =
+      InsertRenameLine(view.data(), content.size(), view.size(), line.data(), line.size());
   return std::string(view.data(), size);
 }
 
@@ -20,8 +20,8 @@ const std::string kLine = "C:\\W\\SYSTEM\\KBD.DLL=C:\\W\\SYSTEM\\KBD.0\r\n";
 
 TEST(FormatRenameLine, FinalThenTemp) {
   char out[kRenameLineSize];
-  EXPECT_EQ(kLine.size(), FormatRenameLine("C:\\W\\SYSTEM\\KBD.DLL", "C:\\W\\SYSTEM\\KBD.0", out,
-                                           sizeof out));
+  EXPECT_EQ(kLine.size(),
+            FormatRenameLine("C:\\W\\SYSTEM\\KBD.DLL", "C:\\W\\SYSTEM\\KBD.0", out, sizeof out));
   EXPECT_EQ(kLine, out);
   char small[8];
   EXPECT_EQ(0u, FormatRenameLine("C:\\a", "C:\\b", small, sizeof small));
@@ -35,7 +35,8 @@ TEST(InsertRenameLine, NoFileGetsHeaderAndLine) {
 TEST(InsertRenameLine, BelowAnExistingHeaderEverythingElseMovesDown) {
   std::string before = "[Other]\r\na=b\r\n[Rename]\r\nNUL=C:\\old.tmp\r\n[Last]\r\nz=1\r\n";
   std::string after = Insert(before, kLine);
-  EXPECT_EQ("[Other]\r\na=b\r\n[Rename]\r\n" + kLine + "NUL=C:\\old.tmp\r\n[Last]\r\nz=1\r\n", after);
+  EXPECT_EQ("[Other]\r\na=b\r\n[Rename]\r\n" + kLine + "NUL=C:\\old.tmp\r\n[Last]\r\nz=1\r\n",
+            after);
   EXPECT_EQ(before.size() + kLine.size(), after.size());
 }
 

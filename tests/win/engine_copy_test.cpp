@@ -104,8 +104,8 @@ TEST_F(CopyTest, DecisionsByExistenceVersionAndDate) {
   SetWriteTime(Dest() + "\\same.txt", MakeTime(2003, 3, 3));
   SetWriteTime(Media("later.txt"), MakeTime(2004, 4, 4));
   SetWriteTime(Dest() + "\\later.txt", MakeTime(2003, 3, 3));
-  Script({"older.dll=" + Dest(), "absent.txt=" + Dest(), "same.txt=" + Dest(),
-          "later.txt=" + Dest()});
+  Script(
+      {"older.dll=" + Dest(), "absent.txt=" + Dest(), "same.txt=" + Dest(), "later.txt=" + Dest()});
   ReadTable();
   ProgressPercent = 0;
   CopyStep(page_.hwnd());
@@ -233,7 +233,8 @@ TEST_F(CopyTest, EveryRowIsRecordedForTheUninstallerCopiedOrNot) {
   EXPECT_EQ(Dest(), ReadMachineText(files, "a.txt"));
   EXPECT_EQ(Dest(), ReadMachineText(files, "renamed.txt"));
   EXPECT_EQ("KQUninst.exe KBDCOPY", ReadMachineText(product, "UninstallString"));
-  EXPECT_EQ(Dest(), ReadMachineText("Software\\VELMORAX\\Uninstall\\SharedFile\\renamed.txt", "KBDCOPY"));
+  EXPECT_EQ(Dest(),
+            ReadMachineText("Software\\VELMORAX\\Uninstall\\SharedFile\\renamed.txt", "KBDCOPY"));
   EXPECT_EQ("newer destination", ReadTextFile(Dest() + "\\a.txt"));
 }
 

@@ -17,11 +17,13 @@ const std::string kShared = "Software\\VELMORAX\\Uninstall\\";
 std::vector<std::string> SubKeys(const std::string& path) {
   std::vector<std::string> names;
   HKEY h;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return names;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+    return names;
   char name[512];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumKeyExA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
     names.push_back(name);
   }
   RegCloseKey(h);
@@ -70,7 +72,8 @@ TEST_F(UninstallRecord, SameNameTwiceKeepsTheLastFolderAndPathWithoutFolder) {
   // A second product that installs a file of the same name adds its value.
   CopyText(Settings.UninstallKey, "OTHERKBD");
   RecordDeleteFile("C:\\Other\\kbd.dll");
-  EXPECT_EQ(Sorted({"KBDTEST", "OTHERKBD"}), Sorted(MachineValueNames(kShared + "SharedFile\\kbd.dll")));
+  EXPECT_EQ(Sorted({"KBDTEST", "OTHERKBD"}),
+            Sorted(MachineValueNames(kShared + "SharedFile\\kbd.dll")));
   EXPECT_EQ("C:\\B", ReadMachineText(kShared + "SharedFile\\kbd.dll", "KBDTEST"));
   DeleteKeyTree(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "OTHERKBD");
 }
@@ -91,7 +94,8 @@ TEST_F(UninstallRecord, RegistryRecordsByRootWithValueNamesAfterTwoBackslashes) 
   EXPECT_EQ(Sorted({"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS"}),
             SubKeys(kProduct + "\\DeleteRegs"));
   std::string regs = kProduct + "\\DeleteRegs\\";
-  EXPECT_EQ(std::vector<std::string>{"Software\\Kbd"}, MachineValueNames(regs + "HKEY_CURRENT_USER"));
+  EXPECT_EQ(std::vector<std::string>{"Software\\Kbd"},
+            MachineValueNames(regs + "HKEY_CURRENT_USER"));
   EXPECT_EQ("", ReadMachineText(regs + "HKEY_CURRENT_USER", "Software\\Kbd"));
   EXPECT_EQ(std::vector<std::string>{"Software\\Kbd\\\\Version"},
             MachineValueNames(regs + "HKEY_LOCAL_MACHINE"));
@@ -127,7 +131,9 @@ class InstallDirTest : public UninstallRecord {
     RemoveTree(top_);
   }
   void TearDown() override { RemoveTree(top_); }
-  std::string Recorded() { return ReadMachineText(kProduct + "\\DeleteDirectory", Settings.InstallDir); }
+  std::string Recorded() {
+    return ReadMachineText(kProduct + "\\DeleteDirectory", Settings.InstallDir);
+  }
   const std::string top_ = "C:\\KbdInstallTest" + std::to_string(GetCurrentProcessId());
 };
 

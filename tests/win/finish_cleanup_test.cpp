@@ -26,7 +26,9 @@ class CleanupTest : public ::testing::Test {
     WriteTextFile(media_ / "SETUP.INI", text);
     FileCount = ReadCopyFiles();
   }
-  void Source(const std::string& name, const std::string& text) { WriteTextFile(media_ / name, text); }
+  void Source(const std::string& name, const std::string& text) {
+    WriteTextFile(media_ / name, text);
+  }
   // An older file already at the destination.
   void Existing(const std::string& name, const std::string& text) {
     WriteTextFile(dest_ / name, text);

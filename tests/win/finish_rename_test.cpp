@@ -47,7 +47,8 @@ TEST_F(RenameTest, Windows95KeepsEverythingElseOfAnExistingFile) {
   WriteTextFile(wininit_, before);
   RenameAtRestart(0);
   std::string after = ReadTextFile(wininit_);
-  EXPECT_EQ("[Other]\r\nx=1\r\n[Rename]\r\n" + Line(0) + "NUL=C:\\old.tmp\r\n[Last]\r\ny=2\r\n", after);
+  EXPECT_EQ("[Other]\r\nx=1\r\n[Rename]\r\n" + Line(0) + "NUL=C:\\old.tmp\r\n[Last]\r\ny=2\r\n",
+            after);
   EXPECT_EQ(before.size() + Line(0).size(), after.size());
 }
 
@@ -59,7 +60,8 @@ TEST_F(RenameTest, Windows95AddsAHeaderWhenOnlyALowerCaseOneExists) {
 }
 
 TEST_F(RenameTest, ElsewhereTheSystemMovesTheFileAtRestart) {
-  ScopedRegValue pending(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations", nullptr);
+  ScopedRegValue pending(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations",
+                         nullptr);
   Settings.IsWin95 = 0;
   WriteTextFile(dir_ / "KBD.0", "new");
   RenameAtRestart(0);
