@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "common/Handles.h"
 #include "engine/core/FileTable.h"
 
 namespace {
@@ -14,7 +15,7 @@ bool MakeBackupDir() {
   char temp[kTextSize];
   DWORD n = GetTempPathA(sizeof temp, temp);
   if (n == 0 || n >= sizeof temp) return false;
-  if (n > 0 && temp[n - 1] == '\\') temp[n - 1] = '\0';
+  if (temp[n - 1] == '\\') temp[n - 1] = '\0';
   for (int i = 0; i < 1000; ++i) {
     char name[32], dir[kTextSize];
     std::snprintf(name, sizeof name, "QuessorBackup%lu.%d", GetCurrentProcessId(), i);
@@ -30,27 +31,40 @@ void DeleteNormal(const char* path) {
   DeleteFileA(path);
 }
 
+// Nobody has the file open: a running program's file stays where it is,
+// so that its replacement goes the in-use way.
+bool HeldByNobody(const char* path) {
+  UniqueFile file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  return static_cast<bool>(file);
+}
+
+bool CopyKeepingAttributes(const char* from, const char* to) {
+  if (!CopyFileA(from, to, FALSE)) return false;
+  // Not every system carries the attributes with the copy.
+  DWORD attributes = GetFileAttributesA(from);
+  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(to, attributes);
+  return true;
+}
+
 }  // namespace
 
 bool BackupDestination(int row, const char* dest) {
   char backup[kTextSize];
   if (!MakeBackupDir() || !BackupPathFor(BackupDir, row, backup)) return false;
   DeleteNormal(backup);  // a copy left by an earlier row of the same destination
-  if (!CopyFileA(dest, backup, FALSE)) return false;
-  // Not every system carries the attributes with the copy.
-  DWORD attributes = GetFileAttributesA(dest);
-  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(backup, attributes);
-  return true;
+  // Moved, the file keeps everything it had, and on one volume that costs
+  // nothing; a copy where the move cannot be made.
+  if (HeldByNobody(dest) && MoveFileA(dest, backup)) return true;
+  return CopyKeepingAttributes(dest, backup);
 }
 
 bool RestoreBackup(int row, const char* dest) {
   char backup[kTextSize];
   if (BackupDir[0] == '\0' || !BackupPathFor(BackupDir, row, backup)) return false;
-  DWORD attributes = GetFileAttributesA(backup);
-  SetFileAttributesA(dest, FILE_ATTRIBUTE_NORMAL);
-  if (!CopyFileA(backup, dest, FALSE)) return false;
-  // Back as it was, read-only included.
-  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(dest, attributes);
+  if (GetFileAttributesA(backup) == INVALID_FILE_ATTRIBUTES) return false;
+  DeleteNormal(dest);
+  if (MoveFileA(backup, dest)) return true;
+  if (!CopyKeepingAttributes(backup, dest)) return false;
   DeleteNormal(backup);
   return true;
 }

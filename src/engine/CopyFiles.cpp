@@ -64,14 +64,15 @@ void InstallFile(int i, const char* source, const char* dest, bool existed) {
   row.Existed = existed;
   // Kept before anything touches it, so that a cancel can put it back.
   row.BackedUp = existed && BackupDestination(i, dest);
-  SetFileAttributesA(dest, FILE_ATTRIBUTE_NORMAL);
+  if (existed) SetFileAttributesA(dest, FILE_ATTRIBUTE_NORMAL);
   if (CopyFileA(source, dest, FALSE)) {
     row.Copied = 1;
     SetFileAttributesA(dest, FILE_ATTRIBUTE_NORMAL);
     return;
   }
   DWORD error = GetLastError();
-  if (row.BackedUp) DiscardBackup(i);
+  // The old file back where it was (it may have been moved away).
+  if (row.BackedUp) RestoreBackup(i, dest);
   row.BackedUp = 0;
   if (error != ERROR_FILE_NOT_FOUND) CopyToTempName(source, dest);
 }

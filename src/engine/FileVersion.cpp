@@ -83,9 +83,15 @@ bool GetStringFileVersion(const char* path, FileVersionPair& version) {
 }
 
 int CompareFileVersions(const char* source, const char* dest) {
+  // Each file's block is read once and asked for both kinds.
+  std::vector<BYTE> destBlock = ReadVersionBlock(dest);
+  std::vector<BYTE> sourceBlock;
+  if (!destBlock.empty()) sourceBlock = ReadVersionBlock(source);
   VersionReading fixed{}, text{};
-  fixed.known = GetFixedFileVersion(dest, fixed.dest) && GetFixedFileVersion(source, fixed.source);
-  text.known = GetStringFileVersion(dest, text.dest) && GetStringFileVersion(source, text.source);
+  if (!sourceBlock.empty()) {
+    fixed.known = FixedFromBlock(destBlock, fixed.dest) && FixedFromBlock(sourceBlock, fixed.source);
+    text.known = TextFromBlock(destBlock, text.dest) && TextFromBlock(sourceBlock, text.source);
+  }
   return CompareVersionReadings(fixed, text);
 }
 

@@ -5,7 +5,10 @@
 // of the best times. Reading the table is timed apart: it measures every
 // source file before anything is copied.
 //
-//   build/windows/wine-run.sh build/windows/engine_copy_bench.exe [rounds, default 12]
+//   build/windows/wine-run.sh build/windows/engine_copy_bench.exe [rounds, default 12] [replace]
+//
+// "replace" puts older copies at both destinations first: every file is
+// then replaced, and the engine keeps a backup of each for a cancel.
 #include <windows.h>
 
 #include <algorithm>
@@ -26,6 +29,9 @@ constexpr int kFiles = 160;
 // One group of eight sizes, about 10 MB; twenty groups make the table.
 constexpr DWORD kSizes[8] = {4096, 16384, 131072, 524288, 1048576, 2097152, 3145728, 3500000};
 
+// Short names: the section's key names must all fit its 1024-byte list.
+std::string FileName(int i) { return "f" + std::to_string(i); }
+
 std::string TempRoot() {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
@@ -43,7 +49,7 @@ void WriteFileOfSize(const std::string& path, DWORD size, unsigned seed) {
 
 void RemoveFolder(const std::string& dir) {
   for (int i = 0; i < kFiles; ++i)
-    DeleteFileA((dir + "\\file" + std::to_string(i) + ".bin").c_str());
+    DeleteFileA((dir + "\\" + FileName(i)).c_str());
   RemoveDirectoryA(dir.c_str());
 }
 
@@ -62,6 +68,19 @@ HWND MakePage() {
     CreateWindowA("STATIC", "", WS_CHILD, 0, 0, 10, 10, page,
                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
   return page;
+}
+
+// Older copies already at the destination, so that every file is replaced.
+void Prefill(const std::string& media, const std::string& dir) {
+  FILETIME old = {0, 0x01b00000};  // about 1983
+  for (int i = 0; i < kFiles; ++i) {
+    std::string name = "\\" + FileName(i);
+    CopyFileA((media + name).c_str(), (dir + name).c_str(), FALSE);
+    HANDLE f = CreateFileA((dir + name).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    SetFileTime(f, nullptr, nullptr, &old);
+    CloseHandle(f);
+  }
 }
 
 template <typename F>
@@ -99,6 +118,7 @@ double TimeOnWorker(F body) {
 
 int main(int argc, char** argv) {
   int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 12;
+  bool replace = argc > 2 && std::string(argv[2]) == "replace";
   std::string root = TempRoot(), media = root + "\\media", engineDest = root + "\\engine",
               plainDest = root + "\\plain";
   CreateDirectoryA(root.c_str(), nullptr);
@@ -106,7 +126,7 @@ int main(int argc, char** argv) {
   std::string script = "[Copy Files]\r\n";
   unsigned long long total = 0;
   for (int i = 0; i < kFiles; ++i) {
-    std::string name = "file" + std::to_string(i) + ".bin";
+    std::string name = FileName(i);
     WriteFileOfSize(media + "\\" + name, kSizes[i % 8], unsigned(i));
     total += kSizes[i % 8];
     script += name + "=" + engineDest + "\r\n";
@@ -124,6 +144,10 @@ int main(int argc, char** argv) {
     RemoveFolder(plainDest);
     CreateDirectoryA(engineDest.c_str(), nullptr);
     CreateDirectoryA(plainDest.c_str(), nullptr);
+    if (replace) {
+      Prefill(media, engineDest);
+      Prefill(media, plainDest);
+    }
 
     ResetSettings(Settings);
     ResetFileTable();
@@ -137,12 +161,13 @@ int main(int argc, char** argv) {
       engine.push_back(TimeOnWorker([page] { CopyStep(page); }));
       int copied = 0;
       for (int i = 0; i < FileCount; ++i) copied += FileTable[i].Copied;
-      if (copied != kFiles) std::printf("only %d of %d files copied\n", copied, kFiles);
+      if (FileCount != kFiles || copied != kFiles)
+        std::printf("BAD RUN: %d rows, %d of %d files copied\n", FileCount, copied, kFiles);
     };
     auto runPlain = [&] {
       plain.push_back(TimeOnWorker([&] {
         for (int i = 0; i < kFiles; ++i) {
-          std::string name = "\\file" + std::to_string(i) + ".bin";
+          std::string name = "\\" + FileName(i);
           CopyFileA((media + name).c_str(), (plainDest + name).c_str(), FALSE);
         }
       }));
