@@ -182,6 +182,21 @@ TEST_F(CopyTest, MissingSourceIsSkippedButCounted) {
   EXPECT_EQ((std::vector<int>{25, 100}), PaintedPercents);
 }
 
+TEST_F(CopyTest, AFailedCopyPutsTheSetAsideDestinationBack) {
+  // A folder where the source should be: it passes the date rule, and the
+  // copy fails after the old file was moved to the backup folder.
+  MakeDirs(Media("odd.txt"));
+  WriteTextFile(Dest() + "\\odd.txt", "the user's file");
+  SetWriteTime(Dest() + "\\odd.txt", MakeTime(1990, 1, 1));
+  Script({"odd.txt=" + Dest()});
+  ReadTable();
+  ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
+  EXPECT_EQ(0, FileTable[0].Copied);
+  EXPECT_EQ(0, FileTable[0].BackedUp);
+  EXPECT_EQ("the user's file", ReadTextFile(Dest() + "\\odd.txt"));
+  EXPECT_FALSE(PathExists(Dest() + "\\odd.0"));
+}
+
 TEST_F(CopyTest, ProgressReachesAHundredWhenAllSizesAreZero) {
   for (const char* name : {"e1.txt", "e2.txt", "e3.txt"}) WriteTextFile(Media(name), "");
   Script({"e1.txt=" + Dest(), "e2.txt=" + Dest(), "e3.txt=" + Dest()});
