@@ -35,8 +35,12 @@ void ReadCopyLine(FileEntry& row, const char* key, const char* value) {
   }
 }
 
+// Something under the path, file or folder. Not FileExists: a directory
+// search reads the whole folder, and the copy asks this of every row.
+bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
 bool ShouldCopy(const char* source, const char* dest, bool& existed) {
-  existed = FileExists(dest) != 0;
+  existed = PathExists(dest);
   CopyChoice choice = ChooseCopy(existed, existed ? CompareFileVersions(source, dest) : kNoVersion);
   if (choice == CopyChoice::ByTime) return IsSourceNewerByTime(source, dest);
   return choice == CopyChoice::Copy;
@@ -91,6 +95,25 @@ void DeleteExtractedCopy(FileEntry& row) {
   }
 }
 
+// The page's two file texts, looked up once while CopyFiles runs: a lookup
+// in another thread's window costs as much as setting the text.
+struct FileTexts {
+  HWND page;
+  HWND from;
+  HWND to;
+};
+const FileTexts* ActiveTexts = nullptr;
+
+void ShowFile(HWND page, const char* name, const char* dest) {
+  if (ActiveTexts != nullptr && ActiveTexts->page == page) {
+    SetWindowTextA(ActiveTexts->from, name);
+    SetWindowTextA(ActiveTexts->to, dest);
+    return;
+  }
+  SetControlText(page, kFromText, name);
+  SetControlText(page, kToText, dest);
+}
+
 void AdvanceProgress(HWND page, uint32_t bytes) {
   CopiedBytes += bytes;
   ProgressPercent = ProgressFor(CopiedBytes, TotalBytes);
@@ -111,6 +134,9 @@ int ReadCopyFiles() {
 
 void CopyFiles(HWND page) {
   RecordSession records;
+  FileTexts texts{page, GetDlgItem(page, kFromText), GetDlgItem(page, kToText)};
+  ActiveTexts = &texts;
+  ScopeExit done([] { ActiveTexts = nullptr; });
   for (int i = 0; i < FileCount && i < kFileTableRows; ++i)
     if (!CopyEntry(page, i)) return;
 }
@@ -121,8 +147,7 @@ bool CopyEntry(HWND page, int i) {
   // A path cut at 260 characters would name another file: such a row is
   // neither recorded nor copied.
   bool destFits = DestinationPath(row, dest) != 0;
-  SetControlText(page, kFromText, row.FileName);
-  SetControlText(page, kToText, dest);
+  ShowFile(page, row.FileName, dest);
   if (destFits && Settings.UninstallKey[0] != '\0') RecordDeleteFile(dest);
 
   bool sourceFits = SourcePath(row, Settings.ModuleDir, TempDir, Settings.CabFile, source) != 0;
