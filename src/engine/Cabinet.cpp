@@ -28,8 +28,8 @@ UINT OnFileInCabinet(FILE_IN_CABINET_INFO_A& info) {
   int i = FindRow(info.NameInCabinet);
   // A target that does not fit in 260 characters would be cut into another
   // name: that file is left in the cabinet.
-  if (i < 0 || !JoinPath(info.FullTargetName, sizeof info.FullTargetName, TempDir,
-                         FileTable[i].FileName))
+  if (i < 0 ||
+      !JoinPath(info.FullTargetName, sizeof info.FullTargetName, TempDir, FileTable[i].FileName))
     return FILEOP_SKIP;
   FileTable[i].FileSize = info.FileSize;
   TotalBytes += info.FileSize;
@@ -69,8 +69,8 @@ bool ExtractCabinet(const char* cabinetPath) {
   if (!FileExists(cabinetPath)) return false;
   UniqueLibrary setupapi(LoadSystemLibrary("setupapi.dll"));
   if (!setupapi) return false;
-  auto iterate = reinterpret_cast<IterateCabinetFn>(
-      GetProcAddress(setupapi.get(), "SetupIterateCabinetA"));
+  auto iterate =
+      reinterpret_cast<IterateCabinetFn>(GetProcAddress(setupapi.get(), "SetupIterateCabinetA"));
   if (iterate == nullptr) return false;
   return iterate(cabinetPath, 0, CabinetCallback, nullptr) != FALSE;
 }

@@ -89,7 +89,8 @@ int CompareFileVersions(const char* source, const char* dest) {
   if (!destBlock.empty()) sourceBlock = ReadVersionBlock(source);
   VersionReading fixed{}, text{};
   if (!sourceBlock.empty()) {
-    fixed.known = FixedFromBlock(destBlock, fixed.dest) && FixedFromBlock(sourceBlock, fixed.source);
+    fixed.known =
+        FixedFromBlock(destBlock, fixed.dest) && FixedFromBlock(sourceBlock, fixed.source);
     text.known = TextFromBlock(destBlock, text.dest) && TextFromBlock(sourceBlock, text.source);
   }
   return CompareVersionReadings(fixed, text);

@@ -1,10 +1,11 @@
+#include "finish/Finish.h"
+
+#include <windows.h>
+
 #include "common/core/Text.h"
 #include "engine/Backup.h"
 #include "engine/core/FileTable.h"
-#include "finish/Finish.h"
 #include "startup/core/Settings.h"
-
-#include <windows.h>
 
 namespace {
 

@@ -1,6 +1,7 @@
+#include "finish/Finish.h"
+
 #include "common/Handles.h"
 #include "engine/core/FileTable.h"
-#include "finish/Finish.h"
 #include "finish/core/WininitRename.h"
 #include "startup/core/Settings.h"
 
@@ -27,8 +28,8 @@ void RenameByWininit(const PendingRename& rename) {
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr));
   if (!file) return;
   char line[kRenameLineSize] = {};
-  DWORD length = static_cast<DWORD>(
-      FormatRenameLine(rename.FinalPath, rename.TempPath, line, sizeof line));
+  DWORD length =
+      static_cast<DWORD>(FormatRenameLine(rename.FinalPath, rename.TempPath, line, sizeof line));
   DWORD size = GetFileSize(file.get(), nullptr);
   // A file past 1 GB is not a wininit.ini worth mapping.
   if (length == 0 || size == INVALID_FILE_SIZE || size > 0x40000000) return;

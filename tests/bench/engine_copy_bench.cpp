@@ -48,8 +48,7 @@ void WriteFileOfSize(const std::string& path, DWORD size, unsigned seed) {
 }
 
 void RemoveFolder(const std::string& dir) {
-  for (int i = 0; i < kFiles; ++i)
-    DeleteFileA((dir + "\\" + FileName(i)).c_str());
+  for (int i = 0; i < kFiles; ++i) DeleteFileA((dir + "\\" + FileName(i)).c_str());
   RemoveDirectoryA(dir.c_str());
 }
 

@@ -24,10 +24,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"1, 2, 3, 4", 0x00010002, 0x00030004},
                       TextCase{"1 ,2 , 3,4", 0x00010002, 0x00030004},
                       TextCase{"1.2.3.4 (build label)", 0x00010002, 0x00030004},
-                      TextCase{"1.2.3.4.5", 0x00010002, 0x00030004},
-                      TextCase{"2.5", 0x00020005, 0},
-                      TextCase{"7", 0x00070000, 0},
-                      TextCase{"", 0, 0},
+                      TextCase{"1.2.3.4.5", 0x00010002, 0x00030004}, TextCase{"2.5", 0x00020005, 0},
+                      TextCase{"7", 0x00070000, 0}, TextCase{"", 0, 0},
                       TextCase{"1.2b.3.4", 0x00010002, 0x00030004},  // text after digits
                       TextCase{"1..3.4", 0x00010000, 0x00030004},    // empty number
                       TextCase{"x.2.3.4", 0x00000002, 0x00030004},   // no digits

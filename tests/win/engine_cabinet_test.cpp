@@ -57,8 +57,7 @@ class CabinetTest : public ::testing::Test {
   }
   void TearDown() override { ClearTempDirs(); }
   void ClearTempDirs() {
-    for (int n = 0; n < 5; ++n)
-      RemoveTree(WindowsDir() + "\\_QuessorTempDir" + std::to_string(n));
+    for (int n = 0; n < 5; ++n) RemoveTree(WindowsDir() + "\\_QuessorTempDir" + std::to_string(n));
   }
   void Script(const std::vector<std::string>& lines) {
     std::string text = "[Copy Files]\r\n";
@@ -69,9 +68,8 @@ class CabinetTest : public ::testing::Test {
   // The table of most tests: two rows share a name, one names a file the
   // cabinet lacks, and the names differ in case from the cabinet's.
   void StandardTable() {
-    Script({"alpha.txt=" + dest_.path(), "beta.dat=" + dest_.path(),
-            "shared.txt=" + dest_.path(), "shared.txt=" + (dest_ / "second"),
-            "notincab.txt=" + dest_.path()});
+    Script({"alpha.txt=" + dest_.path(), "beta.dat=" + dest_.path(), "shared.txt=" + dest_.path(),
+            "shared.txt=" + (dest_ / "second"), "notincab.txt=" + dest_.path()});
     MakeDirs(dest_ / "second");
   }
   std::string Temp(const std::string& name) { return std::string(::TempDir) + "\\" + name; }

@@ -67,8 +67,11 @@ int CompareVersionReadings(const VersionReading& fixed, const VersionReading& te
 CopyChoice ChooseCopy(int destinationExists, int versionResult) {
   if (!destinationExists) return CopyChoice::Copy;
   switch (versionResult) {
-    case kSourceNewer: return CopyChoice::Copy;
-    case kSourceOlder: return CopyChoice::Keep;
-    default: return CopyChoice::ByTime;
+    case kSourceNewer:
+      return CopyChoice::Copy;
+    case kSourceOlder:
+      return CopyChoice::Keep;
+    default:
+      return CopyChoice::ByTime;
   }
 }

@@ -24,10 +24,10 @@ struct VersionReading {
 };
 
 // Results of comparing a source with its destination.
-constexpr int kSourceNewer = 0;   // newer by either kind: copy
-constexpr int kSourceOlder = 1;   // neither newer nor the same: keep the destination
-constexpr int kSameVersion = 2;   // the same by a kind: the dates decide
-constexpr int kNoVersion = 3;     // no kind readable for both: the dates decide
+constexpr int kSourceNewer = 0;  // newer by either kind: copy
+constexpr int kSourceOlder = 1;  // neither newer nor the same: keep the destination
+constexpr int kSameVersion = 2;  // the same by a kind: the dates decide
+constexpr int kNoVersion = 3;    // no kind readable for both: the dates decide
 
 int CompareVersionReadings(const VersionReading& fixed, const VersionReading& text);
 
