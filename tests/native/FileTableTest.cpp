@@ -76,30 +76,4 @@ TEST(ProgressFor, BytesToPercent) {
   EXPECT_EQ(100, ProgressFor(20, 10)) << "never past 100";
 }
 
-TEST(NumberedFolders, TempAndBackupNames) {
-  char out[kTextSize];
-  EXPECT_EQ(1, TempDirCandidate("C:\\WINDOWS", 0, out));
-  EXPECT_STREQ("C:\\WINDOWS\\_QuessorTempDir0", out);
-  EXPECT_EQ(1, TempDirCandidate("C:\\WINDOWS", 12, out));
-  EXPECT_STREQ("C:\\WINDOWS\\_QuessorTempDir12", out);
-  EXPECT_EQ(1, BackupPathFor("C:\\T\\B0", 159, out));
-  EXPECT_STREQ("C:\\T\\B0\\159", out);
-  std::string dir(250, 'w');
-  EXPECT_EQ(0, TempDirCandidate(dir.c_str(), 1, out));
-}
-
-TEST(ResetFileTable, EmptiesEverything) {
-  FileCount = 3;
-  PendingRenameCount = 2;
-  FileTable[5].Copied = 1;
-  CopyText(TempDir, "x");
-  TotalBytes = 7;
-  ResetFileTable();
-  EXPECT_EQ(0, FileCount);
-  EXPECT_EQ(0, PendingRenameCount);
-  EXPECT_EQ(0, FileTable[5].Copied);
-  EXPECT_STREQ("", TempDir);
-  EXPECT_EQ(0u, TotalBytes);
-}
-
 }  // namespace

@@ -58,12 +58,4 @@ TEST(CompareVersionReadings, Table) {
   EXPECT_EQ(kSourceNewer, CompareVersionReadings(Known(1, 0xffffffffu, 1, 0x7fffffff), kUnknown));
 }
 
-TEST(ChooseCopy, DestinationAndVersionResult) {
-  EXPECT_EQ(CopyChoice::Copy, ChooseCopy(0, kSourceOlder)) << "absent destination";
-  EXPECT_EQ(CopyChoice::Copy, ChooseCopy(1, kSourceNewer));
-  EXPECT_EQ(CopyChoice::Keep, ChooseCopy(1, kSourceOlder));
-  EXPECT_EQ(CopyChoice::ByTime, ChooseCopy(1, kSameVersion));
-  EXPECT_EQ(CopyChoice::ByTime, ChooseCopy(1, kNoVersion));
-}
-
 }  // namespace

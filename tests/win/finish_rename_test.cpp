@@ -52,13 +52,6 @@ TEST_F(RenameTest, Windows95KeepsEverythingElseOfAnExistingFile) {
   EXPECT_EQ(before.size() + Line(0).size(), after.size());
 }
 
-TEST_F(RenameTest, Windows95AddsAHeaderWhenOnlyALowerCaseOneExists) {
-  Settings.IsWin95 = 1;
-  WriteTextFile(wininit_, "[rename]\nNUL=C:\\x.tmp\n");
-  RenameAtRestart(0);
-  EXPECT_EQ("[rename]\nNUL=C:\\x.tmp\n[Rename]\r\n" + Line(0), ReadTextFile(wininit_));
-}
-
 TEST_F(RenameTest, ElsewhereTheSystemMovesTheFileAtRestart) {
   ScopedRegValue pending(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations",
                          nullptr);
