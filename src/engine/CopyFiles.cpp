@@ -75,8 +75,11 @@ void InstallFile(int i, const char* source, const char* dest, bool existed) {
     return;
   }
   DWORD error = GetLastError();
-  // The old file back where it was (it may have been moved away).
-  if (row.BackedUp) RestoreBackup(i, dest);
+  // The old file back where it was (it may have been moved away). One that
+  // a program holds was never opened for writing: its copy is not needed.
+  if (row.BackedUp && !RestoreBackup(i, dest) && error == ERROR_SHARING_VIOLATION &&
+      PathExists(dest))
+    DiscardBackup(i);
   row.BackedUp = 0;
   if (error != ERROR_FILE_NOT_FOUND) CopyToTempName(source, dest);
 }

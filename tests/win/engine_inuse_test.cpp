@@ -14,11 +14,11 @@ namespace {
 // holdfile.exe keeps a file open without sharing until released.
 class Holder {
  public:
-  explicit Holder(const std::string& file, const std::string& flags)
+  Holder(const std::string& file, const std::string& flags, const char* mode = "")
       : ready_(flags + "\\ready-" + std::to_string(++count_)),
         release_(flags + "\\release-" + std::to_string(count_)) {
     process_ = Start("\"" + BinDir() + "\\holdfile.exe\" \"" + file + "\" \"" + ready_ + "\" \"" +
-                         release_ + "\"",
+                         release_ + "\" " + mode,
                      "");
     for (int i = 0; i < 500 && !PathExists(ready_); ++i) Sleep(20);
     EXPECT_TRUE(PathExists(ready_)) << "holdfile did not take " << file;
@@ -99,6 +99,17 @@ TEST_F(InUseTest, OnWindows95TheRenameGoesThroughWininit) {
   Restart();
   EXPECT_EQ("new driver library", ReadTextFile(dest_ / "KBD.DLL"));
   EXPECT_FALSE(PathExists(dest_ / "KBD.0"));
+}
+
+TEST_F(InUseTest, AFileHeldWithReadSharingLeavesNoBackupBehind) {
+  Holder holder(dest_ / "KBD.DLL", flags_.path(), "share-read");
+  ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
+  ASSERT_EQ(1, PendingRenameCount);
+  EXPECT_EQ("new driver library", ReadTextFile(dest_ / "KBD.0"));
+  EXPECT_EQ("old driver library", ReadTextFile(dest_ / "KBD.DLL")) << "readable, and whole";
+  std::string backup = std::string(BackupDir) + "\\0";
+  EXPECT_FALSE(PathExists(backup)) << "its copy was not needed";
+  EXPECT_EQ(0, FileTable[0].BackedUp);
 }
 
 TEST_F(InUseTest, ANumberedNameThatCannotBeWrittenPassesToTheNextDigit) {
