@@ -44,9 +44,13 @@ void RenameByWininit(const PendingRename& rename) {
 void RenameAtRestart(int index) {
   if (index < 0 || index >= PendingRenameCount || index >= kPendingRenameRows) return;
   const PendingRename& rename = PendingRenames[index];
-  if (Settings.IsWin95)
+  if (Settings.IsWin95) {
     RenameByWininit(rename);
-  else  // Without REPLACE_EXISTING the restart refuses, since the destination exists.
-    MoveFileExA(rename.TempPath, rename.FinalPath,
-                MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
+    return;
+  }
+  // Without REPLACE_EXISTING the restart refuses, since the destination exists.
+  bool moved = MoveFileExA(rename.TempPath, rename.FinalPath,
+                           MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != FALSE;
+  // Windows 98 and ME may not know the delayed move: wininit.ini then.
+  if (!moved && Settings.IsWin9x) RenameByWininit(rename);
 }

@@ -73,6 +73,20 @@ TEST_F(RenameTest, ElsewhereTheSystemMovesTheFileAtRestart) {
   EXPECT_EQ("!\\??\\" + dir_ / "KBD.DLL", to) << "'!': the existing file is replaced";
 }
 
+TEST_F(RenameTest, OnWindows98AFailedDelayedMoveFallsBackToWininit) {
+  ScopedRegValue pending(HKEY_LOCAL_MACHINE, kSessionManager, "PendingFileRenameOperations", nullptr);
+  PendingRenames[1].TempPath[0] = '\0';  // a name the delayed move refuses
+  Settings.IsWin95 = 0;
+  Settings.IsWin9x = 0;
+  RenameAtRestart(1);
+  EXPECT_FALSE(PathExists(wininit_)) << "the NT family has nothing else";
+  Settings.IsWin9x = 1;
+  RenameAtRestart(1);
+  EXPECT_EQ("[Rename]\r\n" + Line(1), ReadTextFile(wininit_));
+  RenameAtRestart(0);
+  EXPECT_EQ("[Rename]\r\n" + Line(1), ReadTextFile(wininit_)) << "a delayed move that works";
+}
+
 TEST_F(RenameTest, AnIndexOutsideTheListDoesNothing) {
   Settings.IsWin95 = 1;
   RenameAtRestart(2);
