@@ -103,7 +103,9 @@ TEST_F(CabinetTest, ExtractsExactlyTheNamedFilesDatedByTheCabinet) {
 
   std::map<std::string, DosStamp> dates = CabinetDates(Settings.CabFileName);
   ASSERT_EQ(5u, dates.size());
-  EXPECT_EQ((2003 - 1980) << 9 | 4 << 5 | 5, dates["alpha.txt"].date) << "as the build stamped it";
+  // 2003-04-05 06:07:08, as the build stamped it.
+  EXPECT_EQ((2003 - 1980) << 9 | 4 << 5 | 5, dates["alpha.txt"].date);
+  EXPECT_EQ(6 << 11 | 7 << 5 | 8 / 2, dates["alpha.txt"].time);
   for (const char* name : {"alpha.txt", "BETA.DAT"}) {
     std::string path = Temp(name);
     WIN32_FILE_ATTRIBUTE_DATA data{};
