@@ -30,15 +30,22 @@ bool WriteValue(const char* path, const char* name, const char* data, DWORD data
 }
 
 // The product's key with a subkey: "...\Uninstall\<UninstallKey>\<sub>".
+// False when it does not fit (a cut path would name another key).
 bool ProductKeyPath(const char* sub, char (&path)[kTextSize]) {
-  CopyText(path, kUninstallRoot);
-  AppendText(path, Settings.UninstallKey);
+  int fits = CopyText(path, kUninstallRoot);
+  fits &= AppendText(path, Settings.UninstallKey);
   if (sub[0] != '\0') {
-    AppendText(path, "\\");
-    return AppendText(path, sub);
+    fits &= AppendText(path, "\\");
+    fits &= AppendText(path, sub);
   }
-  return AppendText(path, "");
+  return fits != 0;
 }
+
+RecordSession* ActiveSession = nullptr;
+
+// Without an uninstall key the product's key would be the Uninstall key
+// itself: nothing is recorded then, whoever calls.
+bool Recording() { return Settings.UninstallKey[0] != '\0'; }
 
 const char* RootName(HKEY root) {
   if (root == HKEY_LOCAL_MACHINE) return "HKEY_LOCAL_MACHINE";
@@ -50,11 +57,12 @@ const char* RootName(HKEY root) {
 }  // namespace
 
 void WriteUninstallEntry() {
+  if (!Recording()) return;
   char path[kTextSize];
   if (!ProductKeyPath("", path)) return;
   UniqueKey key;
   if (!CreateKey(path, key)) return;
-  char command[kTextSize];
+  char command[2 * kTextSize];
   CopyText(command, "KQUninst.exe ");
   AppendText(command, Settings.UninstallKey);
   SetText(key.get(), "UninstallString", command);
@@ -63,35 +71,54 @@ void WriteUninstallEntry() {
 }
 
 bool RecordDeleteDirectory(const char* folder, const char* data, DWORD dataSize) {
+  if (!Recording()) return false;
   WriteUninstallEntry();
   char path[kTextSize];
   if (!ProductKeyPath("DeleteDirectory", path)) return false;
   return WriteValue(path, folder, data, dataSize);
 }
 
-bool RecordDeleteFile(const char* installedPath) {
+RecordSession::RecordSession() {
+  if (!Recording() || ActiveSession != nullptr) return;
   WriteUninstallEntry();
+  char path[kTextSize];
+  if (ProductKeyPath("DeleteFiles", path) && CreateKey(path, deleteFiles_)) ActiveSession = this;
+}
+
+RecordSession::~RecordSession() {
+  if (ActiveSession == this) ActiveSession = nullptr;
+}
+
+bool RecordDeleteFile(const char* installedPath) {
+  if (!Recording()) return false;
   char folder[kTextSize] = "";
   const char* name = installedPath;
   if (const char* last = std::strrchr(installedPath, '\\')) {
     CopyTextN(folder, sizeof folder, installedPath, static_cast<std::size_t>(last - installedPath));
     name = last + 1;
   }
-  char path[kTextSize];
-  if (!ProductKeyPath("DeleteFiles", path)) return false;
-  if (!WriteValue(path, name, folder, static_cast<DWORD>(std::strlen(folder) + 1))) return false;
+  if (ActiveSession != nullptr) {
+    if (!SetText(ActiveSession->DeleteFilesKey(), name, folder)) return false;
+  } else {
+    WriteUninstallEntry();
+    char path[kTextSize];
+    if (!ProductKeyPath("DeleteFiles", path)) return false;
+    if (!WriteValue(path, name, folder, static_cast<DWORD>(std::strlen(folder) + 1))) return false;
+  }
 
   char shared[kTextSize];
-  CopyText(shared, kVendorUninstall);
-  AppendText(shared, "SharedFile\\");
-  if (AppendText(shared, name))
+  int fits = CopyText(shared, kVendorUninstall);
+  fits &= AppendText(shared, "SharedFile\\");
+  if (fits & AppendText(shared, name))
     WriteValue(shared, Settings.UninstallKey, folder, static_cast<DWORD>(std::strlen(folder) + 1));
   return true;
 }
 
 bool RecordDeleteReg(HKEY root, const char* keyPath, const char* valueName) {
+  if (!Recording()) return false;
   WriteUninstallEntry();
-  char recordName[kTextSize];
+  // A key path and a value name of 259 characters each, and the separator.
+  char recordName[2 * kTextSize + 2];
   CopyText(recordName, keyPath);
   if (valueName[0] != '\0') {
     AppendText(recordName, "\\\\");
@@ -106,10 +133,10 @@ bool RecordDeleteReg(HKEY root, const char* keyPath, const char* valueName) {
   if (!WriteValue(path, recordName, valueName, size)) return false;
 
   char shared[kTextSize];
-  CopyText(shared, kVendorUninstall);
-  AppendText(shared, "SharedReg\\");
-  AppendText(shared, Settings.UninstallKey);
-  AppendText(shared, "\\");
-  if (AppendText(shared, RootName(root))) WriteValue(shared, recordName, valueName, size);
+  int fits = CopyText(shared, kVendorUninstall);
+  fits &= AppendText(shared, "SharedReg\\");
+  fits &= AppendText(shared, Settings.UninstallKey);
+  fits &= AppendText(shared, "\\");
+  if (fits & AppendText(shared, RootName(root))) WriteValue(shared, recordName, valueName, size);
   return true;
 }

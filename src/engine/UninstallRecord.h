@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "common/Handles.h"
+
 // "UninstallString" and "DisplayName" in the product's Uninstall key.
 void WriteUninstallEntry();
 
@@ -15,6 +17,22 @@ bool RecordDeleteFile(const char* path);
 // DeleteRegs value (and SharedReg) for a key, or a value when valueName is
 // not empty.
 bool RecordDeleteReg(HKEY root, const char* keyPath, const char* valueName);
+
+// While one lives, RecordDeleteFile reuses the product's open DeleteFiles
+// key and leaves the Uninstall entry, written once at the start, alone: the
+// same records with a third of the registry calls, for the copy of a whole
+// table. One at a time, on the thread that records.
+class RecordSession {
+ public:
+  RecordSession();
+  ~RecordSession();
+  RecordSession(const RecordSession&) = delete;
+  RecordSession& operator=(const RecordSession&) = delete;
+  HKEY DeleteFilesKey() const { return deleteFiles_.get(); }
+
+ private:
+  UniqueKey deleteFiles_;
+};
 
 // Worker step: creates InstallDir level by level when AskPath is on.
 void CreateInstallDir();

@@ -1,0 +1,18 @@
+// Values the install worker shares with the progress and result pages.
+// Each is written whole by one side and read by the other; atomic, so that
+// neither the compiler nor the processor can keep a stale copy.
+// Portable: no Windows header (the pause event lives in engine/EngineState.h).
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+extern std::atomic<int32_t> CancelRequested;  // 1: no further file is copied or extracted
+extern std::atomic<int32_t> ProgressPercent;  // 0 to 100, painted by the page
+extern std::atomic<int32_t> InstallBusy;      // 1 during the driver and registry phase
+extern std::atomic<int32_t> ExtractBusy;      // 1 while the temporary folder exists
+extern std::atomic<int32_t> InstallResult;    // 0 success, 1 no privilege, else failure
+
+constexpr int32_t kResultCabinetFailed = 3;
+
+// Back to the values at start (the tests run several installations).
+void ResetEngineState();

@@ -1,0 +1,12 @@
+// What the copy leaves behind: removed on a cancel, or put in place at the
+// next start of Windows.
+#pragma once
+
+// Runs after a confirmed cancel, once the install worker has stopped: deletes
+// what this run extracted and copied, puts overwritten files back and deletes
+// the temporary copies of in-use files.
+void CancelCleanup();
+
+// Has Windows move PendingRenames[index].TempPath over its FinalPath at the
+// next start: through wininit.ini on Windows 95, a delayed move elsewhere.
+void RenameAtRestart(int index);

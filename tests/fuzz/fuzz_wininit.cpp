@@ -1,0 +1,31 @@
+// wininit.ini is whatever the Windows folder holds: the insertion must stay
+// inside the view, keep every old byte in order and add only its own text.
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "finish/core/WininitRename.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const std::string kLine = "C:\\WINDOWS\\SYSTEM\\KBD.DLL=C:\\WINDOWS\\SYSTEM\\KBD.0\r\n";
+  static const std::string kHeader = "[Rename]\r\n";
+  // Exactly the mapping's length, so ASan catches any step past it.
+  std::vector<char> view(size + kLine.size() + kRenameSlack, '\0');
+  if (size) std::memcpy(view.data(), data, size);
+  size_t grown = InsertRenameLine(view.data(), size, view.size(), kLine.data(), kLine.size());
+
+  // What the file must hold: the line below the first header of the text
+  // (which ends at the first NUL), else an ended last line, header and line.
+  std::string old(reinterpret_cast<const char*>(data), size);
+  std::string expected;
+  size_t header = old.substr(0, old.find('\0')).find(kHeader);
+  if (header != std::string::npos) {
+    expected = old;
+    expected.insert(header + kHeader.size(), kLine);
+  } else {
+    expected = old + (size && old.back() != '\n' ? "\r\n" : "") + kHeader + kLine;
+  }
+  if (std::string(view.data(), grown) != expected) __builtin_trap();
+  return 0;
+}

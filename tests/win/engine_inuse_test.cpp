@@ -1,0 +1,149 @@
+// Destinations that a running program holds open without sharing: the new
+// copy goes under a numbered name, and Windows puts it in place at the next
+// start, here done by "wineboot -r" (delayed moves and wininit.ini alike).
+#include <gtest/gtest.h>
+
+#include "engine/CopyFiles.h"
+#include "finish/Finish.h"
+#include "fixtures/EngineFixtures.h"
+
+using namespace engine_test;
+
+namespace {
+
+// holdfile.exe keeps a file open without sharing until released.
+class Holder {
+ public:
+  Holder(const std::string& file, const std::string& flags, const char* mode = "")
+      : ready_(flags + "\\ready-" + std::to_string(++count_)),
+        release_(flags + "\\release-" + std::to_string(count_)) {
+    process_ = Start("\"" + BinDir() + "\\holdfile.exe\" \"" + file + "\" \"" + ready_ + "\" \"" +
+                         release_ + "\" " + mode,
+                     "");
+    for (int i = 0; i < 500 && !PathExists(ready_); ++i) Sleep(20);
+    EXPECT_TRUE(PathExists(ready_)) << "holdfile did not take " << file;
+  }
+  ~Holder() { Release(); }
+  void Release() {
+    if (process_ == nullptr) return;
+    WriteTextFile(release_, "");
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_, 10000));
+    CloseHandle(process_);
+    process_ = nullptr;
+  }
+
+ private:
+  static inline int count_ = 0;
+  std::string ready_, release_;
+  HANDLE process_ = nullptr;
+};
+
+// What Windows does at its next start.
+void Restart() {
+  char sys[MAX_PATH];
+  GetSystemDirectoryA(sys, sizeof sys);
+  RunResult r = Run(std::string(sys) + "\\wineboot.exe -r", "", 60000);
+  ASSERT_TRUE(r.finished) << "wineboot -r did not end";
+}
+
+class InUseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FreshRun(media_.path());
+    WriteTextFile(media_ / "KBD.DLL", "new driver library");
+    WriteTextFile(dest_ / "KBD.DLL", "old driver library");
+    SetWriteTime(dest_ / "KBD.DLL", MakeTime(2000, 1, 1));
+    WriteTextFile(media_ / "SETUP.INI", "[Copy Files]\r\nKBD.DLL=" + dest_.path() + "\r\n");
+    FileCount = ReadCopyFiles();
+  }
+  void TearDown() override {
+    std::string windows = WindowsDir();
+    DeleteFileA((windows + "\\wininit.ini").c_str());
+    DeleteFileA((windows + "\\wininit.bak").c_str());
+  }
+  ScratchDir media_{"media"};
+  ScratchDir dest_{"dest"};
+  ScratchDir flags_{"flags"};
+  TestPage page_;
+  BackupFolderScope backups_;
+};
+
+TEST_F(InUseTest, NewCopyGoesToNumberedNameAndReplacesAtRestart) {
+  Holder holder(dest_ / "KBD.DLL", flags_.path());
+  ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
+  EXPECT_EQ(0, FileTable[0].Copied);
+  ASSERT_EQ(1, PendingRenameCount);
+  EXPECT_EQ(dest_ / "KBD.DLL", PendingRenames[0].FinalPath);
+  EXPECT_EQ(dest_ / "KBD.0", PendingRenames[0].TempPath);
+  EXPECT_EQ("new driver library", ReadTextFile(dest_ / "KBD.0"));
+  EXPECT_TRUE(IsNormalFile(dest_ / "KBD.0"));
+
+  Settings.IsWin95 = 0;
+  RenameAtRestart(0);
+  holder.Release();
+  EXPECT_EQ("old driver library", ReadTextFile(dest_ / "KBD.DLL")) << "not before the restart";
+  Restart();
+  EXPECT_EQ("new driver library", ReadTextFile(dest_ / "KBD.DLL"));
+  EXPECT_FALSE(PathExists(dest_ / "KBD.0"));
+}
+
+TEST_F(InUseTest, OnWindows95TheRenameGoesThroughWininit) {
+  Holder holder(dest_ / "KBD.DLL", flags_.path());
+  ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
+  ASSERT_EQ(1, PendingRenameCount);
+  Settings.IsWin95 = 1;
+  RenameAtRestart(0);
+  EXPECT_EQ("[Rename]\r\n" + dest_ / "KBD.DLL" + "=" + dest_ / "KBD.0" + "\r\n",
+            ReadTextFile(WindowsDir() + "\\wininit.ini"));
+  holder.Release();
+  Restart();
+  EXPECT_EQ("new driver library", ReadTextFile(dest_ / "KBD.DLL"));
+  EXPECT_FALSE(PathExists(dest_ / "KBD.0"));
+}
+
+TEST_F(InUseTest, AFileHeldWithReadSharingLeavesNoBackupBehind) {
+  Holder holder(dest_ / "KBD.DLL", flags_.path(), "share-read");
+  ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
+  ASSERT_EQ(1, PendingRenameCount);
+  EXPECT_EQ("new driver library", ReadTextFile(dest_ / "KBD.0"));
+  EXPECT_EQ("old driver library", ReadTextFile(dest_ / "KBD.DLL")) << "readable, and whole";
+  std::string backup = std::string(BackupDir) + "\\0";
+  EXPECT_FALSE(PathExists(backup)) << "its copy was not needed";
+  EXPECT_EQ(0, FileTable[0].BackedUp);
+}
+
+TEST_F(InUseTest, ANumberedNameThatCannotBeWrittenPassesToTheNextDigit) {
+  WriteTextFile(dest_ / "KBD.0", "someone else's");
+  Holder zero(dest_ / "KBD.0", flags_.path());
+  Holder holder(dest_ / "KBD.DLL", flags_.path());
+  ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
+  ASSERT_EQ(1, PendingRenameCount);
+  EXPECT_EQ(dest_ / "KBD.1", PendingRenames[0].TempPath);
+  EXPECT_EQ("new driver library", ReadTextFile(dest_ / "KBD.1"));
+}
+
+TEST_F(InUseTest, APathWithoutADotGetsADotAndTheDigit) {
+  WriteTextFile(media_ / "README", "new readme");
+  WriteTextFile(dest_ / "README", "old readme");
+  SetWriteTime(dest_ / "README", MakeTime(2000, 1, 1));
+  WriteTextFile(media_ / "SETUP.INI", "[Copy Files]\r\nREADME=" + dest_.path() + "\r\n");
+  FileCount = ReadCopyFiles();
+  ASSERT_EQ(std::string::npos, dest_.path().find('.')) << "the test needs a path without dots";
+  Holder holder(dest_ / "README", flags_.path());
+  ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
+  ASSERT_EQ(1, PendingRenameCount);
+  EXPECT_EQ(dest_ / "README.0", PendingRenames[0].TempPath);
+  EXPECT_EQ("new readme", ReadTextFile(dest_ / "README.0"));
+}
+
+TEST_F(InUseTest, AFullRenameListLeavesTheFileAloneSafely) {
+  PendingRenameCount = kPendingRenameRows;
+  Holder holder(dest_ / "KBD.DLL", flags_.path());
+  ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
+  EXPECT_EQ(kPendingRenameRows, PendingRenameCount);
+  EXPECT_FALSE(PathExists(dest_ / "KBD.0")) << "no copy that nothing would rename";
+  holder.Release();
+  EXPECT_EQ("old driver library", ReadTextFile(dest_ / "KBD.DLL"));
+}
+
+}  // namespace
