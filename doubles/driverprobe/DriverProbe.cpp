@@ -17,34 +17,17 @@
 #include "driver/DriverInstall.h"
 #include "startup/Platform.h"
 #include "startup/SetupScript.h"
+#include "DoubleLog.h"
 #include "startup/core/CommandLine.h"
 #include "startup/core/Settings.h"
 
 namespace {
 
-std::string Env(const char* name) {
-  char value[MAX_PATH] = "";
-  DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-  return (n > 0 && n < sizeof value) ? value : "";
-}
-
-unsigned long long NowMs() {
-  FILETIME ft;
-  GetSystemTimeAsFileTime(&ft);
-  ULARGE_INTEGER v;
-  v.LowPart = ft.dwLowDateTime;
-  v.HighPart = ft.dwHighDateTime;
-  return v.QuadPart / 10000;
-}
+using namespace doubles;
 
 void Log(const std::string& kind, const std::string& rest) {
-  std::string line = kind + "|" + std::to_string(NowMs()) + "|" + rest + "\r\n";
-  HANDLE file = CreateFileA(Env("KQSETUP_LOG").c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(file);
+  std::string path = EnvOr("KQSETUP_LOG", "");
+  if (!path.empty()) AppendLine(path, kind + "|" + std::to_string(NowMs()) + "|" + rest);
 }
 
 void LogPause(unsigned ms) { Log("PAUSE", std::to_string(ms)); }
@@ -62,7 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
                       "|PRELOAD=" + std::to_string(Settings.Preload) +
                       "|CC=" + std::to_string(Settings.CallConfigMg) +
                       "|MODULE=" + Settings.ModuleDir + "|SCRIPT=" + Settings.ScriptPath);
-  if (Env("KQPROBE_PAUSES") == "log") DriverPause = LogPause;
+  if (EnvOr("KQPROBE_PAUSES", "") == "log") DriverPause = LogPause;
   UpdateDrivers(Settings.ScriptPath);
   return 0;
 }

@@ -31,62 +31,23 @@
 #include <string>
 #include <vector>
 
+#include "DoubleLog.h"
+
 namespace {
 
 HMODULE self;
 
-std::string OwnPath() {
-  char path[MAX_PATH] = "";
-  GetModuleFileNameA(self, path, sizeof path);
-  return path;
-}
+using namespace doubles;
 
-std::string Beside(const char* name) {
-  std::string path = OwnPath();
-  size_t cut = path.find_last_of('\\');
-  return (cut == std::string::npos ? std::string() : path.substr(0, cut + 1)) + name;
-}
+std::string OwnPath() { return ModulePath(self); }
 
 std::string FromEnvOr(const char* variable, const char* fileName) {
-  char value[MAX_PATH] = "";
-  DWORD n = GetEnvironmentVariableA(variable, value, sizeof value);
-  return (n > 0 && n < sizeof value) ? std::string(value) : Beside(fileName);
-}
-
-std::string ReadAll(const std::string& path) {
-  std::string text;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return text;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-  std::fclose(f);
-  return text;
-}
-
-unsigned long long NowMs() {
-  FILETIME ft;
-  GetSystemTimeAsFileTime(&ft);
-  ULARGE_INTEGER v;
-  v.LowPart = ft.dwLowDateTime;
-  v.HighPart = ft.dwHighDateTime;
-  return v.QuadPart / 10000;
+  return EnvOr(variable, Beside(fileName, self));
 }
 
 void AppendLog(const std::string& kind, const std::string& rest) {
-  std::string line = kind + "|" + std::to_string(NowMs()) + "|" + OwnPath() + rest + "\r\n";
-  std::string path = FromEnvOr("KQSETUP_LOG", "kqsetup.log");
-  for (int attempt = 0; attempt < 200; ++attempt) {
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      DWORD written = 0;
-      WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-      CloseHandle(file);
-      return;
-    }
-    Sleep(10);
-  }
+  AppendLine(FromEnvOr("KQSETUP_LOG", "kqsetup.log"),
+             kind + "|" + std::to_string(NowMs()) + "|" + OwnPath() + rest);
 }
 
 // Calls of function already in the log.

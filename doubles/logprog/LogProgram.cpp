@@ -18,46 +18,11 @@
 #include <cstring>
 #include <string>
 
+#include "DoubleLog.h"
+
 namespace {
 
-std::string OwnPath() {
-  char path[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  return path;
-}
-
-std::string Folder(const std::string& path) {
-  size_t cut = path.find_last_of('\\');
-  return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
-unsigned long long NowMs() {
-  FILETIME ft;
-  GetSystemTimeAsFileTime(&ft);
-  ULARGE_INTEGER v;
-  v.LowPart = ft.dwLowDateTime;
-  v.HighPart = ft.dwHighDateTime;
-  return v.QuadPart / 10000;
-}
-
-void AppendLine(const std::string& line) {
-  char logPath[MAX_PATH] = "";
-  DWORD n = GetEnvironmentVariableA("SETUP_TEST_LOG", logPath, sizeof logPath);
-  std::string path = (n > 0 && n < sizeof logPath) ? logPath : Folder(OwnPath()) + "\\calls.log";
-  // Several doubles may log at once: retry while another holds the file.
-  for (int attempt = 0; attempt < 200; ++attempt) {
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      std::string text = line + "\r\n";
-      DWORD written = 0;
-      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-      CloseHandle(file);
-      return;
-    }
-    Sleep(10);
-  }
-}
+using namespace doubles;
 
 struct Options {
   DWORD sleepMs = 0;
@@ -82,27 +47,16 @@ void ParseOptions(const std::string& text, Options& o) {
 }
 
 std::string ReadOptionFile() {
-  std::string path = Folder(OwnPath()) + "\\logprog.opt";
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return {};
-  char buf[1024] = "";
-  size_t n = std::fread(buf, 1, sizeof buf - 1, f);
-  std::fclose(f);
-  return std::string(buf, n);
+  return ReadAll(Beside("logprog.opt")).substr(0, 1024);
 }
 
 }  // namespace
 
 int main() {
-  std::string self = OwnPath();
   char cwd[MAX_PATH] = "";
   GetCurrentDirectoryA(sizeof cwd, cwd);
   const char* commandLine = GetCommandLineA();
-  DWORD pid = GetCurrentProcessId();
-
-  char head[64];
-  std::snprintf(head, sizeof head, "|%llu|%lu|", NowMs(), static_cast<unsigned long>(pid));
-  AppendLine("START" + std::string(head) + self + "|" + cwd + "|" + commandLine);
+  LogEvent("START", std::string("|") + cwd + "|" + commandLine);
 
   Options options;
   ParseOptions(ReadOptionFile(), options);
@@ -113,7 +67,6 @@ int main() {
       Sleep(100);
   }
 
-  std::snprintf(head, sizeof head, "|%llu|%lu|", NowMs(), static_cast<unsigned long>(pid));
-  AppendLine("END" + std::string(head) + self);
+  LogEvent("END", "");
   return options.exitCode;
 }

@@ -19,54 +19,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "DoubleLog.h"
+
 namespace {
 
 constexpr UINT kStageDoneMessage = 7213;
 constexpr char kSetupClass[] = "FullSetupClass";
 
-std::string OwnPath() {
-  char path[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  return path;
-}
-
-std::string Folder(const std::string& path) {
-  size_t cut = path.find_last_of('\\');
-  return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
-unsigned long long NowMs() {
-  FILETIME ft;
-  GetSystemTimeAsFileTime(&ft);
-  ULARGE_INTEGER v;
-  v.LowPart = ft.dwLowDateTime;
-  v.HighPart = ft.dwHighDateTime;
-  return v.QuadPart / 10000;
-}
-
-void AppendLine(const std::string& line) {
-  char logPath[MAX_PATH] = "";
-  DWORD n = GetEnvironmentVariableA("SETUP_TEST_LOG", logPath, sizeof logPath);
-  std::string path = (n > 0 && n < sizeof logPath) ? logPath : Folder(OwnPath()) + "\\calls.log";
-  for (int attempt = 0; attempt < 200; ++attempt) {  // another double may hold the file
-    HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      std::string text = line + "\r\n";
-      DWORD written = 0;
-      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-      CloseHandle(file);
-      return;
-    }
-    Sleep(10);
-  }
-}
-
-void Log(const char* kind, const std::string& rest) {
-  char head[64];
-  std::snprintf(head, sizeof head, "|%llu|%lu|", NowMs(), GetCurrentProcessId());
-  AppendLine(kind + std::string(head) + OwnPath() + rest);
-}
+using namespace doubles;
 
 struct Options {
   DWORD delayMs = 0;
@@ -77,13 +37,7 @@ struct Options {
 
 Options ReadOptions() {
   Options o;
-  std::string path = Folder(OwnPath()) + "\\stage.opt";
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return o;
-  char buf[1024] = "";
-  size_t n = std::fread(buf, 1, sizeof buf - 1, f);
-  std::fclose(f);
-  std::string text(buf, n);
+  std::string text = ReadAll(Beside("stage.opt"));
   size_t i = 0;
   while (i < text.size()) {
     size_t end = text.find_first_of(" \t\r\n", i);
@@ -116,14 +70,14 @@ bool SignalSetup() {
 int main() {
   char cwd[MAX_PATH] = "";
   GetCurrentDirectoryA(sizeof cwd, cwd);
-  Log("START", std::string("|") + cwd + "|" + GetCommandLineA());
+  LogEvent("START", std::string("|") + cwd + "|" + GetCommandLineA());
   Options options = ReadOptions();
   if (options.signal) {
     Sleep(options.delayMs);
     bool sent = SignalSetup();
-    Log("SIGNAL", std::string("|") + cwd + (sent ? "|sent" : "|no window"));
+    LogEvent("SIGNAL", std::string("|") + cwd + (sent ? "|sent" : "|no window"));
   }
   if (options.lingerMs) Sleep(options.lingerMs);
-  Log("END", "");
+  LogEvent("END", "");
   return options.exitCode;
 }
