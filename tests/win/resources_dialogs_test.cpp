@@ -232,10 +232,10 @@ TEST(DialogTexts, KeepPlacesAndMnemonics) {
 
 // Under the thread locale of each language the loader picks that language's
 // template; the license page, missing in five of them, falls back to
-// English: the loader tries the thread's language, then the user's and the
-// system's, then US English. A language-neutral copy would not do: the
-// loader tries neutral templates before the thread's language, so it would
-// hide every translation of the page.
+// English: a lookup without a language tries the thread's language, then
+// the user's and the system's, then US English. No language-neutral copy is
+// shipped: Wine's loader tries neutral resources before the thread's
+// language, so such a copy would hide every translation of the page.
 TEST(DialogLookup, ThreadLocalePicksTheLanguageAndLicenseFallsBackToEnglish) {
   HMODULE module = SetupData();
   ASSERT_NE(nullptr, module);
@@ -260,12 +260,10 @@ namespace {
 
 INT_PTR CALLBACK PassiveDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-// The page as the property sheet would host it: a child of a window.
+// The page as the property sheet would host it, a child of a window, its
+// template looked up by identifier as the sheet does.
 HWND CreatePage(HWND parent, WORD id) {
-  HRSRC found = FindResourceA(SetupData(), MAKEINTRESOURCEA(id), RT_DIALOG);
-  if (found == nullptr) return nullptr;
-  auto* tmpl = static_cast<LPCDLGTEMPLATEA>(LockResource(LoadResource(SetupData(), found)));
-  return CreateDialogIndirectParamA(SetupData(), tmpl, parent, PassiveDialogProc, 0);
+  return CreateDialogParamA(SetupData(), MAKEINTRESOURCEA(id), parent, PassiveDialogProc, 0);
 }
 
 }  // namespace
