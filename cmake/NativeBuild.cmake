@@ -12,6 +12,7 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 add_subdirectory(tests/native)
+add_subdirectory(tools/resgen)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   add_subdirectory(tests/fuzz)
 endif()
