@@ -169,45 +169,6 @@ inline std::string WindowsDir() {
   return dir;
 }
 
-inline std::string RegText(HKEY root, const std::string& key, const std::string& name) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return "<no key>";
-  char data[1024] = "";
-  DWORD size = sizeof data - 1, type = 0;
-  LONG rc = RegQueryValueExA(h, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(h);
-  if (rc != ERROR_SUCCESS) return "<no value>";
-  return type == REG_SZ ? std::string(data) : "<not REG_SZ>";
-}
-
-inline std::vector<std::string> RegValueNames(HKEY root, const std::string& key) {
-  std::vector<std::string> names;
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return names;
-  char name[1024];
-  for (DWORD i = 0;; ++i) {
-    DWORD size = sizeof name;
-    if (RegEnumValueA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
-    names.push_back(name);
-  }
-  RegCloseKey(h);
-  return names;
-}
-
-inline void DeleteRegTree(HKEY root, const std::string& key) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
-  char sub[256];
-  for (;;) {
-    DWORD size = sizeof sub;
-    if (RegEnumKeyExA(h, 0, sub, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    DeleteRegTree(h, sub);
-  }
-  RegCloseKey(h);
-  RegDeleteKeyA(root, key.c_str());
-}
-
 const char* const kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char* const kSharedFile = "Software\\VELMORAX\\Uninstall\\SharedFile\\";
 

@@ -245,11 +245,11 @@ TEST_F(CopyTest, EveryRowIsRecordedForTheUninstallerCopiedOrNot) {
   CopyStep(page_.hwnd());
   std::string product = std::string(kUninstallRoot) + "KBDCOPY";
   std::string files = product + "\\DeleteFiles";
-  EXPECT_EQ(Dest(), ReadMachineText(files, "a.txt"));
-  EXPECT_EQ(Dest(), ReadMachineText(files, "renamed.txt"));
-  EXPECT_EQ("KQUninst.exe KBDCOPY", ReadMachineText(product, "UninstallString"));
+  EXPECT_EQ(Dest(), RegText(HKEY_LOCAL_MACHINE, files, "a.txt"));
+  EXPECT_EQ(Dest(), RegText(HKEY_LOCAL_MACHINE, files, "renamed.txt"));
+  EXPECT_EQ("KQUninst.exe KBDCOPY", RegText(HKEY_LOCAL_MACHINE, product, "UninstallString"));
   EXPECT_EQ(Dest(),
-            ReadMachineText("Software\\VELMORAX\\Uninstall\\SharedFile\\renamed.txt", "KBDCOPY"));
+            RegText(HKEY_LOCAL_MACHINE, "Software\\VELMORAX\\Uninstall\\SharedFile\\renamed.txt", "KBDCOPY"));
   EXPECT_EQ("newer destination", ReadTextFile(Dest() + "\\a.txt"));
 }
 
@@ -258,10 +258,10 @@ TEST_F(CopyTest, WithoutUninstallKeyNothingIsRecorded) {
   WriteTextFile(Media("a.txt"), "a");
   Script({"a.txt=" + Dest()});
   ReadTable();
-  std::vector<std::string> before = MachineValueNames(kUninstallRoot);
+  std::vector<std::string> before = RegValueNames(HKEY_LOCAL_MACHINE, kUninstallRoot);
   CopyStep(page_.hwnd());
-  EXPECT_EQ(before, MachineValueNames(kUninstallRoot));
-  EXPECT_FALSE(MachineKeyExists(kVendorRoot));
+  EXPECT_EQ(before, RegValueNames(HKEY_LOCAL_MACHINE, kUninstallRoot));
+  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kVendorRoot));
 }
 
 TEST_F(CopyTest, ADestinationPathThatDoesNotFitIsNeitherCopiedNorRecorded) {
@@ -273,7 +273,7 @@ TEST_F(CopyTest, ADestinationPathThatDoesNotFitIsNeitherCopiedNorRecorded) {
   ReadTable();
   ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
   EXPECT_EQ(0, FileTable[0].Copied);
-  EXPECT_FALSE(MachineKeyExists(std::string(kUninstallRoot) + "KBDCOPY\\DeleteFiles"));
+  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "KBDCOPY\\DeleteFiles"));
 }
 
 // Pausing and cancelling from the page's thread while a worker copies.

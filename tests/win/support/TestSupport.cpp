@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -110,6 +111,67 @@ ScopedRegValue::~ScopedRegValue() {
     RegDeleteValueA(h, name_.c_str());
   RegCloseKey(h);
   if (keyCreated_) RegDeleteKeyA(root_, key_.c_str());
+}
+
+std::string RegText(HKEY root, const std::string& key, const std::string& name) {
+  HKEY h = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return "<no key>";
+  char data[1024] = "";
+  DWORD size = sizeof data, type = 0;
+  LONG rc = RegQueryValueExA(h, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(h);
+  if (rc != ERROR_SUCCESS) return "<no value>";
+  if (type != REG_SZ) return "<type " + std::to_string(type) + ">";
+  return std::string(data, size ? size - 1 : 0);  // the stored NUL is not text
+}
+
+std::vector<std::string> RegValueNames(HKEY root, const std::string& key) {
+  std::vector<std::string> names;
+  HKEY h = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return names;
+  char name[1024];
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof name;
+    if (RegEnumValueA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.push_back(name);
+  }
+  RegCloseKey(h);
+  return names;
+}
+
+std::vector<std::string> RegSubKeys(HKEY root, const std::string& key) {
+  std::vector<std::string> names;
+  HKEY h = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return names;
+  char name[512];
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.push_back(name);
+  }
+  RegCloseKey(h);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool RegKeyExists(HKEY root, const std::string& key) {
+  HKEY h = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+  RegCloseKey(h);
+  return true;
+}
+
+void DeleteRegTree(HKEY root, const std::string& key) {
+  HKEY h = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
+  char sub[512];
+  for (;;) {
+    DWORD size = sizeof sub;
+    if (RegEnumKeyExA(h, 0, sub, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    DeleteRegTree(h, sub);
+  }
+  RegCloseKey(h);
+  RegDeleteKeyA(root, key.c_str());
 }
 
 ScopedWineVersion::ScopedWineVersion(const std::string& exeName, const std::string& version)

@@ -51,6 +51,14 @@ class ScopedRegValue {
   bool keyCreated_ = false;
 };
 
+// Registry reading for assertions. RegText gives a REG_SZ value's text, or
+// "<no key>", "<no value>" or "<type N>" so that a failure says which.
+std::string RegText(HKEY root, const std::string& key, const std::string& name);
+std::vector<std::string> RegValueNames(HKEY root, const std::string& key);  // in order
+std::vector<std::string> RegSubKeys(HKEY root, const std::string& key);     // sorted
+bool RegKeyExists(HKEY root, const std::string& key);
+void DeleteRegTree(HKEY root, const std::string& key);
+
 // Makes Wine report this Windows version ("win95", "win98", "winme",
 // "nt40", "win2k", "winxp") to programs named exeName started from now on.
 class ScopedWineVersion {
