@@ -173,11 +173,7 @@ TEST(ChainedSetups, WaitsWithoutLimitUntilSignalled) {
   DWORD_PTR result = 1;
   ASSERT_TRUE(SendMessageTimeoutA(window, 7213, 0, 0, SMTO_NORMAL, 5000, &result));
   EXPECT_EQ(0u, result);
-  ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(setup, 10000));
-  DWORD code = 99;
-  GetExitCodeProcess(setup, &code);
-  CloseHandle(setup);
-  EXPECT_EQ(0u, code);
+  ASSERT_EQ(0u, FinishProcess(setup, 10000));
   std::vector<LogLine> starts = Starts(m.WaitForEnds(2));
   ASSERT_EQ(2u, starts.size());
   EXPECT_GE(starts[1].timeMs + 50, sent);

@@ -174,11 +174,7 @@ void CheckLook(const LookCase& c) {
 
   DWORD_PTR result = 0;
   SendMessageTimeoutA(window, 7213, 0, 0, SMTO_NORMAL, 5000, &result);  // ends the run
-  EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(setup, 10000));
-  DWORD code = 99;
-  GetExitCodeProcess(setup, &code);
-  CloseHandle(setup);
-  EXPECT_EQ(0u, code);
+  EXPECT_EQ(0u, FinishProcess(setup, 10000));
   ASSERT_TRUE(took) << "no screenshot";
   int cw = client.right;
   std::string title = std::string(c.productName) + " Setup";

@@ -71,11 +71,7 @@ void ExpectUnsupportedWarning(Media& media, const std::string& args) {
   EXPECT_EQ(1, buttons) << "OK only";
   EXPECT_EQ(nullptr, GetWindow(box, GW_OWNER)) << "the box has no owner";
   EXPECT_TRUE(ui::PressButton(box, "OK"));
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 20000));
-  DWORD code = 99;
-  GetExitCodeProcess(process, &code);
-  CloseHandle(process);
-  EXPECT_EQ(0u, code);
+  ASSERT_EQ(0u, FinishProcess(process, 20000));
   EXPECT_EQ("", media.ScriptRead()) << "nothing runs after the warning";
 }
 

@@ -202,19 +202,25 @@ HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid)
   return pi.hProcess;
 }
 
-RunResult Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs) {
-  RunResult r;
-  HANDLE process = Start(commandLine, cwd);
-  if (!process) return r;
-  r.started = true;
+DWORD FinishProcess(HANDLE process, DWORD timeoutMs) {
+  DWORD code = kStillRunning;
   if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
-    r.finished = true;
-    GetExitCodeProcess(process, &r.exitCode);
+    GetExitCodeProcess(process, &code);
   } else {
     TerminateProcess(process, 99);
     WaitForSingleObject(process, 5000);
   }
   CloseHandle(process);
+  return code;
+}
+
+RunResult Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs) {
+  RunResult r;
+  HANDLE process = Start(commandLine, cwd);
+  if (!process) return r;
+  r.started = true;
+  r.exitCode = FinishProcess(process, timeoutMs);
+  r.finished = r.exitCode != kStillRunning;
   return r;
 }
 

@@ -87,11 +87,15 @@ struct RunResult {
 };
 
 // Starts commandLine in folder cwd (empty: ours) and waits up to timeoutMs.
-// onRunning, when given, is called once the process has started.
 RunResult Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs);
 
 // Starts a process and returns its handle (the caller closes it).
 HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid = nullptr);
+
+// Waits up to timeoutMs for a started process, closes its handle and gives
+// its exit code; kStillRunning (after killing it) when it did not end.
+constexpr DWORD kStillRunning = 0xFFFFFFFF;
+DWORD FinishProcess(HANDLE process, DWORD timeoutMs);
 
 // One line of the log that the logging double writes.
 struct LogLine {
