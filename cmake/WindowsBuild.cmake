@@ -32,7 +32,18 @@ set_target_properties(Setup PROPERTIES OUTPUT_NAME Setup SUFFIX .exe)
 if(CMAKE_BUILD_TYPE STREQUAL "MinSizeRel" OR CMAKE_BUILD_TYPE STREQUAL "Release")
   target_link_options(Setup PRIVATE -s)
 endif()
-add_test(NAME setup.pe COMMAND ${PROJECT_SOURCE_DIR}/tools/check-pe.sh $<TARGET_FILE:Setup>)
+
+# The shipped program is the i686 one. An x86_64 build exists only to run the
+# Wine tests on hosts whose kernel cannot run 32-bit code at all.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(SETUP_TEST_HOST64 ON)
+  set(SETUP_WINE_LOADER /usr/lib/wine/wine64)
+else()
+  set(SETUP_TEST_HOST64 OFF)
+  set(SETUP_WINE_LOADER wine)
+  add_test(NAME setup.pe COMMAND ${PROJECT_SOURCE_DIR}/tools/check-pe.sh $<TARGET_FILE:Setup>)
+endif()
+option(SETUP_WINE_TESTS "Build and register the tests that run under Wine" ON)
 
 # Wine: every test program runs through a wrapper that creates once, then
 # reuses, an isolated prefix under the build folder.
@@ -41,6 +52,10 @@ configure_file(${PROJECT_SOURCE_DIR}/tools/wine-run.sh.in ${CMAKE_BINARY_DIR}/wi
 configure_file(${PROJECT_SOURCE_DIR}/tools/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run32.sh @ONLY)
 file(CHMOD ${CMAKE_BINARY_DIR}/wine-run.sh ${CMAKE_BINARY_DIR}/wine-run32.sh
      PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+if(NOT SETUP_WINE_TESTS)
+  return()
+endif()
 
 # GoogleTest for the tests that run under Wine.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
