@@ -2,7 +2,7 @@
 // until it signals, start the second and end the run.
 #include "BackgroundState.h"
 #include "BackgroundWindow.h"
-#include "common/Handles.h"
+#include "common/Process.h"
 #include "startup/core/Settings.h"
 
 namespace {
@@ -15,12 +15,8 @@ constexpr DWORD kPollMs = 200;
 void StartChainProgram(const ChainCommand& command) {
   char commandLine[kTextSize];
   CopyText(commandLine, command.CommandLine);
-  STARTUPINFOA startup;
-  ZeroMemory(&startup, sizeof startup);
-  startup.cb = sizeof startup;
   ProcessInfo process;
-  CreateProcessA(command.Application, commandLine, nullptr, nullptr, FALSE, 0, nullptr, Settings.ModuleDir,
-                 &startup, &process.pi);
+  StartProgram(command.Application, commandLine, Settings.ModuleDir, process);
 }
 
 }  // namespace

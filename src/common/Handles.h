@@ -76,6 +76,27 @@ using UniqueBitmap = UniqueHandle<HBITMAP, GdiTraits<HBITMAP>>;
 using UniquePalette = UniqueHandle<HPALETTE, GdiTraits<HPALETTE>>;
 using UniqueGlobal = UniqueHandle<HGLOBAL, GlobalTraits>;
 
+// A block from the process heap, freed at scope exit. Empty when size is 0
+// or the heap had no room.
+class HeapBlock {
+ public:
+  explicit HeapBlock(DWORD size)
+      : data_(size ? static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, size)) : nullptr),
+        size_(data_ ? size : 0) {}
+  ~HeapBlock() {
+    if (data_) HeapFree(GetProcessHeap(), 0, data_);
+  }
+  HeapBlock(const HeapBlock&) = delete;
+  HeapBlock& operator=(const HeapBlock&) = delete;
+  BYTE* data() const { return data_; }
+  DWORD size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+
+ private:
+  BYTE* data_;
+  DWORD size_;
+};
+
 // A started process: closes both handles.
 struct ProcessInfo {
   PROCESS_INFORMATION pi{};

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 
 #include "common/Handles.h"
 #include "engine/core/FileTable.h"
@@ -17,8 +16,10 @@ bool MakeBackupDir() {
   if (n == 0 || n >= sizeof temp) return false;
   if (temp[n - 1] == '\\') temp[n - 1] = '\0';
   for (int i = 0; i < 1000; ++i) {
-    char name[32], dir[kTextSize];
-    std::snprintf(name, sizeof name, "QuessorBackup%lu.%d", GetCurrentProcessId(), i);
+    char name[32] = "QuessorBackup", dir[kTextSize];
+    AppendDecimal(name, GetCurrentProcessId());
+    AppendText(name, ".");
+    AppendDecimal(name, static_cast<unsigned long>(i));
     if (!JoinPath(dir, sizeof dir, temp, name)) return false;
     if (CreateDirectoryA(dir, nullptr)) return CopyText(BackupDir, dir) != 0;
     if (GetLastError() != ERROR_ALREADY_EXISTS) return false;

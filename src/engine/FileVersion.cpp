@@ -1,28 +1,24 @@
 #include "engine/FileVersion.h"
 
-#include <cstdio>
-#include <string>
-#include <vector>
-
 #include "common/Handles.h"
 #include "common/core/Text.h"
 #include "startup/SetupScript.h"
 
 namespace {
 
-// The whole version information block of a file; empty when there is none.
-std::vector<BYTE> ReadVersionBlock(const char* path) {
-  std::vector<BYTE> block;
-  if (!FileExists(path)) return block;
+// Size of the file's version information block; 0 when there is none.
+DWORD VersionBlockSize(const char* path) {
+  if (!FileExists(path)) return 0;
   DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-  if (size == 0) return block;
-  block.resize(size);
-  if (!GetFileVersionInfoA(path, 0, size, block.data())) block.clear();
-  return block;
+  return GetFileVersionInfoSizeA(path, &ignored);
 }
 
-bool FixedFromBlock(std::vector<BYTE>& block, FileVersionPair& version) {
+// Fills block (of VersionBlockSize bytes); false when that fails.
+bool ReadVersionBlock(const char* path, const HeapBlock& block) {
+  return !block.empty() && GetFileVersionInfoA(path, 0, block.size(), block.data());
+}
+
+bool FixedFromBlock(const HeapBlock& block, FileVersionPair& version) {
   void* value = nullptr;
   UINT length = 0;
   char root[] = "\\";
@@ -35,7 +31,7 @@ bool FixedFromBlock(std::vector<BYTE>& block, FileVersionPair& version) {
   return true;
 }
 
-bool TextFromBlock(std::vector<BYTE>& block, FileVersionPair& version) {
+bool TextFromBlock(const HeapBlock& block, FileVersionPair& version) {
   void* value = nullptr;
   UINT length = 0;
   char translation[] = "\\VarFileInfo\\Translation";
@@ -43,18 +39,20 @@ bool TextFromBlock(std::vector<BYTE>& block, FileVersionPair& version) {
       length < sizeof(DWORD))
     return false;
   DWORD first = *static_cast<const DWORD*>(value);
-  char query[64];
-  std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\FileVersion",
-                static_cast<unsigned>(LOWORD(first)), static_cast<unsigned>(HIWORD(first)));
+  char query[64] = "\\StringFileInfo\\";
+  AppendHex(query, sizeof query, LOWORD(first), 4);
+  AppendHex(query, sizeof query, HIWORD(first), 4);
+  AppendText(query, "\\FileVersion");
   if (!VerQueryValueA(block.data(), query, &value, &length) || value == nullptr || length == 0)
     return false;
   // The text may fill its slot without a NUL: bound it by the block.
   const char* text = static_cast<const char*>(value);
   const BYTE* end = block.data() + block.size();
   std::size_t room = static_cast<std::size_t>(end - reinterpret_cast<const BYTE*>(text));
-  std::string bounded(text, BoundedLength(text, room));
-  if (bounded.empty()) return false;
-  version = PackVersionText(bounded.c_str());
+  char bounded[kTextSize];
+  CopyTextN(bounded, sizeof bounded, text, BoundedLength(text, room));
+  if (bounded[0] == '\0') return false;
+  version = PackVersionText(bounded);
   return true;
 }
 
@@ -73,22 +71,22 @@ bool ReadWriteTime(const char* path, FILETIME& time) {
 }  // namespace
 
 bool GetFixedFileVersion(const char* path, FileVersionPair& version) {
-  std::vector<BYTE> block = ReadVersionBlock(path);
-  return !block.empty() && FixedFromBlock(block, version);
+  HeapBlock block(VersionBlockSize(path));
+  return ReadVersionBlock(path, block) && FixedFromBlock(block, version);
 }
 
 bool GetStringFileVersion(const char* path, FileVersionPair& version) {
-  std::vector<BYTE> block = ReadVersionBlock(path);
-  return !block.empty() && TextFromBlock(block, version);
+  HeapBlock block(VersionBlockSize(path));
+  return ReadVersionBlock(path, block) && TextFromBlock(block, version);
 }
 
 int CompareFileVersions(const char* source, const char* dest) {
   // Each file's block is read once and asked for both kinds.
-  std::vector<BYTE> destBlock = ReadVersionBlock(dest);
-  std::vector<BYTE> sourceBlock;
-  if (!destBlock.empty()) sourceBlock = ReadVersionBlock(source);
+  HeapBlock destBlock(VersionBlockSize(dest));
+  bool haveDest = ReadVersionBlock(dest, destBlock);
+  HeapBlock sourceBlock(haveDest ? VersionBlockSize(source) : 0);
   VersionReading fixed{}, text{};
-  if (!sourceBlock.empty()) {
+  if (ReadVersionBlock(source, sourceBlock)) {
     fixed.known =
         FixedFromBlock(destBlock, fixed.dest) && FixedFromBlock(sourceBlock, fixed.source);
     text.known = TextFromBlock(destBlock, text.dest) && TextFromBlock(sourceBlock, text.source);

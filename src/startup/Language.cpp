@@ -9,7 +9,15 @@
 
 namespace {
 
-int TrySetThreadLocale(uint32_t locale, void*) { return SetThreadLocale(locale) ? 1 : 0; }
+// Looked up at run time: only the NT family has it, and it is called there only.
+int TrySetThreadLocale(uint32_t locale, void*) {
+  using SetThreadLocaleFn = BOOL(WINAPI*)(LCID);
+  HMODULE kernel = GetModuleHandleA("kernel32");
+  auto setThreadLocale = kernel ? reinterpret_cast<SetThreadLocaleFn>(reinterpret_cast<void*>(
+                                      GetProcAddress(kernel, "SetThreadLocale")))
+                                : nullptr;
+  return setThreadLocale != nullptr && setThreadLocale(locale) ? 1 : 0;
+}
 
 // Number of bytes in the file, by reading it through.
 int32_t MeasureFile(const char* path) {

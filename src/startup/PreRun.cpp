@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "common/Handles.h"
+#include "common/Process.h"
 #include "ListSection.h"
 
 int BuildPreRunCommandLine(const char* folder, const char* program, const char* arguments,
@@ -23,13 +23,8 @@ void RunPreRunLine(const char* program, const char* value) {
   if (!BuildPreRunCommandLine(fields[0], program, fields[1], commandLine, sizeof commandLine))
     return;
 
-  STARTUPINFOA startup;
-  ZeroMemory(&startup, sizeof startup);
-  startup.cb = sizeof startup;
   ProcessInfo process;
-  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process.pi))
-    return;
+  if (!StartProgram(nullptr, commandLine, nullptr, process)) return;
   if (EqualsNoCase(fields[2], "1")) WaitForSingleObject(process.pi.hProcess, INFINITE);
 }
 

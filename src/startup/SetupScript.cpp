@@ -14,7 +14,7 @@ int FileExists(const char* path) {
 char* ModuleFolder(char* buffer, std::size_t size) {
   if (size == 0) return buffer;
   DWORD n = GetModuleFileNameA(nullptr, buffer, static_cast<DWORD>(size));
-  if (n >= size) n = static_cast<DWORD>(size - 1);
+  if (n >= size) n = 0;  // cut: its folder part would name another folder
   buffer[n] = '\0';
   while (n > 0 && buffer[n - 1] != '\\') buffer[--n] = '\0';
   return buffer;

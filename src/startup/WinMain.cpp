@@ -2,7 +2,7 @@
 // to the background window's message handlers.
 #include <windows.h>
 
-#include "common/Handles.h"
+#include "common/Process.h"
 #include "Language.h"
 #include "background/BackgroundWindow.h"
 #include "Platform.h"
@@ -20,12 +20,7 @@ constexpr UINT kWarningTextId = 17;
 // folder: installers run from download folders full of strangers' files.
 void HardenProcess() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  HMODULE kernel = GetModuleHandleA("kernel32");
-  if (kernel == nullptr) return;
-  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
-  auto setDllDirectory = reinterpret_cast<SetDllDirectoryFn>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA")));
-  if (setDllDirectory != nullptr) setDllDirectory("");
+  KeepCurrentFolderOutOfDllSearch();
 }
 
 void ShowUnsupportedSystem(HINSTANCE instance) {

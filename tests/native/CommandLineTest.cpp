@@ -122,3 +122,20 @@ TEST(ApplySwitches, SeventeenthTokenIsNeverApplied) {
   line = "/" + std::string(15, 'X') + "S";  // "XXXXXXXXXXXXXXXS" cut to X*15
   EXPECT_EQ(0, Apply(line.c_str()).SilentMode);
 }
+
+// A slash in the program's own path must never be read as a switch.
+TEST(SkipProgramName, LeavesOnlyTheArguments) {
+  struct Row {
+    const char* line;
+    const char* rest;
+  } rows[] = {
+      {"Setup.exe /S", "/S"},
+      {"\"C:\\My Media\\Setup.exe\" /S /NR", "/S /NR"},
+      {"\"C:/media/H/Setup.exe\"", ""},
+      {"C:/media/Setup.exe\t /H", "/H"},
+      {"\"C:\\unterminated /S", ""},
+      {"", ""},
+  };
+  for (const Row& r : rows) EXPECT_STREQ(r.rest, SkipProgramName(r.line)) << r.line;
+  EXPECT_EQ(nullptr, SkipProgramName(nullptr));
+}

@@ -204,9 +204,11 @@ struct Present {
 
 int Exists(const char* name, void* ctx) { return static_cast<Present*>(ctx)->names.count(name) ? 1 : 0; }
 
-const char* Choose(int w9x, int w98, int me, int nt, int w2k, std::set<std::string> files) {
+const char* Choose(int w9x, int w98, int me, int nt, int w2k, std::set<std::string> files,
+                   const char* moduleDir = "D:\\Media") {
   SettingsRecord s;
   ResetSettings(s);
+  CopyText(s.ModuleDir, moduleDir);
   s.IsWin9x = w9x;
   s.IsWin98OrLater = w98;
   s.IsWinME = me;
@@ -235,4 +237,5 @@ TEST(ScriptChoice, EachFamilyFallsBackInItsOwnOrder) {
   EXPECT_EQ("SETUPNT.INI", Or(Choose(0, 0, 0, 1, 0, all)));
   EXPECT_EQ("(none)", Or(Choose(0, 0, 0, 1, 0, {"SETUP2K.INI"}))) << "NT 4 never takes 2000's script";
   EXPECT_EQ("SETUPNT.INI", Or(Choose(0, 0, 0, 0, 0, all))) << "neither family counts as NT";
+  EXPECT_EQ("(none)", Or(Choose(0, 0, 0, 1, 1, all, ""))) << "program path too long to read";
 }

@@ -147,24 +147,62 @@ def chunk(fourcc, data):
     return fourcc + struct.pack("<I", len(data)) + data + (b"\0" if len(data) % 2 else b"")
 
 
+def rle8_rows(canvas):
+    """One frame as BI_RLE8, complete in itself: bottom-up rows of runs and
+    literal stretches, no skips or deltas, so no earlier frame is needed."""
+    out = bytearray()
+    for y in range(canvas.h - 1, -1, -1):
+        row = canvas.px[y]
+        x, n = 0, len(row)
+        literal = []
+
+        def flush():
+            while literal:
+                part, literal[:] = literal[:255], literal[255:]
+                if len(part) < 3:  # absolute mode needs three or more
+                    for c in part:
+                        out.extend((1, c))
+                else:
+                    out.extend((0, len(part)))
+                    out.extend(part)
+                    if len(part) % 2:
+                        out.append(0)
+
+        while x < n:
+            run = 1
+            while x + run < n and run < 255 and row[x + run] == row[x]:
+                run += 1
+            if run >= 3:
+                flush()
+                out.extend((run, row[x]))
+            else:
+                literal.extend(row[x:x + run])
+            x += run
+        flush()
+        out.extend((0, 0) if y else (0, 1))  # end of line; end of bitmap
+    return bytes(out)
+
+
 def avi_file(frames, pal, usec_per_frame=100000):
-    """Uncompressed 8-bit AVI with one video stream and no sound."""
+    """Run-length coded 8-bit AVI ("RLE "), one video stream, no sound. The
+    animation control draws such frames through the DIB functions itself, so
+    no codec is needed; every frame is a key frame."""
     w, h = frames[0].w, frames[0].h
-    images = [dib_rows(f, 8) for f in frames]
-    size = len(images[0])
+    images = [rle8_rows(f) for f in frames]
+    size = max(len(i) for i in images)
     n = len(frames)
     avih = struct.pack("<IIIIIIIIII4I", usec_per_frame, size * 1000000 // usec_per_frame, 0,
                        0x10, n, 0, 1, size, w, h, 0, 0, 0, 0)
-    strh = struct.pack("<4s4sIHHIIIIIIIIhhhh", b"vids", b"DIB ", 0, 0, 0, 0,
+    strh = struct.pack("<4s4sIHHIIIIIIIIhhhh", b"vids", b"RLE ", 0, 0, 0, 0,
                        1, 1000000 // usec_per_frame, 0, n, size, 0xFFFFFFFF, 0, 0, 0, w, h)
-    strf = info_header(w, h, 8, 256, size) + palette_bytes(pal)
+    strf = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 1, size, 0, 0, 256, 0) + palette_bytes(pal)
     strl = chunk(b"LIST", b"strl" + chunk(b"strh", strh) + chunk(b"strf", strf))
     hdrl = chunk(b"LIST", b"hdrl" + chunk(b"avih", avih) + strl)
     movi_body = b""
     index = b""
     for img in images:
-        index += struct.pack("<4sIII", b"00db", 0x10, 4 + len(movi_body), len(img))
-        movi_body += chunk(b"00db", img)
+        index += struct.pack("<4sIII", b"00dc", 0x10, 4 + len(movi_body), len(img))
+        movi_body += chunk(b"00dc", img)
     movi = chunk(b"LIST", b"movi" + movi_body)
     return chunk(b"RIFF", b"AVI " + hdrl + movi + chunk(b"idx1", index))
 

@@ -38,3 +38,23 @@ int EqualsNoCase(const char* a, const char* b) {
     if (*a == '\0') return 1;
   }
 }
+
+static int AppendNumber(char* dst, std::size_t cap, unsigned long value, unsigned base,
+                        unsigned digits) {
+  char text[sizeof(unsigned long) * 8 + 1];
+  std::size_t n = sizeof text - 1;
+  text[n] = '\0';
+  do {
+    text[--n] = "0123456789abcdef"[value % base];
+    value /= base;
+  } while ((value != 0 || sizeof text - 1 - n < digits) && n > 0);
+  return AppendText(dst, cap, text + n);
+}
+
+int AppendDecimal(char* dst, std::size_t cap, unsigned long value, unsigned digits) {
+  return AppendNumber(dst, cap, value, 10, digits);
+}
+
+int AppendHex(char* dst, std::size_t cap, unsigned long value, unsigned digits) {
+  return AppendNumber(dst, cap, value, 16, digits);
+}

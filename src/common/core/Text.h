@@ -24,6 +24,15 @@ int AppendText(char (&dst)[N], const char* src) { return AppendText(dst, N, src)
 // Length of s, but never reading more than cap bytes.
 std::size_t BoundedLength(const char* s, std::size_t cap);
 
+// Appends value in decimal (digits at least: zero-padded) or in lower-case
+// hexadecimal. Returns 1 when all of it fitted, as AppendText.
+int AppendDecimal(char* dst, std::size_t cap, unsigned long value, unsigned digits = 1);
+int AppendHex(char* dst, std::size_t cap, unsigned long value, unsigned digits = 1);
+template <std::size_t N>
+int AppendDecimal(char (&dst)[N], unsigned long value, unsigned digits = 1) {
+  return AppendDecimal(dst, N, value, digits);
+}
+
 // ASCII case-insensitive whole-text comparison (what lstrcmpiA gives for
 // the plain texts we compare: switch names, TRUE/FALSE, token names).
 int EqualsNoCase(const char* a, const char* b);

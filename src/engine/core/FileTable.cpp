@@ -1,6 +1,5 @@
 #include "FileTable.h"
 
-#include <cstdio>
 #include <cstring>
 
 FileEntry FileTable[kFileTableRows];
@@ -76,13 +75,13 @@ int32_t ProgressFor(uint32_t copiedBytes, uint32_t totalBytes) {
 }
 
 int TempDirCandidate(const char* windowsDir, int n, char (&out)[kTextSize]) {
-  char name[32];
-  std::snprintf(name, sizeof name, "_QuessorTempDir%d", n);
+  char name[32] = "_QuessorTempDir";
+  AppendDecimal(name, static_cast<unsigned long>(n));
   return JoinPath(out, sizeof out, windowsDir, name);
 }
 
 int BackupPathFor(const char* backupDir, int index, char (&out)[kTextSize]) {
-  char name[16];
-  std::snprintf(name, sizeof name, "%d", index);
+  char name[16] = "";
+  AppendDecimal(name, static_cast<unsigned long>(index));
   return JoinPath(out, sizeof out, backupDir, name);
 }

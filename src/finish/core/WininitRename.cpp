@@ -1,7 +1,8 @@
 #include "WininitRename.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "common/core/Text.h"
 
 namespace {
 
@@ -20,12 +21,12 @@ char* FindHeader(char* view, std::size_t textLength) {
 
 std::size_t FormatRenameLine(const char* finalPath, const char* tempPath, char* out,
                              std::size_t cap) {
-  int n = std::snprintf(out, cap, "%s=%s\r\n", finalPath, tempPath);
-  if (n < 0 || static_cast<std::size_t>(n) >= cap) {
+  if (!CopyText(out, cap, finalPath) || !AppendText(out, cap, "=") ||
+      !AppendText(out, cap, tempPath) || !AppendText(out, cap, "\r\n")) {
     if (cap) out[0] = '\0';
     return 0;
   }
-  return static_cast<std::size_t>(n);
+  return BoundedLength(out, cap);
 }
 
 std::size_t InsertRenameLine(char* view, std::size_t size, std::size_t capacity, const char* line,

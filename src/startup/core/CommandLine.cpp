@@ -19,6 +19,20 @@ void CutCommandLine(const char* commandLine, CommandTokens& tokens) {
   }
 }
 
+const char* SkipProgramName(const char* commandLine) {
+  const char* p = commandLine;
+  if (p == nullptr) return nullptr;
+  if (*p == '"') {
+    for (++p; *p != '\0' && *p != '"'; ++p) {
+    }
+    if (*p == '"') ++p;
+  } else {
+    while (*p != '\0' && *p != ' ' && *p != '\t') ++p;
+  }
+  while (*p == ' ' || *p == '\t') ++p;
+  return p;
+}
+
 namespace {
 
 void ApplyOne(const char* token, int isNT, SettingsRecord& s) {

@@ -19,5 +19,10 @@ void CutCommandLine(const char* commandLine, CommandTokens& tokens);
 // what "TYPE:PS2" does to CallConfigMg and Restart.
 void ApplySwitches(const CommandTokens& tokens, int isNT, SettingsRecord& s);
 
+// The arguments of a whole process command line: past the program's name
+// (quoted, or up to the first blank) and the blanks after it, as the C
+// runtime's own start-up code cuts it.
+const char* SkipProgramName(const char* commandLine);
+
 // Both steps; an absent (null) command line applies nothing.
 void ApplyCommandLine(const char* commandLine, int isNT, SettingsRecord& s);

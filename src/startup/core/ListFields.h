@@ -6,7 +6,6 @@
 
 class PathTokenSource {
  public:
-  virtual ~PathTokenSource() = default;
   // Each writes its text into out (cap bytes, NUL-terminated).
   virtual void SystemDirectory(char* out, std::size_t cap) = 0;
   virtual void WindowsDirectory(char* out, std::size_t cap) = 0;
@@ -14,6 +13,10 @@ class PathTokenSource {
   virtual void ModuleDir(char* out, std::size_t cap) = 0;
   // Value of key `name` in section "Strings", empty when absent.
   virtual void StringsValue(const char* name, char* out, std::size_t cap) = 0;
+
+ protected:
+  // Never deleted through this type: no deleting destructor to link.
+  ~PathTokenSource() = default;
 };
 
 // Writes the expansion of token `name` at dest, never more than cap - 1

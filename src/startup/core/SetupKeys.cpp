@@ -4,6 +4,9 @@ int IsTrueText(const char* value) { return EqualsNoCase(value, "TRUE"); }
 int IsFalseText(const char* value) { return EqualsNoCase(value, "FALSE"); }
 
 const char* ChooseScriptName(const SettingsRecord& s, int (*exists)(const char*, void*), void* ctx) {
+  // No folder of our own (a program path too long to read): the scripts
+  // would be looked for in the root of the current drive instead.
+  if (s.ModuleDir[0] == '\0') return nullptr;
   const char* name;
   if (s.IsWin9x) {
     if (s.IsWinME && exists("SETUPME.INI", ctx))

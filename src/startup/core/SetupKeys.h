@@ -17,11 +17,14 @@ const char* ChooseScriptName(const SettingsRecord& s, int (*exists)(const char* 
 
 class SetupSectionSource {
  public:
-  virtual ~SetupSectionSource() = default;
   // Reads key of section "Setup" into out (cap bytes), def when absent.
   virtual void ReadKey(const char* key, const char* def, char* out, std::size_t cap) = 0;
   // Picks and measures the license text (LicenseFile holds the folder).
   virtual void ChooseLicense(SettingsRecord& s) = 0;
+
+ protected:
+  // Never deleted through this type: no deleting destructor to link.
+  ~SetupSectionSource() = default;
 };
 
 // Reads every key in order and applies the interface rules and Restart.

@@ -1,0 +1,35 @@
+#include "common/Process.h"
+
+namespace {
+
+using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
+
+// Looked up at run time: Windows 95 to XP without SP1 lack it.
+SetDllDirectoryFn FindSetDllDirectory() {
+  HMODULE kernel = GetModuleHandleA("kernel32");
+  if (kernel == nullptr) return nullptr;
+  return reinterpret_cast<SetDllDirectoryFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA")));
+}
+
+bool DllSearchHardened = false;
+
+}  // namespace
+
+void KeepCurrentFolderOutOfDllSearch() {
+  SetDllDirectoryFn setDllDirectory = FindSetDllDirectory();
+  if (setDllDirectory != nullptr && setDllDirectory("")) DllSearchHardened = true;
+}
+
+BOOL StartProgram(const char* application, char* commandLine, const char* folder,
+                  ProcessInfo& process) {
+  STARTUPINFOA startup;
+  ZeroMemory(&startup, sizeof startup);
+  startup.cb = sizeof startup;
+  SetDllDirectoryFn setDllDirectory = DllSearchHardened ? FindSetDllDirectory() : nullptr;
+  if (setDllDirectory != nullptr) setDllDirectory(nullptr);
+  BOOL started = CreateProcessA(application, commandLine, nullptr, nullptr, FALSE,
+                                CREATE_DEFAULT_ERROR_MODE, nullptr, folder, &startup, &process.pi);
+  if (setDllDirectory != nullptr) setDllDirectory("");
+  return started;
+}

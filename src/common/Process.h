@@ -1,0 +1,17 @@
+// Starting other programs: the pre-run programs, the stage setups, the
+// registry editor and the programs of the setup script.
+#pragma once
+#include <windows.h>
+
+#include "common/Handles.h"
+
+// Takes the current folder out of this process's DLL search, where the
+// system allows it (SetDllDirectoryA: XP SP1 and later).
+void KeepCurrentFolderOutOfDllSearch();
+
+// Starts a program as the system would: the default error mode (Setup's own
+// "no disk prompts" mode would hide a stage setup's "insert disk" box) and
+// the default DLL search, which the DLL directory would otherwise carry into
+// the child. application may be null; folder null means ours.
+BOOL StartProgram(const char* application, char* commandLine, const char* folder,
+                  ProcessInfo& process);
