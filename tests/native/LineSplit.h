@@ -8,21 +8,13 @@
 #include "startup/core/ListFields.h"
 
 class TestTokens : public PathTokenSource {
-public:
-  void SystemDirectory(char *out, std::size_t cap) override {
-    CopyText(out, cap, "C:\\W\\SYSTEM");
-  }
-  void WindowsDirectory(char *out, std::size_t cap) override {
-    CopyText(out, cap, "C:\\W");
-  }
-  void InstallDir(char *out, std::size_t cap) override {
-    CopyText(out, cap, "E:\\Inst");
-  }
-  void ModuleDir(char *out, std::size_t cap) override {
-    CopyText(out, cap, "D:\\Media");
-  }
+ public:
+  void SystemDirectory(char* out, std::size_t cap) override { CopyText(out, cap, "C:\\W\\SYSTEM"); }
+  void WindowsDirectory(char* out, std::size_t cap) override { CopyText(out, cap, "C:\\W"); }
+  void InstallDir(char* out, std::size_t cap) override { CopyText(out, cap, "E:\\Inst"); }
+  void ModuleDir(char* out, std::size_t cap) override { CopyText(out, cap, "D:\\Media"); }
   // "Long" is 259 characters, "Quote" holds a double quote.
-  void StringsValue(const char *name, char *out, std::size_t cap) override {
+  void StringsValue(const char* name, char* out, std::size_t cap) override {
     if (std::strcmp(name, "Long") == 0) {
       char text[kTextSize];
       std::memset(text, 'L', kTextSize - 1);
@@ -34,8 +26,7 @@ public:
   }
 };
 
-inline std::size_t TestSplit(const char *value, std::size_t offset, char *out,
-                             std::size_t cap) {
+inline std::size_t TestSplit(const char* value, std::size_t offset, char* out, std::size_t cap) {
   TestTokens tokens;
   return SplitFieldWith(value, offset, out, cap, tokens);
 }

@@ -1,13 +1,12 @@
 #include "LineCursor.h"
 
-LineCursor StartLine(const char *value, FieldSplitter split) {
+LineCursor StartLine(const char* value, FieldSplitter split) {
   return LineCursor{value, 0, 0, split};
 }
 
-int NextField(LineCursor &line, char *out, std::size_t cap) {
+int NextField(LineCursor& line, char* out, std::size_t cap) {
   if (line.ended) {
-    if (cap > 0)
-      out[0] = '\0';
+    if (cap > 0) out[0] = '\0';
     return 0;
   }
   std::size_t end = line.split(line.value, line.at, out, cap);

@@ -6,21 +6,18 @@
 
 // Copies the field at value[offset] into out (cap bytes) and returns the
 // offset of the comma or NUL that ended it. The Win32 side passes SplitField.
-using FieldSplitter = std::size_t (*)(const char *value, std::size_t offset,
-                                      char *out, std::size_t cap);
+using FieldSplitter = std::size_t (*)(const char* value, std::size_t offset, char* out,
+                                      std::size_t cap);
 
 struct LineCursor {
-  const char *value;
-  std::size_t at; // where the next field starts
-  int ended;      // no further field: the last one ended at the NUL
+  const char* value;
+  std::size_t at;  // where the next field starts
+  int ended;       // no further field: the last one ended at the NUL
   FieldSplitter split;
 };
 
-LineCursor StartLine(const char *value, FieldSplitter split);
+LineCursor StartLine(const char* value, FieldSplitter split);
 
 // Cuts the next field into out and returns 1; returns 0 and empties out
 // when the line has no further field. The first field always exists.
-int NextField(LineCursor &line, char *out, std::size_t cap);
-
-// 1 while a further field follows.
-inline int LineGoesOn(const LineCursor &line) { return !line.ended; }
+int NextField(LineCursor& line, char* out, std::size_t cap);

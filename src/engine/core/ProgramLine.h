@@ -6,21 +6,20 @@
 
 // How ShellExecuteA starts a "Run Programs" line's program.
 struct RunLine {
-  char File[kTextSize];       // folder + "\" + the key's program name
-  char Parameters[kTextSize]; // field 2 quoted as one argument, "" when empty
-  char Folder[kTextSize];     // field 1, also the working folder
+  char File[kTextSize];        // folder + "\" + the key's program name
+  char Parameters[kTextSize];  // field 2 quoted as one argument, "" when empty
+  char Folder[kTextSize];      // field 1, also the working folder
 };
 
 // Cuts the line with key name program into run. Returns 0, with run
 // emptied, when the file or the quoted parameters do not fit: a cut text
 // could start another program or hand it other arguments.
-int ParseRunLine(const char *program, const char *value, FieldSplitter split,
-                 RunLine &run);
+int ParseRunLine(const char* program, const char* value, FieldSplitter split, RunLine& run);
 
 // Encloses text in double quotes so that a program's argument parser reads
 // it back as exactly one argument, text unchanged. 0 (out empty) when it
 // does not fit.
-int QuoteArgument(const char *text, char (&out)[kTextSize]);
+int QuoteArgument(const char* text, char (&out)[kTextSize]);
 
 // A "Kill Programs" line: the window class and title, each "" when absent
 // (an empty title matches only windows whose title is empty).
@@ -29,4 +28,4 @@ struct KillLine {
   char Title[kTextSize];
 };
 
-void ParseKillLine(const char *value, FieldSplitter split, KillLine &kill);
+void ParseKillLine(const char* value, FieldSplitter split, KillLine& kill);
