@@ -2,12 +2,16 @@
 
 #include <cstring>
 
+namespace {
+
 RegistryRoot RootFromText(const char* text) {
   if (EqualsNoCase(text, "HKLM")) return RegistryRoot::LocalMachine;
   if (EqualsNoCase(text, "HKCU")) return RegistryRoot::CurrentUser;
   if (EqualsNoCase(text, "HKCR")) return RegistryRoot::ClassesRoot;
   return RegistryRoot::Users;
 }
+
+}  // namespace
 
 uint32_t ParseHexNumber(const char* text) {
   uint32_t number = 0;

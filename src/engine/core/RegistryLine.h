@@ -26,14 +26,12 @@ struct RegistryLine {
   std::size_t ByteCount;
 };
 
-// "HKLM", "HKCU", "HKCR" in any case; every other text means HKEY_USERS.
-RegistryRoot RootFromText(const char* text);
-
 // Leading hex digits of text as an unsigned 32-bit number, wrapping; 0
 // when it starts with no hex digit.
 uint32_t ParseHexNumber(const char* text);
 
-// Cuts one "Add Registry" value into line.
+// Cuts one "Add Registry" value into line. The root is "HKLM", "HKCU" or
+// "HKCR" in any case; every other text means HKEY_USERS.
 void ParseRegistryLine(const char* value, FieldSplitter split, RegistryLine& line);
 
 // The bytes and their count that RegSetValueEx gets for line (the text with
