@@ -7,7 +7,7 @@
 // How ShellExecuteA starts a "Run Programs" line's program.
 struct RunLine {
   char File[kTextSize];        // folder + "\" + the key's program name
-  char Parameters[kTextSize];  // field 2 quoted as one argument, "" when empty
+  char Parameters[kTextSize];  // field 2 quoted as one argument; two quotes when empty
   char Folder[kTextSize];      // field 1, also the working folder
 };
 
