@@ -4,7 +4,16 @@
 set -u
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh || exit 1
-cmake --preset windows >/dev/null && cmake --build --preset windows -j"$(nproc)" --target Setup logprog stagesetup >/dev/null ||
+# A kernel without 32-bit support (IA-32 emulation off) runs no 32-bit Wine:
+# then the demo shows the x86_64 build of the same sources under 64-bit Wine.
+preset=windows wine=wine
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "demo: this machine cannot run 32-bit programs; showing the x86_64 build under 64-bit Wine"
+  preset=windows-x64 wine=/usr/lib/wine/wine64
+  export WINELOADER=$wine
+fi
+bin="build/$preset"
+cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j"$(nproc)" --target Setup logprog stagesetup >/dev/null ||
   { echo "demo: build failed"; exit 1; }
 
 work=$(mktemp -d /tmp/setup-demo.XXXXXX)
@@ -15,10 +24,10 @@ trap cleanup EXIT
 media="$work/media"
 mkdir -p "$media/Tools"
 cp examples/media/*.INI "$media/"
-cp build/windows/Setup.exe "$media/"
+cp "$bin"/Setup.exe "$media/"
 # The example's pre-run programs are played by the logging double.
-cp build/windows/logprog.exe "$media/Tools/prepare.exe"
-cp build/windows/logprog.exe "$media/Tools/notify.exe"
+cp "$bin"/logprog.exe "$media/Tools/prepare.exe"
+cp "$bin"/logprog.exe "$media/Tools/notify.exe"
 echo "--sleep=1500" >"$media/Tools/logprog.opt"
 # The two stage setups are played by the stage double: the first signals
 # Setup's window after a while, the second only logs. The first is named
@@ -27,20 +36,20 @@ cp examples/media/logo.pcx "$media/"
 for stage in Stage1 Stage2; do
   mkdir -p "$media/$stage"
   cp "examples/media/$stage/stage.opt" "$media/$stage/"
-  cp build/windows/stagesetup.exe "$media/$stage/Setup.exe"
+  cp "$bin"/stagesetup.exe "$media/$stage/Setup.exe"
 done
-cp build/windows/stagesetup.exe "$media/Stage1/setup_x64.exe"
+cp "$bin"/stagesetup.exe "$media/Stage1/setup_x64.exe"
 
 run() { if [ -z "${DISPLAY:-}" ]; then xvfb-run -a "$@"; else "$@"; fi; }
 echo "demo: making a throwaway Wine prefix (about 15 s)..."
-run wineboot -i >/dev/null 2>&1
+run "$wine" wineboot -i >/dev/null 2>&1
 
 args="${*:-/S}"
 echo "demo: running  Setup.exe $args  from $media"
 log="$media/calls.log"
 start=$(date +%s%N)
 # From the media folder, where the script's relative logo path points.
-(cd "$media" && SETUP_TEST_LOG='Z:'"${log//\//\\}" run wine "$media/Setup.exe" $args </dev/null >/dev/null 2>&1)
+(cd "$media" && SETUP_TEST_LOG='Z:'"${log//\//\\}" run "$wine" "$media/Setup.exe" $args </dev/null >/dev/null 2>&1)
 rc=$?
 end=$(date +%s%N)
 wineserver -w  # programs started without waiting may still be running
