@@ -1,12 +1,11 @@
 // Shared by the resource tests: Setup.exe loaded as a data file, the
-// seventeen languages, and readers for templates and string tables.
+// seventeen languages, and a reader for the string table.
 #pragma once
 #include <windows.h>
 
 #include <string>
 
 #include "TestSupport.h"
-#include "wizard/core/DialogTemplate.h"
 #include "../../res/resource.h"
 
 namespace res_test {
@@ -50,14 +49,6 @@ inline bool ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name, LANGID lang,
   *data = static_cast<const BYTE*>(LockResource(loaded));
   *size = SizeofResource(module, found);
   return *data != nullptr;
-}
-
-// 0 when the language has no such dialog or its bytes do not parse.
-inline int LoadTemplate(WORD id, LANGID lang, DialogTemplate& out) {
-  const BYTE* data = nullptr;
-  DWORD size = 0;
-  if (!ResourceBytes(SetupData(), RT_DIALOG, MAKEINTRESOURCEA(id), lang, &data, &size)) return 0;
-  return ParseDialogTemplate(data, size, out);
 }
 
 // A string of the table in one language, read from its block of sixteen.
