@@ -195,7 +195,7 @@ TEST_F(CabinetTest, AResetPauseEventHoldsTheNextFile) {
   bool ok = false;
   std::string cab = Settings.CabFileName;
   Worker worker([&ok, cab] { ok = ExtractCabinet(cab.c_str()); });
-  EXPECT_FALSE(worker.Join(400)) << "held before the first file";
+  EXPECT_FALSE(worker.Join(200)) << "held before the first file";
   EXPECT_EQ(0, ExtractedCount);
   EXPECT_FALSE(PathExists(Temp("alpha.txt")));
   SetEvent(PauseEvent);
@@ -211,7 +211,7 @@ TEST_F(CabinetTest, CancelRequestedStopsTheRest) {
   ResetEvent(PauseEvent);
   std::string cab = Settings.CabFileName;
   Worker worker([cab] { ExtractCabinet(cab.c_str()); });
-  EXPECT_FALSE(worker.Join(300));
+  EXPECT_FALSE(worker.Join(200));
   CancelRequested = 1;
   SetEvent(PauseEvent);
   ASSERT_TRUE(worker.Join(10000));

@@ -297,7 +297,7 @@ TEST_F(CopyPauseTest, AResetEventHoldsTheNextFileUntilResumed) {
   ResetEvent(PauseEvent);
   HWND page = page_.hwnd();
   Worker worker([page] { CopyFiles(page); });
-  EXPECT_FALSE(worker.Join(400)) << "held at the first file";
+  EXPECT_FALSE(worker.Join(200)) << "held at the first file";
   EXPECT_EQ(0, CopiedFiles());
   EXPECT_EQ("p1.txt", page_.Text(kFromText)) << "the page already names it";
   SetEvent(PauseEvent);
@@ -312,7 +312,7 @@ TEST_F(CopyPauseTest, ACancelWhileHeldStopsEveryFurtherFile) {
   HWND page = page_.hwnd();
   bool result = true;
   Worker worker([page, &result] { result = CopyEntry(page, 0); });
-  EXPECT_FALSE(worker.Join(300));
+  EXPECT_FALSE(worker.Join(200));
   CancelRequested = 1;  // the page's order: the flag, then the event
   SetEvent(PauseEvent);
   ASSERT_TRUE(worker.Join(10000));

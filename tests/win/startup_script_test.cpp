@@ -144,34 +144,27 @@ class LicenseTest : public ScriptTest {
 
 }  // namespace
 
+// The user's locale picks the license text; without a text for it, the
+// folder stays and its length is 0.
 TEST_F(LicenseTest, ChoosesTheFileOfTheUsersLocale) {
-  Choose("0000040c");
-  EXPECT_EQ(Dir() + "\\License\\LICENFRE.TXT", Settings.LicenseFile);
-  EXPECT_EQ(77, Settings.LicenseLength);
-}
-
-TEST_F(LicenseTest, OtherRegionOfAKnownLanguage) {
-  Choose("00000809");
-  EXPECT_EQ(Dir() + "\\License\\LICENENG.TXT", Settings.LicenseFile);
-  EXPECT_EQ(1234, Settings.LicenseLength);
-}
-
-TEST_F(LicenseTest, MissingFileLeavesTheFolder) {
-  Choose("00000407");  // German: no LICENGER.TXT here
-  EXPECT_EQ(Dir() + "\\License", Settings.LicenseFile);
-  EXPECT_EQ(0, Settings.LicenseLength);
-}
-
-TEST_F(LicenseTest, LanguageWithoutLicenseText) {
-  Choose("00000405");  // Czech
-  EXPECT_EQ(Dir() + "\\License", Settings.LicenseFile);
-  EXPECT_EQ(0, Settings.LicenseLength);
-}
-
-TEST_F(LicenseTest, UnreadableLocaleMeansEnglish) {
-  Choose(nullptr);
-  EXPECT_EQ(Dir() + "\\License\\LICENENG.TXT", Settings.LicenseFile);
-  EXPECT_EQ(1234, Settings.LicenseLength);
+  struct Row {
+    const char* locale;  // nullptr: unreadable
+    const char* file;    // "" for the folder
+    int length;
+  } const rows[] = {
+      {"0000040c", "\\LICENFRE.TXT", 77},
+      {"00000809", "\\LICENENG.TXT", 1234},  // another region of a known language
+      {"00000407", "", 0},                    // German: no LICENGER.TXT here
+      {"00000405", "", 0},                    // Czech: a language without license text
+      {nullptr, "\\LICENENG.TXT", 1234},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.locale ? row.locale : "no locale");
+    ScriptTest::SetUp();  // fresh settings for each row
+    Choose(row.locale);
+    EXPECT_EQ(Dir() + "\\License" + row.file, Settings.LicenseFile);
+    EXPECT_EQ(row.length, Settings.LicenseLength);
+  }
 }
 
 TEST_F(LicenseTest, NineXReadsResourceLocale) {
