@@ -386,12 +386,15 @@ TEST(DialogLookup, ThreadLocalePicksTheLanguageAndLicenseFallsBackToEnglish) {
     else
       EXPECT_EQ(englishLicense, license);
   }
-  // The page opens as the property sheet opens it, by identifier.
+  // The page opens as the property sheet opens it: by identifier, as a
+  // child of a window.
+  HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
   ScopedThreadLocale danish(1030);
-  HWND page = CreateDialogParamA(module, MAKEINTRESOURCEA(IDD_LICENSE), nullptr, PassiveDialogProc, 0);
-  ASSERT_NE(nullptr, page) << "error " << GetLastError();
+  HWND page = CreateDialogParamA(module, MAKEINTRESOURCEA(IDD_LICENSE), host, PassiveDialogProc, 0);
+  EXPECT_NE(nullptr, page) << "error " << GetLastError();
   EXPECT_NE(nullptr, GetDlgItem(page, IDC_LICENSE_TEXT));
-  DestroyWindow(page);
+  DestroyWindow(host);
 }
 
 constexpr UINT kDefined[] = {IDS_RESTART_PROMPT,    IDS_RESTART_CAPTION, IDS_LABEL_PRODUCT,
