@@ -25,21 +25,6 @@ bool IsBlack(Rgb8 c) { return c.r == 0 && c.g == 0 && c.b == 0; }
 bool IsNeutral(Rgb8 c) { return std::abs(c.r - c.g) <= 3 && std::abs(c.g - c.b) <= 3; }
 bool Is(Rgb8 c, int r, int g, int b) { return c.r == r && c.g == g && c.b == b; }
 
-// Wine's own export; absent on Windows, where the test is skipped.
-std::string UnixPath(const std::string& windowsPath) {
-  using Fn = char*(CDECL*)(const WCHAR*);
-  auto fn = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-  if (fn == nullptr) return {};
-  WCHAR wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
-  char* unix = fn(wide);
-  if (unix == nullptr) return {};
-  std::string out = unix;
-  HeapFree(GetProcessHeap(), 0, unix);
-  return out;
-}
-
 // The whole screen as rows of RGB bytes.
 class Screenshot {
  public:

@@ -15,19 +15,6 @@ namespace background_test {
 
 using namespace testing_support;
 
-inline unsigned long long NowMs() {
-  FILETIME ft;
-  GetSystemTimeAsFileTime(&ft);
-  ULARGE_INTEGER v;
-  v.LowPart = ft.dwLowDateTime;
-  v.HighPart = ft.dwHighDateTime;
-  return v.QuadPart / 10000;
-}
-
-inline bool SameText(const std::string& a, const std::string& b) {
-  return lstrcmpiA(a.c_str(), b.c_str()) == 0;
-}
-
 // root\<mediaName>\Setup.exe with its script; the log at root\calls.log.
 class StageMedia {
  public:

@@ -20,12 +20,6 @@ std::string LoadedFrom(const std::vector<KqEvent>& events) {
   return "<not loaded>";
 }
 
-std::string SystemDir() {
-  char dir[MAX_PATH] = "";
-  GetSystemDirectoryA(dir, sizeof dir);
-  return dir;
-}
-
 int InstallKeyboard() {
   return InstallWithDriverLibrary("Keyboard", "X:\\kq.inf", "a5", "a3", "a4", 1, 0);
 }

@@ -88,7 +88,7 @@ struct PreloadRun {
   KqSession session;
   ScopedProductFolder product{"KQ Test 1.2"};
   ScopedInfFolder infs{{"kqkbd.inf"}};
-  ScopedUninstallRecords records{kProductKey, {}};
+  ScopedUninstallRecords records{kProductKey};
   ScopedRegValue run{HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr};
   ScopedWineVersion version{"driverprobe.exe", "winxp"};
   ScopedEnv pauses{"KQPROBE_PAUSES", "log"};
@@ -172,7 +172,7 @@ TEST(ProductFolder, MediaAtTheRootOfAFixedDiskIsNotCopied) {
 
 TEST(CreateProductFolder, RecordedOnlyWhenCreatedAndOnlyWithAnUninstallKey) {
   ScopedProductFolder product("KQ Driver 1.2");
-  ScopedUninstallRecords records(kProductKey, {});
+  ScopedUninstallRecords records(kProductKey);
   UseSettings(BinDir(), "", "KQ Driver 1/2", "");
   ASSERT_EQ(1, CreateProductFolder());
   EXPECT_EQ(product.path, DriverSourceFolder);

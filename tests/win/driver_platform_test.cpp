@@ -31,7 +31,7 @@ struct ProbeRun {
   KqSession session;
   Media media{"probe"};
   ScopedInfFolder infs{{kInfs[0], kInfs[1], kInfs[2]}};
-  ScopedUninstallRecords records{kProductKey, {kInfs[0], kInfs[1], kInfs[2]}};
+  ScopedUninstallRecords records{kProductKey};
   ScopedEnv pauses{"KQPROBE_PAUSES", "log"};
   std::map<std::string, std::string> platform;
 
@@ -162,8 +162,6 @@ TEST(DriverWayPerPlatform, WinMEInstallsThroughNewdevAndRecordsItsInternetCopy) 
   // device support library is never called on ME's first attempt.
   EXPECT_EQ("PAUSE(3000) PAUSE(3000) PAUSE(3000)", run.session.Trace());
   EXPECT_TRUE(run.infs.AddedInfs().empty()) << "no fallback copy after a positive result";
-  run.records.AddFile("A3kqkbd.inf");
-  run.records.AddFile("C3kqunk.inf");
   EXPECT_EQ((std::vector<std::string>{"A3kqkbd.inf", "C3kqunk.inf"}),
             run.records.DeleteFilesNames());
   EXPECT_EQ(internet, run.records.DeleteFiles("A3kqkbd.inf"));

@@ -107,7 +107,7 @@ TEST(UpdateDrivers, NoConnectedDeviceForcesTheFallback) {
 
 TEST(UpdateDrivers, UnknownClassNeverInstallsAndWaitsForTheDevice) {
   ScopedInfFolder infs({"kqu.inf"});
-  ScopedUninstallRecords records(kProductKey, {});
+  ScopedUninstallRecords records(kProductKey);
   Fixture f({"Unknown,kqu.inf,U3,U4,U5,,,1,HID\\VID_U,"});
   f.media.Write("kqu.inf", InfText("kqu"));
 
@@ -190,7 +190,7 @@ TEST(UpdateDrivers, DeletesTheIndexFilesUnlessTheScriptSaysOtherwise) {
 
 TEST(UpdateDrivers, OemCopyThroughSetupapiInstallsAndRecordsTheNameWindowsGave) {
   ScopedInfFolder infs({"kqh.inf"});
-  ScopedUninstallRecords records(kProductKey, {"kqh.inf"});
+  ScopedUninstallRecords records(kProductKey);
   Fixture f({"HIDClass,kqh.inf,H3,H4,H5,,,0,HID\\VID_H,drv\\sub\\"});
   f.media.Write("drv\\sub\\kqh.inf", InfText("kqh"));
   const std::string stale = WindowsDir() + "\\inf\\kqh.inf";
@@ -214,7 +214,6 @@ TEST(UpdateDrivers, OemCopyThroughSetupapiInstallsAndRecordsTheNameWindowsGave) 
                 "GetConnectedDeviceNumber(HIDClass|H5|H3)=1 PAUSE(3000)",
             f.session.Trace())
       << "not the first attempt on 2000 and later: only after the copy, with Windows' name";
-  records.AddFile(NameOf(oemPath));
   EXPECT_EQ(FolderOf(oemPath), records.DeleteFiles(NameOf(oemPath)));
   EXPECT_EQ(FolderOf(oemPath), records.SharedFile(NameOf(oemPath)));
   EXPECT_EQ(std::vector<std::string>{NameOf(oemPath)}, records.DeleteFilesNames());
@@ -222,19 +221,18 @@ TEST(UpdateDrivers, OemCopyThroughSetupapiInstallsAndRecordsTheNameWindowsGave) 
 
 TEST(UpdateDrivers, OemCopyWithoutUninstallKeyRecordsNothing) {
   ScopedInfFolder infs({"kqh.inf"});
-  ScopedUninstallRecords records(kProductKey, {});
+  ScopedUninstallRecords records(kProductKey);
   Fixture f({"HIDClass,kqh.inf,H3,H4,H5,,,0,HID\\VID_H,"}, "");
   f.media.Write("kqh.inf", InfText("kqh-nokey"));
   f.Run();
   ASSERT_EQ(1u, infs.AddedInfs().size());
-  records.AddFile(infs.AddedInfs()[0]);
   EXPECT_FALSE(records.ProductKeyExists());
   EXPECT_EQ("<no key>", records.SharedFile(infs.AddedInfs()[0]));
 }
 
 TEST(UpdateDrivers, FailedOemCopyEndsTheLine) {
   ScopedInfFolder infs({"kqmissing.inf"});
-  ScopedUninstallRecords records(kProductKey, {});
+  ScopedUninstallRecords records(kProductKey);
   Fixture f({"Unknown,kqmissing.inf,,,,,,0,HID\\VID_M,"});  // no such INF on the medium
   f.Run();
   EXPECT_EQ("", f.session.Trace()) << "no re-enumeration without a copy";
@@ -244,7 +242,7 @@ TEST(UpdateDrivers, FailedOemCopyEndsTheLine) {
 
 TEST(UpdateDrivers, LegacyCopyOn9xAndNT4ReplacesTheInfAndRecordsIt) {
   ScopedInfFolder infs({"kql.inf", "kqu.inf", "kqn.inf"});
-  ScopedUninstallRecords records(kProductKey, {"kql.inf", "kqu.inf", "kqn.inf"});
+  ScopedUninstallRecords records(kProductKey);
   Fixture f({"HIDClass,kql.inf,L3,L4,L5,,legacy\\l.inf,0,HID\\VID_L,",
              "Unknown,kqu.inf,U3,U4,U5,,legacy\\u.inf,0,HID\\VID_U,",
              "Unknown,kqn.inf,N3,N4,N5,,,0,HID\\VID_N,",

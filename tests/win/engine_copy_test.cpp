@@ -253,17 +253,6 @@ TEST_F(CopyTest, EveryRowIsRecordedForTheUninstallerCopiedOrNot) {
   EXPECT_EQ("newer destination", ReadTextFile(Dest() + "\\a.txt"));
 }
 
-TEST_F(CopyTest, WithoutUninstallKeyNothingIsRecorded) {
-  ScopedUninstallRecords records("KBDCOPY");
-  WriteTextFile(Media("a.txt"), "a");
-  Script({"a.txt=" + Dest()});
-  ReadTable();
-  std::vector<std::string> before = RegValueNames(HKEY_LOCAL_MACHINE, kUninstallRoot);
-  CopyStep(page_.hwnd());
-  EXPECT_EQ(before, RegValueNames(HKEY_LOCAL_MACHINE, kUninstallRoot));
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kVendorRoot));
-}
-
 TEST_F(CopyTest, ADestinationPathThatDoesNotFitIsNeitherCopiedNorRecorded) {
   ScopedUninstallRecords records("KBDCOPY");
   CopyText(Settings.UninstallKey, "KBDCOPY");

@@ -107,12 +107,6 @@ TEST_F(UninstallRecord, EmptyUninstallKeyWritesNothingAtAll) {
 // An installation folder of three levels below the drive root.
 class InstallDirTest : public UninstallRecord {
  protected:
-  void SetUp() override {
-    UninstallRecord::SetUp();
-    Settings.AskPath = 1;
-    CopyText(Settings.InstallDir, (top_ + "\\Level2\\Level3").c_str());
-    RemoveTree(top_);
-  }
   void TearDown() override { RemoveTree(top_); }
   std::string Recorded() {
     return RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteDirectory", Settings.InstallDir);
@@ -120,55 +114,41 @@ class InstallDirTest : public UninstallRecord {
   const std::string top_ = "C:\\KbdInstallTest" + std::to_string(GetCurrentProcessId());
 };
 
-TEST_F(InstallDirTest, CreatesEveryLevelFromTheTopAndRecordsIt) {
-  CreateInstallDir();
-  // Made bottom up, the lower levels would have found no parent.
-  EXPECT_TRUE(PathExists(top_));
-  EXPECT_TRUE(PathExists(top_ + "\\Level2"));
-  EXPECT_TRUE(PathExists(top_ + "\\Level2\\Level3"));
-  EXPECT_EQ("0", Recorded());
-  EXPECT_EQ(std::vector<std::string>{top_ + "\\Level2\\Level3"},
-            RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteDirectory"));
-}
-
-TEST_F(InstallDirTest, UpperLevelsThatExistArePassedOver) {
-  MakeDirs(top_);
-  CreateInstallDir();
-  EXPECT_TRUE(PathExists(top_ + "\\Level2\\Level3"));
-  EXPECT_EQ("0", Recorded());
-}
-
-TEST_F(InstallDirTest, AnExistingFolderIsNeitherCreatedNorRecorded) {
-  MakeDirs(top_ + "\\Level2\\Level3");
-  CreateInstallDir();
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
-  // Also when the setting ends with a backslash.
-  CopyText(Settings.InstallDir, (top_ + "\\Level2\\Level3\\").c_str());
-  CreateInstallDir();
-  EXPECT_STREQ((top_ + "\\Level2\\Level3").c_str(), Settings.InstallDir) << "stored without it";
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
-}
-
-TEST_F(InstallDirTest, TrailingBackslashIsDroppedFromTheSetting) {
-  CopyText(Settings.InstallDir, (top_ + "\\Level2\\Level3\\").c_str());
-  CreateInstallDir();
-  EXPECT_STREQ((top_ + "\\Level2\\Level3").c_str(), Settings.InstallDir);
-  EXPECT_TRUE(PathExists(top_ + "\\Level2\\Level3"));
-  EXPECT_EQ("0", Recorded());
-}
-
-TEST_F(InstallDirTest, NothingWithoutAskPathAndNoRecordWithoutKey) {
-  Settings.AskPath = 0;
-  CreateInstallDir();
-  EXPECT_FALSE(PathExists(top_));
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
-
-  Settings.AskPath = 1;
-  Settings.UninstallKey[0] = '\0';
-  CreateInstallDir();
-  EXPECT_TRUE(PathExists(top_ + "\\Level2\\Level3"));
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kVendorRoot));
+// The worker creates the folder from the top level down (made bottom up,
+// the lower levels would find no parent) and records it only when it made
+// the last level; the setting loses a trailing backslash.
+TEST_F(InstallDirTest, CreatesTheMissingLevelsAndRecordsOnlyANewFolder) {
+  struct Row {
+    const char* existing;  // below top_, "" for nothing, nullptr for not even top_
+    const char* setting;   // below top_
+    int askPath;
+    bool created;
+    const char* recorded;
+  } const rows[] = {
+      {nullptr, "\\Level2\\Level3", 1, true, "0"},
+      {"", "\\Level2\\Level3", 1, true, "0"},  // upper levels that exist are passed over
+      {nullptr, "\\Level2\\Level3\\", 1, true, "0"},
+      {"\\Level2\\Level3", "\\Level2\\Level3", 1, true, "<no key>"},
+      {"\\Level2\\Level3", "\\Level2\\Level3\\", 1, true, "<no key>"},
+      {nullptr, "\\Level2\\Level3", 0, false, "<no key>"},  // only when the path was asked
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << (row.existing ? row.existing : "(none)") << " " << row.setting
+                                    << " AskPath=" << row.askPath);
+    RemoveTree(top_);
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kProduct);
+    if (row.existing) MakeDirs(top_ + row.existing);
+    Settings.AskPath = row.askPath;
+    CopyText(Settings.InstallDir, (top_ + row.setting).c_str());
+    CreateInstallDir();
+    EXPECT_STREQ((top_ + "\\Level2\\Level3").c_str(), Settings.InstallDir);
+    EXPECT_EQ(row.created, PathExists(top_ + "\\Level2\\Level3"));
+    EXPECT_EQ(row.recorded, Recorded());
+    if (row.created && *row.recorded == '0')
+      EXPECT_EQ(std::vector<std::string>{Settings.InstallDir},
+                RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteDirectory"))
+          << "the folder only, not its upper levels";
+  }
 }
 
 }  // namespace

@@ -65,17 +65,6 @@ void FillProductName(HWND dlg, WORD id) {
   }
 }
 
-void Pump(DWORD ms) {
-  DWORD start = GetTickCount();
-  MSG m;
-  while (GetTickCount() - start < ms) {
-    if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
-      DispatchMessageW(&m);
-    else
-      Sleep(10);
-  }
-}
-
 enum class Fit { None, Wrapped, Line, Radio, Push, Group };
 
 Fit FitKind(HWND c) {
@@ -352,7 +341,7 @@ TEST(DialogScreens, EveryLanguageHasTheEnglishControlsAndItsTextsFit) {
       CheckTexts(dlg, id);
       if (lang.id == kEnglish && id == IDD_WELCOME) ExpectGlyphCheckSeesGaps(dlg);
       if (Saved(lang.id)) {
-        Pump(100);
+        testing_support::PumpFor(100);
         char name[64];
         wsprintfA(name, "\\%u-%s-%u.bmp", lang.id, lang.name, id);
         SaveBitmap(folder + name, host);

@@ -34,17 +34,6 @@ class ScriptTest : public ::testing::Test {
   TempDir media_{"script"};
 };
 
-std::string SystemDir() {
-  char d[MAX_PATH];
-  GetSystemDirectoryA(d, sizeof d);
-  return d;
-}
-std::string WindowsDir() {
-  char d[MAX_PATH];
-  GetWindowsDirectoryA(d, sizeof d);
-  return d;
-}
-
 }  // namespace
 
 TEST_F(ScriptTest, MissingScriptChangesNothing) {

@@ -45,6 +45,61 @@ void MakeDirs(const std::string& path) {
     if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
 }
 
+void WriteFileMakingDirs(const std::string& path, const std::string& text) {
+  MakeDirs(path.substr(0, path.find_last_of('\\')));
+  WriteTextFile(path, text);
+}
+
+std::string WindowsDir() {
+  char dir[MAX_PATH] = "";
+  GetWindowsDirectoryA(dir, sizeof dir);
+  return dir;
+}
+
+std::string SystemDir() {
+  char dir[MAX_PATH] = "";
+  GetSystemDirectoryA(dir, sizeof dir);
+  return dir;
+}
+
+std::string UnixPath(const std::string& windowsPath) {
+  using ToUnixFn = char*(CDECL*)(LPCWSTR);
+  auto toUnix = reinterpret_cast<ToUnixFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+  if (!toUnix) return {};
+  WCHAR wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
+  char* unix = toUnix(wide);
+  if (!unix) return {};
+  std::string out = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return out;
+}
+
+bool SameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+unsigned long long NowMs() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  return (static_cast<unsigned long long>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime) / 10000;
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void PumpFor(DWORD ms) {
+  DWORD start = GetTickCount();
+  do {
+    Pump();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  } while (GetTickCount() - start < ms);
+}
+
 void RemoveTree(const std::string& path) {
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
