@@ -187,38 +187,29 @@ TEST_F(CabinetTest, MissingOrCorruptCabinetFailsWithResultThree) {
   }
 }
 
-TEST_F(CabinetTest, AResetPauseEventHoldsTheNextFile) {
-  ScopedPauseEvent pause;
-  StandardTable();
-  ASSERT_TRUE(CreateTempDir());
-  ResetEvent(PauseEvent);
-  bool ok = false;
-  std::string cab = Settings.CabFileName;
-  Worker worker([&ok, cab] { ok = ExtractCabinet(cab.c_str()); });
-  EXPECT_FALSE(worker.Join(200)) << "held before the first file";
-  EXPECT_EQ(0, ExtractedCount);
-  EXPECT_FALSE(PathExists(Temp("alpha.txt")));
-  SetEvent(PauseEvent);
-  ASSERT_TRUE(worker.Join(10000));
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(3, ExtractedCount);
-}
-
-TEST_F(CabinetTest, CancelRequestedStopsTheRest) {
-  ScopedPauseEvent pause;
-  StandardTable();
-  ASSERT_TRUE(CreateTempDir());
-  ResetEvent(PauseEvent);
-  std::string cab = Settings.CabFileName;
-  Worker worker([cab] { ExtractCabinet(cab.c_str()); });
-  EXPECT_FALSE(worker.Join(200));
-  CancelRequested = 1;
-  SetEvent(PauseEvent);
-  ASSERT_TRUE(worker.Join(10000));
-  EXPECT_EQ(0, ExtractedCount);
-  for (const char* name : {"alpha.txt", "beta.dat", "shared.txt"})
-    EXPECT_FALSE(PathExists(Temp(name))) << name;
-  for (int i = 0; i < FileCount; ++i) EXPECT_EQ(0, FileTable[i].Extracted) << i;
+// A reset pause event holds the worker before the next file; the page's
+// answer then resumes it (every file) or cancels (no further file).
+TEST_F(CabinetTest, PauseHoldsTheNextFileUntilResumedOrCancelled) {
+  for (bool cancel : {false, true}) {
+    SCOPED_TRACE(cancel ? "cancelled" : "resumed");
+    ScopedPauseEvent pause;
+    SetUp();  // a fresh run for each answer
+    StandardTable();
+    ASSERT_TRUE(CreateTempDir());
+    ResetEvent(PauseEvent);
+    bool ok = false;
+    std::string cab = Settings.CabFileName;
+    Worker worker([&ok, cab] { ok = ExtractCabinet(cab.c_str()); });
+    EXPECT_FALSE(worker.Join(200)) << "held before the first file";
+    EXPECT_EQ(0, ExtractedCount);
+    EXPECT_FALSE(PathExists(Temp("alpha.txt")));
+    if (cancel) CancelRequested = 1;  // the page's order: the flag, then the event
+    SetEvent(PauseEvent);
+    ASSERT_TRUE(worker.Join(10000));
+    EXPECT_EQ(cancel ? 0 : 3, ExtractedCount);
+    if (!cancel) EXPECT_TRUE(ok);
+    for (int i = 0; cancel && i < FileCount; ++i) EXPECT_EQ(0, FileTable[i].Extracted) << i;
+  }
 }
 
 }  // namespace

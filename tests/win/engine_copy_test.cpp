@@ -282,34 +282,29 @@ class CopyPauseTest : public CopyTest {
   ScopedPauseEvent pause_;
 };
 
-TEST_F(CopyPauseTest, AResetEventHoldsTheNextFileUntilResumed) {
-  ResetEvent(PauseEvent);
-  HWND page = page_.hwnd();
-  Worker worker([page] { CopyFiles(page); });
-  EXPECT_FALSE(worker.Join(200)) << "held at the first file";
-  EXPECT_EQ(0, CopiedFiles());
-  EXPECT_EQ("p1.txt", page_.Text(kFromText)) << "the page already names it";
-  SetEvent(PauseEvent);
-  ASSERT_TRUE(worker.Join(10000));
-  EXPECT_EQ(3, CopiedFiles()) << "resumed with the same file, none skipped";
-  Pump();
-  EXPECT_EQ(3u, PaintedPercents.size()) << "none repeated";
-}
-
-TEST_F(CopyPauseTest, ACancelWhileHeldStopsEveryFurtherFile) {
-  ResetEvent(PauseEvent);
-  HWND page = page_.hwnd();
-  bool result = true;
-  Worker worker([page, &result] { result = CopyEntry(page, 0); });
-  EXPECT_FALSE(worker.Join(200));
-  CancelRequested = 1;  // the page's order: the flag, then the event
-  SetEvent(PauseEvent);
-  ASSERT_TRUE(worker.Join(10000));
-  EXPECT_FALSE(result);
-  CopyFiles(page);
-  EXPECT_EQ(0, CopiedFiles());
-  Pump();
-  EXPECT_TRUE(PaintedPercents.empty()) << "no progress after a cancel";
+// A reset pause event holds the worker at the next file, which the page
+// already names; the page's answer then resumes it with that same file or
+// cancels every further file.
+TEST_F(CopyPauseTest, PauseHoldsTheNextFileUntilResumedOrCancelled) {
+  for (bool cancel : {false, true}) {
+    SCOPED_TRACE(cancel ? "cancelled" : "resumed");
+    CancelRequested = 0;
+    PaintedPercents.clear();
+    ResetEvent(PauseEvent);
+    HWND page = page_.hwnd();
+    Worker worker([page] { CopyFiles(page); });
+    EXPECT_FALSE(worker.Join(200)) << "held at the first file";
+    EXPECT_EQ(0, CopiedFiles());
+    EXPECT_EQ("p1.txt", page_.Text(kFromText));
+    if (cancel) CancelRequested = 1;  // the page's order: the flag, then the event
+    SetEvent(PauseEvent);
+    ASSERT_TRUE(worker.Join(10000));
+    EXPECT_EQ(cancel ? 0 : 3, CopiedFiles()) << "none skipped, or none after the cancel";
+    Pump();
+    EXPECT_EQ(cancel ? 0u : 3u, PaintedPercents.size()) << "no step repeated, no progress after a cancel";
+    RemoveTree(Dest());
+    MakeDirs(Dest());
+  }
 }
 
 }  // namespace
