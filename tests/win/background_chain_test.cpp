@@ -103,43 +103,42 @@ TEST(ChainedSetups, ProgramAtTheFirstBlankIsNeverStarted) {
   EXPECT_TRUE(SameText(planted, after[2].exe)) << "control: " << after[2].exe;
 }
 
-TEST(ChainedSetups, WithoutFirstFolderTheSecondStartsAtOnce) {
-  StageMedia m;
-  m.WriteScript("", "Stage2");
-  m.AddStage("Stage2", "Setup.exe", "--no-signal");
-  unsigned long long before = NowMs();
-  RunResult r = m.RunSetup("/S", 1);
-  ASSERT_TRUE(r.finished) << "Setup waited for a signal that nothing sends";
-  EXPECT_EQ(0u, r.exitCode);
-  std::vector<LogLine> lines = m.WaitForEnds(1);
-  std::vector<LogLine> starts = Starts(lines);
-  ASSERT_EQ(1u, starts.size()) << ReadTextFile(m.log());
-  EXPECT_EQ(m.media() + "\\Stage2\\Setup.exe /s", starts[0].commandLine);
-  EXPECT_LT(m.endedAt() - before, 10000u);
-}
-
-TEST(ChainedSetups, WithoutSecondFolderTheRunEndsAfterTheSignal) {
-  StageMedia m;
-  m.WriteScript("Stage1", "");
-  m.AddStage("Stage1", kFirstExe, "--delay=500");
-  RunResult r = m.RunSetup("", 1);
-  ASSERT_TRUE(r.finished);
-  EXPECT_EQ(0u, r.exitCode);
-  std::vector<LogLine> lines = m.Lines();
-  ASSERT_EQ(1u, Starts(lines).size()) << ReadTextFile(m.log());
-  const LogLine* signal = FindLine(lines, "SIGNAL", kFirstExe);
-  ASSERT_NE(nullptr, signal);
-  // The double logs just after its message was handled: allow for that.
-  EXPECT_GE(m.endedAt() + 300, signal->timeMs) << "Setup ended long before the signal";
-}
-
-TEST(ChainedSetups, NoFoldersStartNothing) {
-  StageMedia m;
-  m.WriteScript("", "");
-  RunResult r = m.RunSetup("/S", 0);
-  ASSERT_TRUE(r.finished) << "Setup started itself or waits";
-  EXPECT_EQ(0u, r.exitCode);
-  EXPECT_FALSE(PathExists(m.log())) << ReadTextFile(m.log());
+// A missing DirName leaves its stage out: without the first nothing waits
+// for a signal, without the second the run ends after the signal, without
+// both nothing starts (not even Setup itself).
+TEST(ChainedSetups, MissingFoldersLeaveTheirStageOut) {
+  struct Row {
+    const char* dir1;
+    const char* dir2;
+    const char* started;  // below the media folder, "" for none
+  } const rows[] = {{"", "Stage2", "\\Stage2\\Setup.exe /s"},
+                    {"Stage1", "", "\\Stage1\\setup_x64.exe /s"},
+                    {"", "", ""}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "DirName1=" << row.dir1 << " DirName2=" << row.dir2);
+    StageMedia m;
+    m.WriteScript(row.dir1, row.dir2);
+    if (*row.dir1) m.AddStage(row.dir1, kFirstExe, "--delay=300");
+    if (*row.dir2) m.AddStage(row.dir2, "Setup.exe", "--no-signal");
+    unsigned long long before = NowMs();
+    RunResult r = m.RunSetup("/S", *row.started ? 1 : 0);
+    ASSERT_TRUE(r.finished) << "Setup waits for a signal that nothing sends";
+    EXPECT_EQ(0u, r.exitCode);
+    EXPECT_LT(m.endedAt() - before, 10000u);
+    std::vector<LogLine> lines = m.Lines();
+    std::vector<LogLine> starts = Starts(lines);
+    if (!*row.started) {
+      EXPECT_FALSE(PathExists(m.log())) << ReadTextFile(m.log());
+      continue;
+    }
+    ASSERT_EQ(1u, starts.size()) << ReadTextFile(m.log());
+    EXPECT_EQ(m.media() + row.started, starts[0].commandLine);
+    if (const LogLine* signal = FindLine(lines, "SIGNAL", kFirstExe))
+      // The double logs just after its message was handled: allow for that.
+      EXPECT_GE(m.endedAt() + 300, signal->timeMs) << "Setup ended long before the signal";
+    else
+      EXPECT_EQ(0, *row.dir1) << "the first stage signalled";
+  }
 }
 
 // The signal may come from any process: here from the test, long after
