@@ -30,8 +30,8 @@ void CheckSwitchCase(const std::string& mediaName, const SwitchCase& c) {
   SCOPED_TRACE(std::string("media \"") + mediaName + "\", switches \"" + c.args + "\"");
   StageMedia m(mediaName);
   m.WriteScript("Stage1", "Stage2");
-  m.AddStage("Stage1", kFirstExe, "--delay=0");
-  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  m.AddStage("Stage1", kFirstExe, "--signal=0");
+  m.AddStage("Stage2", "Setup.exe", "");
   RunResult r = m.RunSetup(c.args, 2);
   ASSERT_TRUE(r.finished);
   EXPECT_EQ(0u, r.exitCode);
@@ -50,8 +50,8 @@ void CheckSwitchCase(const std::string& mediaName, const SwitchCase& c) {
 TEST(ChainedSetups, SecondStageStartsOnlyAfterTheSignal) {
   StageMedia m;
   m.WriteScript("Stage1", "Stage2");
-  m.AddStage("Stage1", kFirstExe, "--delay=600");
-  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  m.AddStage("Stage1", kFirstExe, "--signal=600");
+  m.AddStage("Stage2", "Setup.exe", "");
   RunResult r = m.RunSetup("/S", 2);
   ASSERT_TRUE(r.finished) << "Setup still running after 30 s";
   EXPECT_EQ(0u, r.exitCode);
@@ -82,8 +82,8 @@ TEST(ChainedSetups, CommandLinesOfTheSwitches) {
 TEST(ChainedSetups, ProgramAtTheFirstBlankIsNeverStarted) {
   StageMedia m("Kbd Media");
   m.WriteScript("Stage1", "Stage2");
-  m.AddStage("Stage1", kFirstExe, "--delay=300");
-  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  m.AddStage("Stage1", kFirstExe, "--signal=300");
+  m.AddStage("Stage2", "Setup.exe", "");
   std::string planted = m.root() + "\\Kbd.exe";
   CopyFileOrDie(BinDir() + "\\logprog.exe", planted);
   RunResult r = m.RunSetup("/S", 2);
@@ -118,8 +118,8 @@ TEST(ChainedSetups, MissingFoldersLeaveTheirStageOut) {
     SCOPED_TRACE(testing::Message() << "DirName1=" << row.dir1 << " DirName2=" << row.dir2);
     StageMedia m;
     m.WriteScript(row.dir1, row.dir2);
-    if (*row.dir1) m.AddStage(row.dir1, kFirstExe, "--delay=300");
-    if (*row.dir2) m.AddStage(row.dir2, "Setup.exe", "--no-signal");
+    if (*row.dir1) m.AddStage(row.dir1, kFirstExe, "--signal=300");
+    if (*row.dir2) m.AddStage(row.dir2, "Setup.exe", "");
     unsigned long long before = NowMs();
     RunResult r = m.RunSetup("/S", *row.started ? 1 : 0);
     ASSERT_TRUE(r.finished) << "Setup waits for a signal that nothing sends";
@@ -146,8 +146,8 @@ TEST(ChainedSetups, MissingFoldersLeaveTheirStageOut) {
 TEST(ChainedSetups, WaitsWithoutLimitUntilSignalled) {
   StageMedia m;
   m.WriteScript("Stage1", "Stage2");
-  m.AddStage("Stage1", kFirstExe, "--no-signal");
-  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  m.AddStage("Stage1", kFirstExe, "");
+  m.AddStage("Stage2", "Setup.exe", "");
   ScopedEnv log("SETUP_TEST_LOG", m.log());
   DWORD pid = 0;
   HANDLE setup = Start("\"" + m.setupPath() + "\" /S", m.media(), &pid);

@@ -118,7 +118,7 @@ void CheckLook(const LookCase& c) {
   StageMedia m;
   std::string logo = WriteLogo(m.media(), c.logoWidth, c.logoHeight, c.top, c.bottom);
   m.WriteScript("Stage1", "", std::string("SetupTitle=") + c.productName + "\r\nBkgLogo=" + logo + "\r\n");
-  m.AddStage("Stage1", "setup_x64.exe", "--no-signal");
+  m.AddStage("Stage1", "setup_x64.exe", "");
   ScopedEnv log("SETUP_TEST_LOG", m.log());
   DWORD pid = 0;
   HANDLE setup = Start("\"" + m.setupPath() + "\"", m.media(), &pid);

@@ -1,5 +1,5 @@
 // Media folders for the background window's tests: Setup.exe with a setup
-// script, stage setup doubles in the DirName folders, and the log they
+// script, the logging double as stage setups in the DirName folders, and the log they
 // share; plus a look at the screen through the host's ImageMagick.
 #pragma once
 #include <windows.h>
@@ -38,11 +38,11 @@ class StageMedia {
     WriteTextFile(media_ + "\\SETUPNT.INI", text);
   }
 
-  // A stage setup double as dir\exeName, with its options.
+  // The logging double as the stage setup dir\exeName, with its options.
   void AddStage(const std::string& dir, const std::string& exeName, const std::string& options) {
     MakeDirs(media_ + "\\" + dir);
-    CopyFileOrDie(BinDir() + "\\stagesetup.exe", media_ + "\\" + dir + "\\" + exeName);
-    WriteTextFile(media_ + "\\" + dir + "\\stage.opt", options);
+    CopyFileOrDie(BinDir() + "\\logprog.exe", media_ + "\\" + dir + "\\" + exeName);
+    WriteTextFile(media_ + "\\" + dir + "\\logprog.opt", options);
   }
 
   // Runs Setup.exe and waits until every program it started has ended.

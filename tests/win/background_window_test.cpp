@@ -224,8 +224,8 @@ TEST(BackgroundWindow, JapaneseLocaleTakesTheCaptionFont) {
 // message: the first program is still started, and the second at once.
 TEST(BackgroundWindow, SignalBeforeTheFirstChainMessage) {
   StageMedia m;
-  m.AddStage("Stage1", "setup_x64.exe", "--no-signal");
-  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  m.AddStage("Stage1", "setup_x64.exe", "");
+  m.AddStage("Stage2", "Setup.exe", "");
   PrepareSettings(m.media(), "");
   CopyText(Settings.DirName1, "Stage1");
   CopyText(Settings.DirName2, "Stage2");
