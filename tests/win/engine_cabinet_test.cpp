@@ -46,10 +46,10 @@ FILETIME FromCabinet(DosStamp stamp) {
 
 bool SameTime(const FILETIME& a, const FILETIME& b) { return CompareFileTime(&a, &b) == 0; }
 
-class CabinetTest : public ::testing::Test {
+class CabinetTest : public EngineTest {
  protected:
   void SetUp() override {
-    FreshRun(media_.path());
+    EngineTest::SetUp();
     Settings.CabFile = 1;
     CopyText(Settings.CabFileName, Cabinet("good.cab").c_str());
     ASSERT_TRUE(PathExists(Cabinet("good.cab"))) << "build the tree first";
@@ -59,12 +59,6 @@ class CabinetTest : public ::testing::Test {
   void ClearTempDirs() {
     for (int n = 0; n < 5; ++n) RemoveTree(WindowsDir() + "\\_QuessorTempDir" + std::to_string(n));
   }
-  void Script(const std::vector<std::string>& lines) {
-    std::string text = "[Copy Files]\r\n";
-    for (const std::string& line : lines) text += line + "\r\n";
-    WriteTextFile(media_ / "SETUP.INI", text);
-    FileCount = ReadCopyFiles();
-  }
   // The table of most tests: two rows share a name, one names a file the
   // cabinet lacks, and the names differ in case from the cabinet's.
   void StandardTable() {
@@ -73,11 +67,6 @@ class CabinetTest : public ::testing::Test {
     MakeDirs(dest_ / "second");
   }
   std::string Temp(const std::string& name) { return std::string(::TempDir) + "\\" + name; }
-
-  ScratchDir media_{"media"};
-  ScratchDir dest_{"dest"};
-  TestPage page_;
-  BackupFolderScope backups_;
 };
 
 TEST_F(CabinetTest, ExtractsExactlyTheNamedFilesDatedByTheCabinet) {
