@@ -83,8 +83,12 @@ TEST(ApplySwitches, FieldsEachLineSets) {
     const int want[] = {r.hidden, r.silent, r.qn,      r.v,        r.nr,     r.preload,
                         r.type,   r.restart, r.configMg, r.askType, r.askPath};
     for (size_t i = 0; i < sizeof got / sizeof got[0]; ++i)
-      if (want[i] != -1) EXPECT_EQ(want[i], got[i]) << "field " << i;
-    if (r.askPath == 0) EXPECT_EQ(0, s.AskProgramFolder);
+      if (want[i] != -1) {
+        EXPECT_EQ(want[i], got[i]) << "field " << i;
+      }
+    if (r.askPath == 0) {
+      EXPECT_EQ(0, s.AskProgramFolder);
+    }
   }
 }
 

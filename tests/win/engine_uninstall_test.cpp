@@ -144,10 +144,11 @@ TEST_F(InstallDirTest, CreatesTheMissingLevelsAndRecordsOnlyANewFolder) {
     EXPECT_STREQ((top_ + "\\Level2\\Level3").c_str(), Settings.InstallDir);
     EXPECT_EQ(row.created, PathExists(top_ + "\\Level2\\Level3"));
     EXPECT_EQ(row.recorded, Recorded());
-    if (row.created && *row.recorded == '0')
+    if (row.created && *row.recorded == '0') {
       EXPECT_EQ(std::vector<std::string>{Settings.InstallDir},
                 RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteDirectory"))
           << "the folder only, not its upper levels";
+    }
   }
 }
 

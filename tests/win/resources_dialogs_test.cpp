@@ -370,10 +370,9 @@ TEST(DialogLookup, ThreadLocalePicksTheLanguageAndLicenseFallsBackToEnglish) {
     HRSRC own = FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(IDD_WELCOME), lang.id);
     EXPECT_EQ(own, FindResourceA(module, MAKEINTRESOURCEA(IDD_WELCOME), RT_DIALOG));
     HRSRC license = FindResourceA(module, MAKEINTRESOURCEA(IDD_LICENSE), RT_DIALOG);
-    if (lang.hasLicense)
-      EXPECT_EQ(FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(IDD_LICENSE), lang.id), license);
-    else
-      EXPECT_EQ(englishLicense, license);
+    EXPECT_EQ(lang.hasLicense ? FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(IDD_LICENSE), lang.id)
+                              : englishLicense,
+              license);
   }
   // The page opens as the property sheet opens it: by identifier, as a
   // child of a window.
