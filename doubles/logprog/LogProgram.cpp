@@ -79,7 +79,8 @@ int main() {
   }
   if (options.sleepMs) Sleep(options.sleepMs);
   if (!options.waitFile.empty()) {
-    for (int i = 0; i < 600 && GetFileAttributesA(options.waitFile.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+    for (int i = 0;
+         i < 600 && GetFileAttributesA(options.waitFile.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
       Sleep(100);
   }
   LogEvent("END", "");

@@ -56,7 +56,7 @@ TEST(ApplySwitches, FieldsEachLineSets) {
     int hidden, silent, qn, v, nr, preload, type, restart, configMg, askType, askPath;
   } const rows[] = {
       {"/H", 1, 1, 1, -1, -1, -1, -1, -1, -1, -1, 0, -1},
-      {"/s", 1, 0, 1, -1, -1, -1, -1, -1, -1, -1, 0, 0},  // clears what the script asked
+      {"/s", 1, 0, 1, -1, -1, -1, -1, -1, -1, -1, 0, 0},    // clears what the script asked
       {"/QN", 1, 1, 0, 1, -1, -1, -1, -1, -1, -1, -1, -1},  // leaves SilentMode alone
       {"/v", 1, -1, -1, -1, 1, -1, -1, -1, -1, -1, -1, -1},
       {"/nr", 1, -1, -1, -1, -1, 1, -1, -1, -1, -1, -1, -1},
@@ -78,9 +78,10 @@ TEST(ApplySwitches, FieldsEachLineSets) {
     s.Restart = r.isNT ? 0 : 1;
     s.AskPath = s.AskProgramFolder = 1;
     ApplyCommandLine(r.line, r.isNT, s);
-    const int got[] = {s.HiddenMode, s.SilentMode, s.SwitchQN, s.SwitchV, s.NoRestart, s.Preload,
-                       s.InterfaceType, s.Restart, s.CallConfigMg, s.AskType, s.AskPath};
-    const int want[] = {r.hidden, r.silent, r.qn,      r.v,        r.nr,     r.preload,
+    const int got[] = {s.HiddenMode,   s.SilentMode, s.SwitchQN,      s.SwitchV,
+                       s.NoRestart,    s.Preload,    s.InterfaceType, s.Restart,
+                       s.CallConfigMg, s.AskType,    s.AskPath};
+    const int want[] = {r.hidden, r.silent,  r.qn,       r.v,       r.nr,     r.preload,
                         r.type,   r.restart, r.configMg, r.askType, r.askPath};
     for (size_t i = 0; i < sizeof got / sizeof got[0]; ++i)
       if (want[i] != -1) {

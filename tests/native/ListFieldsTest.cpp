@@ -57,21 +57,22 @@ TEST(SplitField, FieldsOfAValue) {
   } rows[] = {
       {"one,,three", {"one", "", "three"}},
       {"\"a, b\",second", {"a, b", "second"}},
-      {"  \tlead,trail  , x", {"lead", "trail  ", "x"}},  // trailing blanks stay
+      {"  \tlead,trail  , x", {"lead", "trail  ", "x"}},        // trailing blanks stay
       {"pre\"mid,dle\"post,next", {"premid,dlepost", "next"}},  // quoted runs join plain ones
       {"a\",\"b", {"a,b"}},  // the profile function already took the outer quotes
       {"\"open, still open,more", {"open, still open,more"}},  // an open quote ends the line
       {"abc%1\\tail,next", {"abc"}},  // so does an open token, dropped where it stood
       {"%1%\\setup.inf", {"D:\\Media\\setup.inf"}},
       {"%11%;%10%;%99%;%12%;%17%;%18%",
-       {"C:\\WINDOWS\\system32;C:\\WINDOWS;E:\\Inst;C:\\WINDOWS\\System32\\Drivers;C:\\WINDOWS\\Inf;"
+       {"C:\\WINDOWS\\system32;C:\\WINDOWS;E:\\Inst;C:\\WINDOWS\\System32\\Drivers;C:"
+        "\\WINDOWS\\Inf;"
         "C:\\WINDOWS\\Help"}},
       {"%011%", {"from strings"}},  // names are texts, not numbers
       {"%%", {"empty name"}},
       {"%Undefined%file.txt", {"file.txt"}},
-      {"%vendor%", {""}},  // the Strings lookup is the source's business
+      {"%vendor%", {""}},          // the Strings lookup is the source's business
       {"%Loop%", {"%1%\\\"x\""}},  // an expansion is not scanned again
-      {"\"%1%\"", {"%1%"}},          // percent signs inside quotes are plain
+      {"\"%1%\"", {"%1%"}},        // percent signs inside quotes are plain
   };
   for (const auto& row : rows) EXPECT_EQ(row.fields, SplitAll(row.value, t)) << row.value;
 }
@@ -94,7 +95,8 @@ TEST(SplitField, LongExpansionsNeverOverrunTheField) {
   size_t at = SplitFieldWith(value.c_str(), 0, out, kTextSize, t);
   EXPECT_EQ(value.size(), at);
   EXPECT_EQ(259u, std::strlen(out)) << "cut at the field's capacity";
-  for (size_t i = kTextSize; i < sizeof out; ++i) ASSERT_EQ('#', out[i]) << "wrote past the field at " << i;
+  for (size_t i = kTextSize; i < sizeof out; ++i)
+    ASSERT_EQ('#', out[i]) << "wrote past the field at " << i;
 
   // A long token name is cut too, and the splitter goes on after it.
   std::string longName = "%" + std::string(400, 'n') + "%,next";

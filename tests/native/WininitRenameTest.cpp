@@ -42,9 +42,10 @@ TEST(InsertRenameLine, BelowTheHeaderOrAtTheEndWithIt) {
        "[Other]\r\na=b\r\n[Rename]\r\n" + kLine + "NUL=C:\\old.tmp\r\n[Last]\r\nz=1\r\n"},
       {header + first, header + kLine + first},  // two entries stand in reverse order
       {"[rename]\r\nx=y\r\n", "[rename]\r\nx=y\r\n" + header + kLine},  // lower case
-      {"[Rename]\nx=y\n", "[Rename]\nx=y\n" + header + kLine},              // LF alone
+      {"[Rename]\nx=y\n", "[Rename]\nx=y\n" + header + kLine},          // LF alone
       {"[Other]\r\nx=y", "[Other]\r\nx=y\r\n" + header + kLine},        // joined, no section
-      {std::string("junk\0[Rename]\r\n", 15), std::string("junk\0[Rename]\r\n", 15) + header + kLine},
+      {std::string("junk\0[Rename]\r\n", 15),
+       std::string("junk\0[Rename]\r\n", 15) + header + kLine},
   };
   for (const auto& row : rows) EXPECT_EQ(row.after, Insert(row.before, kLine)) << row.before;
 }

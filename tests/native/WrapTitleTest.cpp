@@ -21,11 +21,11 @@ struct WrapCase {
 
 TEST(WrapTitleTest, LinesForTitleAndWidth) {
   const WrapCase cases[] = {
-      {"Hello World", 125, "Hello World", "", 1},    // 110 + 15 fits exactly
-      {"Hello World", 124, "Hello", "World", 2},     // one pixel short
-      {"Hello   World", 100, "Hello", "World", 2},   // several blanks between
-      {"aaa bbb ccc ddd", 100, "aaa bbb", "ccc ddd", 2},  // longest line that fits
-      {"aaa bbb ccc ddd", 60, "aaa", "bbb ccc ddd", 2},   // line 2 is not wrapped
+      {"Hello World", 125, "Hello World", "", 1},                          // 110 + 15 fits exactly
+      {"Hello World", 124, "Hello", "World", 2},                           // one pixel short
+      {"Hello   World", 100, "Hello", "World", 2},                         // several blanks between
+      {"aaa bbb ccc ddd", 100, "aaa bbb", "ccc ddd", 2},                   // longest line that fits
+      {"aaa bbb ccc ddd", 60, "aaa", "bbb ccc ddd", 2},                    // line 2 is not wrapped
       {"Internationalization Setup", 100, "Internationalization", "", 1},  // first word too wide
       {"Supercalifragilistic", 50, "Supercalifragilistic", "", 1},         // no blank at all
       {"a  b", 20, "a", "", 1},  // even the first word is too wide: the rest is dropped

@@ -91,7 +91,8 @@ TEST(ChainedSetups, ProgramAtTheFirstBlankIsNeverStarted) {
   EXPECT_EQ(0u, r.exitCode);
   std::vector<LogLine> starts = Starts(m.Lines());
   ASSERT_EQ(2u, starts.size()) << ReadTextFile(m.log());
-  for (const LogLine& l : starts) EXPECT_FALSE(SameText(planted, l.exe)) << "planted program started";
+  for (const LogLine& l : starts)
+    EXPECT_FALSE(SameText(planted, l.exe)) << "planted program started";
 
   // The plant is where the fault would land: the same command line
   // started without a program name runs it.
@@ -136,7 +137,8 @@ TEST(ChainedSetups, MissingFoldersLeaveTheirStageOut) {
     const LogLine* signal = FindLine(lines, "SIGNAL", kFirstExe);
     EXPECT_EQ(*row.dir1 != 0, signal != nullptr) << "the first stage signals";
     // The double logs just after its message was handled: allow for that.
-    EXPECT_GE(m.endedAt() + 300, signal ? signal->timeMs : 0) << "Setup ended long before the signal";
+    EXPECT_GE(m.endedAt() + 300, signal ? signal->timeMs : 0)
+        << "Setup ended long before the signal";
   }
 }
 
@@ -155,7 +157,8 @@ TEST(ChainedSetups, WaitsWithoutLimitUntilSignalled) {
   ASSERT_NE(nullptr, window);
   EXPECT_FALSE(IsWindowVisible(window)) << "created hidden";
   m.WaitForEnds(1);
-  EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(setup, 500)) << "ended without the signal";
+  EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(setup, 500))
+      << "ended without the signal";
   ASSERT_EQ(1u, Starts(m.Lines()).size());
 
   unsigned long long sent = NowMs();

@@ -44,8 +44,8 @@ bool TakeScreenshot(const TempDir& dir, const std::string& artefactName, Screens
   CreateDirectoryA(artefacts.c_str(), nullptr);
   std::string png = UnixPath(artefacts + "\\" + artefactName + ".png");
   std::string raw = UnixPath(dir / "screen.rgb");
-  std::string script = "import -window root 'png:" + png + "' && convert '" + png + "' -depth 8 'rgb:" + raw +
-                       ".tmp' && mv '" + raw + ".tmp' '" + raw + "'";
+  std::string script = "import -window root 'png:" + png + "' && convert '" + png +
+                       "' -depth 8 'rgb:" + raw + ".tmp' && mv '" + raw + ".tmp' '" + raw + "'";
   HANDLE h = Start("Z:\\bin\\sh -c \"" + script + "\"", "");
   if (h) CloseHandle(h);
   std::string rawWindows = dir / "screen.rgb";
@@ -74,7 +74,8 @@ std::string WriteLogo(const std::string& media, int width, int height, Rgb a, Rg
 int TitleTextHeight(const std::string& title) {
   HDC dc = GetDC(nullptr);
   HFONT font = CreateFontA(42, 0, 0, 0, 600, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_ROMAN, "Times New Roman");
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_ROMAN,
+                           "Times New Roman");
   HGDIOBJ old = SelectObject(dc, font);
   SIZE size{};
   GetTextExtentPoint32A(dc, title.c_str(), static_cast<int>(title.size()), &size);
@@ -114,10 +115,12 @@ TextStats CountText(const Screenshot& shot, POINT o, int x1, int y0, int y1) {
 
 void CheckLook(const LookCase& c) {
   SCOPED_TRACE(c.artefact);
-  if (UnixPath("C:\\").empty()) GTEST_SKIP() << "the screen is taken with the host's ImageMagick: Wine only";
+  if (UnixPath("C:\\").empty())
+    GTEST_SKIP() << "the screen is taken with the host's ImageMagick: Wine only";
   StageMedia m;
   std::string logo = WriteLogo(m.media(), c.logoWidth, c.logoHeight, c.top, c.bottom);
-  m.WriteScript("Stage1", "", std::string("SetupTitle=") + c.productName + "\r\nBkgLogo=" + logo + "\r\n");
+  m.WriteScript("Stage1", "",
+                std::string("SetupTitle=") + c.productName + "\r\nBkgLogo=" + logo + "\r\n");
   m.AddStage("Stage1", "setup_x64.exe", "");
   ScopedEnv log("SETUP_TEST_LOG", m.log());
   DWORD pid = 0;
@@ -159,8 +162,10 @@ void CheckLook(const LookCase& c) {
 
   // The logo at the top right, its first file rows on top.
   auto rgb = [](Rgb v) { return Rgb8{v.r, v.g, v.b}; };
-  Rgb8 top = shot.at(o.x + logoX + 2, o.y + 1), bottom = shot.at(o.x + logoX + 2, o.y + c.logoHeight - 2);
-  EXPECT_TRUE(Is(top, rgb(c.top).r, rgb(c.top).g, rgb(c.top).b)) << top.r << "," << top.g << "," << top.b;
+  Rgb8 top = shot.at(o.x + logoX + 2, o.y + 1),
+       bottom = shot.at(o.x + logoX + 2, o.y + c.logoHeight - 2);
+  EXPECT_TRUE(Is(top, rgb(c.top).r, rgb(c.top).g, rgb(c.top).b))
+      << top.r << "," << top.g << "," << top.b;
   EXPECT_TRUE(Is(bottom, rgb(c.bottom).r, rgb(c.bottom).g, rgb(c.bottom).b))
       << bottom.r << "," << bottom.g << "," << bottom.b;
   EXPECT_TRUE(IsTeal(shot.at(o.x + logoX - 1, o.y + 1))) << "left of the logo";
@@ -185,6 +190,10 @@ void CheckLook(const LookCase& c) {
 // One run: a title that wraps to two lines over a 256-colour logo. Where a
 // title wraps is WrapTitleTest's; 16-colour logos are background_pcx_test's.
 TEST(TitleBandLook, TwoLinesOverTheLogo) {
-  CheckLook({"band-2lines", "Velmorax Comfort Keyboard and Wireless Mouse Driver Installation Package for Windows",
-             160, 90, {255, 128, 0}, {128, 0, 128}});
+  CheckLook({"band-2lines",
+             "Velmorax Comfort Keyboard and Wireless Mouse Driver Installation Package for Windows",
+             160,
+             90,
+             {255, 128, 0},
+             {128, 0, 128}});
 }

@@ -2,9 +2,8 @@
 // script, the logging double as stage setups in the DirName folders, and the log they
 // share; plus a look at the screen through the host's ImageMagick.
 #pragma once
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -31,7 +30,8 @@ class StageMedia {
   std::string setupPath() const { return media_ + "\\Setup.exe"; }
 
   // The same script under both NT-family names, whichever Wine picks.
-  void WriteScript(const std::string& dir1, const std::string& dir2, const std::string& extra = "") {
+  void WriteScript(const std::string& dir1, const std::string& dir2,
+                   const std::string& extra = "") {
     std::string text = "[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\nDirName1=" + dir1 +
                        "\r\nDirName2=" + dir2 + "\r\n" + extra;
     WriteTextFile(media_ + "\\SETUP2K.INI", text);
@@ -48,7 +48,8 @@ class StageMedia {
   // Runs Setup.exe and waits until every program it started has ended.
   RunResult RunSetup(const std::string& args, size_t expectStarts, DWORD timeoutMs = 30000) {
     ScopedEnv log("SETUP_TEST_LOG", log_);
-    RunResult r = Run("\"" + setupPath() + "\"" + (args.empty() ? "" : " " + args), media_, timeoutMs);
+    RunResult r =
+        Run("\"" + setupPath() + "\"" + (args.empty() ? "" : " " + args), media_, timeoutMs);
     endedAt_ = NowMs();
     WaitForEnds(expectStarts);
     return r;
@@ -66,7 +67,8 @@ class StageMedia {
         starts += l.kind == "START";
         ends += l.kind == "END";
       }
-      if ((starts >= expectStarts && ends >= starts) || GetTickCount() - start > timeoutMs) return lines;
+      if ((starts >= expectStarts && ends >= starts) || GetTickCount() - start > timeoutMs)
+        return lines;
       Sleep(100);
     }
   }

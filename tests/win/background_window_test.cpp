@@ -16,7 +16,8 @@ using namespace pcx_fixture;
 namespace {
 
 // A logo of the given size in colour 1.
-std::string WriteLogo(const TempDir& dir, std::uint16_t width, std::uint16_t height, std::uint8_t planes = 1) {
+std::string WriteLogo(const TempDir& dir, std::uint16_t width, std::uint16_t height,
+                      std::uint8_t planes = 1) {
   PcxSpec s;
   s.planes = planes;
   s.xmax = static_cast<std::uint16_t>(width - 1);
@@ -72,7 +73,8 @@ int ClientWidth(HWND hwnd) {
 int TitleTextHeight() {
   HDC dc = GetDC(nullptr);
   HFONT font = CreateFontA(42, 0, 0, 0, 600, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_ROMAN, "Times New Roman");
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_ROMAN,
+                           "Times New Roman");
   HGDIOBJ old = SelectObject(dc, font);
   SIZE size{};
   GetTextExtentPoint32A(dc, Settings.SetupTitle, lstrlenA(Settings.SetupTitle), &size);
@@ -148,7 +150,8 @@ TEST(BackgroundWindow, MessageResults) {
   ASSERT_NE(nullptr, w.get());
   EXPECT_EQ(1, SendMessageA(w.get(), WM_QUERYENDSESSION, 0, 0));
   EXPECT_EQ(1, SendMessageA(w.get(), WM_QUERYNEWPALETTE, 0, 0));
-  EXPECT_EQ(1, SendMessageA(w.get(), WM_PALETTECHANGED, reinterpret_cast<WPARAM>(GetDesktopWindow()), 0));
+  EXPECT_EQ(
+      1, SendMessageA(w.get(), WM_PALETTECHANGED, reinterpret_cast<WPARAM>(GetDesktopWindow()), 0));
   EXPECT_EQ(0, SendMessageA(w.get(), WM_PALETTECHANGED, reinterpret_cast<WPARAM>(w.get()), 0))
       << "its own change goes to the default procedure";
   EXPECT_EQ(0, SendMessageA(w.get(), kStageDoneMessage, 0, 0));
@@ -232,7 +235,8 @@ TEST(BackgroundWindow, SignalBeforeTheFirstChainMessage) {
   if (starts[0].commandLine.find("Stage2") != std::string::npos) std::swap(starts[0], starts[1]);
   EXPECT_EQ(m.media() + "\\Stage1\\setup_x64.exe /s", starts[0].commandLine);
   EXPECT_EQ(m.media() + "\\Stage2\\Setup.exe /s", starts[1].commandLine);
-  unsigned long long apart = starts[1].timeMs > starts[0].timeMs ? starts[1].timeMs - starts[0].timeMs
-                                                                   : starts[0].timeMs - starts[1].timeMs;
+  unsigned long long apart = starts[1].timeMs > starts[0].timeMs
+                                 ? starts[1].timeMs - starts[0].timeMs
+                                 : starts[0].timeMs - starts[1].timeMs;
   EXPECT_LT(apart, 1000u) << "no polling in between";
 }

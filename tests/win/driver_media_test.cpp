@@ -140,13 +140,16 @@ TEST(ProductFolder, CopiedOnlyFromARemovableMedium) {
     run.Start(folder);
     const std::string product = run.product.path;
     const std::string from = row.copied ? product + "\\" : folder;
-    EXPECT_EQ(from + "Preload.exe /DEVID:HID\\VID_KQ1 /CLASS:Keyboard /RunValue:\"Keyboard Preload Check\"",
-              run.Command());
+    EXPECT_EQ(
+        from +
+            "Preload.exe /DEVID:HID\\VID_KQ1 /CLASS:Keyboard /RunValue:\"Keyboard Preload Check\"",
+        run.Command());
     EXPECT_EQ("InstallPnPDeviceDriver(Keyboard|" + folder +
                   "drv\\kqkbd.inf|A5|A3|A4|1|0)=0 GetConnectedDeviceNumber(Keyboard|A5|A3)=1",
               run.session.Trace())
         << "first attempt from the medium, nothing after the registration";
-    EXPECT_FALSE(PathExists(WindowsDir() + "\\inf\\kqkbd.inf")) << "the earlier INF copy is deleted";
+    EXPECT_FALSE(PathExists(WindowsDir() + "\\inf\\kqkbd.inf"))
+        << "the earlier INF copy is deleted";
     EXPECT_TRUE(run.infs.AddedInfs().empty()) << "preload mode copies no OEM INF";
     EXPECT_EQ(row.copied, PathExists(product));
     if (!row.copied) {

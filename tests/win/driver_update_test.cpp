@@ -247,7 +247,7 @@ TEST(UpdateDrivers, LegacyCopyOn9xAndNT4ReplacesTheInfAndRecordsIt) {
              "Unknown,kqu.inf,U3,U4,U5,,legacy\\u.inf,0,HID\\VID_U,",
              "Unknown,kqn.inf,N3,N4,N5,,,0,HID\\VID_N,",
              "Unknown,,E3,E4,E5,,legacy\\l.inf,0,HID\\VID_E,"});  // no INF name: no target
-  Settings.IsWin2000OrLater = 0;  // as on Windows 95, 98 or NT 4
+  Settings.IsWin2000OrLater = 0;                                  // as on Windows 95, 98 or NT 4
   Settings.IsWinME = 0;
   f.media.Write("legacy\\l.inf", "legacy l");
   f.media.Write("legacy\\u.inf", "legacy u");

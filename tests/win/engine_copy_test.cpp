@@ -220,8 +220,8 @@ TEST_F(CopyTest, EveryRowIsRecordedForTheUninstallerCopiedOrNot) {
   EXPECT_EQ(Dest(), RegText(HKEY_LOCAL_MACHINE, files, "a.txt"));
   EXPECT_EQ(Dest(), RegText(HKEY_LOCAL_MACHINE, files, "renamed.txt"));
   EXPECT_EQ("KQUninst.exe KBDCOPY", RegText(HKEY_LOCAL_MACHINE, product, "UninstallString"));
-  EXPECT_EQ(Dest(),
-            RegText(HKEY_LOCAL_MACHINE, "Software\\VELMORAX\\Uninstall\\SharedFile\\renamed.txt", "KBDCOPY"));
+  EXPECT_EQ(Dest(), RegText(HKEY_LOCAL_MACHINE,
+                            "Software\\VELMORAX\\Uninstall\\SharedFile\\renamed.txt", "KBDCOPY"));
   EXPECT_EQ("newer destination", ReadTextFile(Dest() + "\\a.txt"));
 }
 
@@ -233,7 +233,8 @@ TEST_F(CopyTest, ADestinationPathThatDoesNotFitIsNeitherCopiedNorRecorded) {
   Script({"a.txt=" + longDir});
   ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
   EXPECT_EQ(0, FileTable[0].Copied);
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "KBDCOPY\\DeleteFiles"));
+  EXPECT_FALSE(
+      RegKeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "KBDCOPY\\DeleteFiles"));
 }
 
 // Pausing and cancelling from the page's thread while a worker copies.
@@ -271,7 +272,8 @@ TEST_F(CopyPauseTest, PauseHoldsTheNextFileUntilResumedOrCancelled) {
     ASSERT_TRUE(worker.Join(10000));
     EXPECT_EQ(cancel ? 0 : 3, CopiedFiles()) << "none skipped, or none after the cancel";
     Pump();
-    EXPECT_EQ(cancel ? 0u : 3u, PaintedPercents.size()) << "no step repeated, no progress after a cancel";
+    EXPECT_EQ(cancel ? 0u : 3u, PaintedPercents.size())
+        << "no step repeated, no progress after a cancel";
     RemoveTree(Dest());
     MakeDirs(Dest());
   }

@@ -35,13 +35,17 @@ TEST_F(UninstallRecord, FileRecordWritesEntryDeleteFilesAndSharedFile) {
   EXPECT_TRUE(RecordDeleteFile("C:\\Program Files\\Kbd\\kbd.dll"));
   EXPECT_EQ("KQUninst.exe KBDTEST", RegText(HKEY_LOCAL_MACHINE, kProduct, "UninstallString"));
   EXPECT_EQ("Keyboard Software", RegText(HKEY_LOCAL_MACHINE, kProduct, "DisplayName"));
-  EXPECT_EQ(Sorted({"DisplayName", "UninstallString"}), Sorted(RegValueNames(HKEY_LOCAL_MACHINE, kProduct)));
+  EXPECT_EQ(Sorted({"DisplayName", "UninstallString"}),
+            Sorted(RegValueNames(HKEY_LOCAL_MACHINE, kProduct)));
   EXPECT_EQ(std::vector<std::string>{"DeleteFiles"}, RegSubKeys(HKEY_LOCAL_MACHINE, kProduct));
-  EXPECT_EQ(std::vector<std::string>{"kbd.dll"}, RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles"));
-  EXPECT_EQ("C:\\Program Files\\Kbd", RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles", "kbd.dll"));
+  EXPECT_EQ(std::vector<std::string>{"kbd.dll"},
+            RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles"));
+  EXPECT_EQ("C:\\Program Files\\Kbd",
+            RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles", "kbd.dll"));
   EXPECT_EQ(std::vector<std::string>{"KBDTEST"},
             RegValueNames(HKEY_LOCAL_MACHINE, kShared + "SharedFile\\kbd.dll"));
-  EXPECT_EQ("C:\\Program Files\\Kbd", RegText(HKEY_LOCAL_MACHINE, kShared + "SharedFile\\kbd.dll", "KBDTEST"));
+  EXPECT_EQ("C:\\Program Files\\Kbd",
+            RegText(HKEY_LOCAL_MACHINE, kShared + "SharedFile\\kbd.dll", "KBDTEST"));
 }
 
 TEST_F(UninstallRecord, SameNameTwiceKeepsTheLastFolderAndPathWithoutFolder) {
@@ -50,7 +54,8 @@ TEST_F(UninstallRecord, SameNameTwiceKeepsTheLastFolderAndPathWithoutFolder) {
   EXPECT_EQ("C:\\B", RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles", "kbd.dll"));
   RecordDeleteFile("bare.txt");
   EXPECT_EQ("", RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles", "bare.txt"));
-  EXPECT_EQ(Sorted({"bare.txt", "kbd.dll"}), Sorted(RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles")));
+  EXPECT_EQ(Sorted({"bare.txt", "kbd.dll"}),
+            Sorted(RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles")));
 
   // A second product that installs a file of the same name adds its value.
   CopyText(Settings.UninstallKey, "OTHERKBD");
@@ -82,12 +87,15 @@ TEST_F(UninstallRecord, RegistryRecordsByRootWithValueNamesAfterTwoBackslashes) 
   EXPECT_EQ("", RegText(HKEY_LOCAL_MACHINE, regs + "HKEY_CURRENT_USER", "Software\\Kbd"));
   EXPECT_EQ(std::vector<std::string>{"Software\\Kbd\\\\Version"},
             RegValueNames(HKEY_LOCAL_MACHINE, regs + "HKEY_LOCAL_MACHINE"));
-  EXPECT_EQ("Version", RegText(HKEY_LOCAL_MACHINE, regs + "HKEY_LOCAL_MACHINE", "Software\\Kbd\\\\Version"));
-  EXPECT_EQ("Content Type", RegText(HKEY_LOCAL_MACHINE, regs + "HKEY_CLASSES_ROOT", ".kbd\\\\Content Type"));
+  EXPECT_EQ("Version",
+            RegText(HKEY_LOCAL_MACHINE, regs + "HKEY_LOCAL_MACHINE", "Software\\Kbd\\\\Version"));
+  EXPECT_EQ("Content Type",
+            RegText(HKEY_LOCAL_MACHINE, regs + "HKEY_CLASSES_ROOT", ".kbd\\\\Content Type"));
   EXPECT_EQ("", RegText(HKEY_LOCAL_MACHINE, regs + "HKEY_USERS", "Kbd")) << "any other root";
 
   std::string shared = kShared + "SharedReg\\KBDTEST\\";
-  EXPECT_EQ("Version", RegText(HKEY_LOCAL_MACHINE, shared + "HKEY_LOCAL_MACHINE", "Software\\Kbd\\\\Version"));
+  EXPECT_EQ("Version",
+            RegText(HKEY_LOCAL_MACHINE, shared + "HKEY_LOCAL_MACHINE", "Software\\Kbd\\\\Version"));
   EXPECT_EQ("", RegText(HKEY_LOCAL_MACHINE, shared + "HKEY_CURRENT_USER", "Software\\Kbd"));
 }
 
@@ -133,8 +141,8 @@ TEST_F(InstallDirTest, CreatesTheMissingLevelsAndRecordsOnlyANewFolder) {
       {nullptr, "\\Level2\\Level3", 0, false, "<no key>"},  // only when the path was asked
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << (row.existing ? row.existing : "(none)") << " " << row.setting
-                                    << " AskPath=" << row.askPath);
+    SCOPED_TRACE(testing::Message() << (row.existing ? row.existing : "(none)") << " "
+                                    << row.setting << " AskPath=" << row.askPath);
     RemoveTree(top_);
     DeleteRegTree(HKEY_LOCAL_MACHINE, kProduct);
     if (row.existing) MakeDirs(top_ + row.existing);

@@ -29,8 +29,9 @@ TEST(FileVersionReaders, FixedPartAndText) {
       {Fixture("ver_string_only"), false, 7, 7, true, 0x00050006, 0x00070008},
       {Fixture("ver_none"), false, 7, 7, false, 7, 7},
       {Fixture("ver_text_commas"), true, 0, 0, true, 0x00010002, 0x00030004},  // "1, 2, 3, 4"
-      {Fixture("ver_text_label"), true, 0, 0, true, 0x00010002, 0x00030004},   // "1.2.3.4 (build label)"
-      {Fixture("ver_text_two"), true, 0, 0, true, 0x00020005, 0},              // "2.5"
+      {Fixture("ver_text_label"), true, 0, 0, true, 0x00010002,
+       0x00030004},                                                // "1.2.3.4 (build label)"
+      {Fixture("ver_text_two"), true, 0, 0, true, 0x00020005, 0},  // "2.5"
       {Fixture("ver_german_1252"), true, 0x00030000, 0, true, 0x00030001, 0},  // key 040704e4
       {BinDir() + "\\no-such-file.dll", false, 7, 7, false, 7, 7},
       {dir / "notes.txt", false, 7, 7, false, 7, 7},

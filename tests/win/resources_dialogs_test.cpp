@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "resources_support.h"
-
+// After windows.h, which it needs.
 #include <commctrl.h>
 
 using namespace res_test;
@@ -32,15 +32,16 @@ INT_PTR CALLBACK PassiveDialogProc(HWND, UINT msg, WPARAM, LPARAM) { return msg 
 HWND CreateInHost(HWND host, WORD id, LANGID lang) {
   const BYTE* data = nullptr;
   DWORD size = 0;
-  if (!ResourceBytes(SetupData(), RT_DIALOG, MAKEINTRESOURCEA(id), lang, &data, &size)) return nullptr;
+  if (!ResourceBytes(SetupData(), RT_DIALOG, MAKEINTRESOURCEA(id), lang, &data, &size))
+    return nullptr;
   std::vector<BYTE> copy(data, data + size);
   DWORD style;
   memcpy(&style, copy.data(), 4);
   style &= ~(WS_POPUP | WS_DISABLED | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
   style |= WS_CHILD | WS_VISIBLE;
   memcpy(copy.data(), &style, 4);
-  HWND dlg = CreateDialogIndirectParamW(SetupData(), reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), host,
-                                        PassiveDialogProc, 0);
+  HWND dlg = CreateDialogIndirectParamW(SetupData(), reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()),
+                                        host, PassiveDialogProc, 0);
   if (dlg == nullptr) return nullptr;
   RECT r;
   GetWindowRect(dlg, &r);
@@ -131,8 +132,9 @@ std::u16string MissingGlyphs(HDC dc, const std::u16string& text) {
     if (ch >= 0x20 && ch != u'&') printable.push_back(ch);
   std::vector<WORD> glyphs(printable.size() + 1);
   std::u16string missing;
-  if (GetGlyphIndicesW(dc, reinterpret_cast<LPCWSTR>(printable.c_str()), static_cast<int>(printable.size()),
-                       glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR)
+  if (GetGlyphIndicesW(dc, reinterpret_cast<LPCWSTR>(printable.c_str()),
+                       static_cast<int>(printable.size()), glyphs.data(),
+                       GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR)
     return u"?";
   for (size_t i = 0; i < printable.size(); ++i)
     if (glyphs[i] == 0xFFFF) missing.push_back(printable[i]);
@@ -157,7 +159,8 @@ void CheckTexts(HWND dlg, WORD id) {
     SCOPED_TRACE(testing::Message() << "control " << GetDlgCtrlID(c) << ": " << Narrow(text));
     EXPECT_EQ(0, o.width) << "pixels too narrow";
     EXPECT_LE(o.height, AllowedHeightOverflow(id, GetDlgCtrlID(c))) << "pixels too low";
-    EXPECT_TRUE(MissingGlyphs(dc, text).empty()) << "no glyph for " << Narrow(MissingGlyphs(dc, text));
+    EXPECT_TRUE(MissingGlyphs(dc, text).empty())
+        << "no glyph for " << Narrow(MissingGlyphs(dc, text));
     SelectObject(dc, old);
   }
   ReleaseDC(dlg, dc);
@@ -205,7 +208,6 @@ bool Saved(LANGID lang) {
   GetEnvironmentVariableA("SETUP_SCREENSHOTS", all, sizeof all);
   return lang == 1033 || lang == 1031 || lang == 1029 || !lstrcmpiA(all, "all");
 }
-
 
 // A control as the live dialog has it; its place relative to the dialog.
 struct Control {
@@ -294,7 +296,8 @@ const Needed kNeeded[] = {
     {IDD_INTERFACE, IDC_INTERFACE_USB, "button", BS_AUTORADIOBUTTON, WS_GROUP},
     {IDD_RESULT, IDC_RESULT_RESTART_NOW, "button", BS_AUTORADIOBUTTON | WS_GROUP, 0},
     {IDD_PROGRESS, IDC_PROGRESS_COPY_ANIMATION, "sysanimate32", ACS_CENTER | ACS_TRANSPARENT, 0},
-    {IDD_PROGRESS, IDC_PROGRESS_REGISTRY_ANIMATION, "sysanimate32", ACS_CENTER | ACS_TRANSPARENT, 0},
+    {IDD_PROGRESS, IDC_PROGRESS_REGISTRY_ANIMATION, "sysanimate32", ACS_CENTER | ACS_TRANSPARENT,
+     0},
     {IDD_PROGRESS, IDC_PROGRESS_UPDATING, "static", 0, WS_VISIBLE},
     {IDD_RESULT, IDC_RESULT_DONE_TEXT, "static", 0, WS_VISIBLE},
     {IDD_RESULT, IDC_RESULT_FAILED, "static", 0, WS_VISIBLE},
@@ -313,8 +316,9 @@ TEST(DialogScreens, EveryLanguageHasTheEnglishControlsAndItsTextsFit) {
   InitCommonControlsEx(&icc);
   const std::string folder = testing_support::BinDir() + "\\artefacts\\screens";
   testing_support::MakeDirs(folder);
-  HWND host = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 20, 20,
-                              640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND host =
+      CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 20, 20,
+                      640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(nullptr, host);
   for (WORD id : kDialogs) {
     HWND englishDialog = CreateInHost(host, id, kEnglish);
@@ -361,7 +365,8 @@ TEST(DialogScreens, EveryLanguageHasTheEnglishControlsAndItsTextsFit) {
 TEST(DialogLookup, ThreadLocalePicksTheLanguageAndLicenseFallsBackToEnglish) {
   HMODULE module = SetupData();
   ASSERT_NE(nullptr, module);
-  HRSRC englishLicense = FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(IDD_LICENSE), kEnglish);
+  HRSRC englishLicense =
+      FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(IDD_LICENSE), kEnglish);
   ASSERT_NE(nullptr, englishLicense);
   for (const Language& lang : kLanguages) {
     SCOPED_TRACE(lang.name);
@@ -370,14 +375,15 @@ TEST(DialogLookup, ThreadLocalePicksTheLanguageAndLicenseFallsBackToEnglish) {
     HRSRC own = FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(IDD_WELCOME), lang.id);
     EXPECT_EQ(own, FindResourceA(module, MAKEINTRESOURCEA(IDD_WELCOME), RT_DIALOG));
     HRSRC license = FindResourceA(module, MAKEINTRESOURCEA(IDD_LICENSE), RT_DIALOG);
-    EXPECT_EQ(lang.hasLicense ? FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(IDD_LICENSE), lang.id)
-                              : englishLicense,
+    EXPECT_EQ(lang.hasLicense
+                  ? FindResourceExA(module, RT_DIALOG, MAKEINTRESOURCEA(IDD_LICENSE), lang.id)
+                  : englishLicense,
               license);
   }
   // The page opens as the property sheet opens it: by identifier, as a
   // child of a window.
-  HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
+  HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
+                              nullptr, GetModuleHandleA(nullptr), nullptr);
   ScopedThreadLocale danish(1030);
   HWND page = CreateDialogParamA(module, MAKEINTRESOURCEA(IDD_LICENSE), host, PassiveDialogProc, 0);
   EXPECT_NE(nullptr, page) << "error " << GetLastError();
@@ -385,10 +391,10 @@ TEST(DialogLookup, ThreadLocalePicksTheLanguageAndLicenseFallsBackToEnglish) {
   DestroyWindow(host);
 }
 
-constexpr UINT kDefined[] = {IDS_RESTART_PROMPT,    IDS_RESTART_CAPTION, IDS_LABEL_PRODUCT,
-                             IDS_LABEL_VERSION,     IDS_LABEL_INTERFACE, IDS_UNUSED_9,
-                             IDS_VALUE_PS2,         IDS_VALUE_USB,       IDS_LABEL_INSTALL_DIR,
-                             IDS_WARNING_CAPTION,   IDS_UNSUPPORTED_SYSTEM, IDS_TITLE_SUFFIX,
+constexpr UINT kDefined[] = {IDS_RESTART_PROMPT,      IDS_RESTART_CAPTION,    IDS_LABEL_PRODUCT,
+                             IDS_LABEL_VERSION,       IDS_LABEL_INTERFACE,    IDS_UNUSED_9,
+                             IDS_VALUE_PS2,           IDS_VALUE_USB,          IDS_LABEL_INSTALL_DIR,
+                             IDS_WARNING_CAPTION,     IDS_UNSUPPORTED_SYSTEM, IDS_TITLE_SUFFIX,
                              IDS_LABEL_PROGRAM_FOLDER};
 constexpr UINT kUndefined[] = {8, 11, 13, 14, 19};
 

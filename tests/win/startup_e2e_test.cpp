@@ -30,8 +30,9 @@ class Media {
   }
   // A script whose one pre-run line tells which script was read.
   void AddScript(const std::string& name) {
-    WriteTextFile(dir_ / name, "[Setup]\r\nProductName=Probe\r\n[PreRun Programs]\r\nprobe.exe=%1%\\Tools," +
-                                   name + ",1\r\n");
+    WriteTextFile(dir_ / name,
+                  "[Setup]\r\nProductName=Probe\r\n[PreRun Programs]\r\nprobe.exe=%1%\\Tools," +
+                      name + ",1\r\n");
   }
   void Write(const std::string& name, const std::string& text) { WriteTextFile(dir_ / name, text); }
   std::string dir() const { return dir_.path(); }
@@ -57,7 +58,8 @@ class Media {
 // Runs Setup.exe, expects the unsupported-system box, reads and dismisses it.
 void ExpectUnsupportedWarning(Media& media, const std::string& args) {
   DWORD pid = 0;
-  HANDLE process = Start("\"" + media.dir() + "\\Setup.exe\"" + (args.empty() ? "" : " " + args), "", &pid);
+  HANDLE process =
+      Start("\"" + media.dir() + "\\Setup.exe\"" + (args.empty() ? "" : " " + args), "", &pid);
   ASSERT_NE(nullptr, process);
   HWND box = ui::FindTopWindow("#32770", "Setup Warning", 20000, pid);
   ASSERT_NE(nullptr, box) << "no warning box";
@@ -132,10 +134,12 @@ TEST(PreRunPrograms, StartInOrderWithTheirCommandLinesAndWaitWhereAsked) {
               "second.exe=%1%\\Tools,  \"quoted, arg\" %Extra%,1\r\n"
               "second.exe=%1%\\Tools,a repeated name runs the first line's value again\r\n"
               "probe.exe2=%1%\\Tools,missing program,1\r\n"
-              "long.exe=%1%\\Tools," + std::string(250, 'a') + ",1\r\n"
-              "third.exe=%1%\\Tools,--sleep=700 zero,0\r\n"
-              "fourth.exe=%1%\\Tools,last,yes\r\n"
-              "[Strings]\r\nExtra=%1%-literal\r\n");
+              "long.exe=%1%\\Tools," +
+                  std::string(250, 'a') +
+                  ",1\r\n"
+                  "third.exe=%1%\\Tools,--sleep=700 zero,0\r\n"
+                  "fourth.exe=%1%\\Tools,last,yes\r\n"
+                  "[Strings]\r\nExtra=%1%-literal\r\n");
   for (const char* name : {"long.exe", "third.exe", "fourth.exe"})
     CopyFileOrDie(BinDir() + "\\logprog.exe", media.dir() + "\\Tools\\" + name);
   const std::string tools = media.dir() + "\\Tools\\";
@@ -165,7 +169,8 @@ TEST(PreRunPrograms, StartInOrderWithTheirCommandLinesAndWaitWhereAsked) {
   EXPECT_EQ("\"" + tools + "third.exe\" --sleep=700 zero", find("START", "third.exe").commandLine);
   EXPECT_EQ("\"" + tools + "fourth.exe\" last", find("START", "fourth.exe").commandLine);
 
-  EXPECT_GE(starts[1].timeMs, find("END", "probe.exe").timeMs) << "wait field 1: next starts after the end";
+  EXPECT_GE(starts[1].timeMs, find("END", "probe.exe").timeMs)
+      << "wait field 1: next starts after the end";
   EXPECT_LT(find("START", "fourth.exe").timeMs, find("END", "third.exe").timeMs)
       << "wait field 0 does not wait";
 }

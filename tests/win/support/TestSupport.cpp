@@ -76,7 +76,9 @@ std::string UnixPath(const std::string& windowsPath) {
   return out;
 }
 
-bool SameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+bool SameText(const std::string& a, const std::string& b) {
+  return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
 
 unsigned long long NowMs() {
   FILETIME ft;
@@ -147,7 +149,8 @@ ScopedRegValue::ScopedRegValue(HKEY root, const std::string& key, const std::str
   DWORD size = 0;
   if (RegQueryValueExA(h, name.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
     old_.resize(size);
-    hadValue_ = RegQueryValueExA(h, name.c_str(), nullptr, &type_, old_.data(), &size) == ERROR_SUCCESS;
+    hadValue_ =
+        RegQueryValueExA(h, name.c_str(), nullptr, &type_, old_.data(), &size) == ERROR_SUCCESS;
   }
   if (value)
     RegSetValueExA(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
@@ -187,7 +190,8 @@ std::vector<std::string> RegValueNames(HKEY root, const std::string& key) {
   char name[1024];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumValueA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumValueA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
     names.push_back(name);
   }
   RegCloseKey(h);
@@ -201,7 +205,8 @@ std::vector<std::string> RegSubKeys(HKEY root, const std::string& key) {
   char name[512];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumKeyExA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
     names.push_back(name);
   }
   RegCloseKey(h);

@@ -93,7 +93,8 @@ class ScopedUninstallRecords {
     return RegValueNames(HKEY_LOCAL_MACHINE, Product() + "\\DeleteFiles");
   }
   std::string SharedFile(const std::string& name) const {
-    return RegText(HKEY_LOCAL_MACHINE, std::string(kVendorRoot) + "\\Uninstall\\SharedFile\\" + name, key_);
+    return RegText(HKEY_LOCAL_MACHINE,
+                   std::string(kVendorRoot) + "\\Uninstall\\SharedFile\\" + name, key_);
   }
   bool ProductKeyExists() const { return RegKeyExists(HKEY_LOCAL_MACHINE, Product()); }
 
