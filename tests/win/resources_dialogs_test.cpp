@@ -218,8 +218,10 @@ struct Control {
   std::u16string text;
 };
 
+// The controls, after the dialog itself: its client size and caption.
 std::vector<Control> Controls(HWND dlg) {
-  std::vector<Control> out;
+  std::vector<Control> out{{0, "dialog", 0, {}, Text(dlg)}};
+  GetClientRect(dlg, &out[0].r);
   for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     Control k{GetDlgCtrlID(c), "", GetWindowLongA(c, GWL_STYLE), {}, Text(c)};
     char cls[32] = {};
@@ -268,6 +270,10 @@ void CompareWithEnglish(HWND dlg, const std::vector<Control>& english) {
     EXPECT_EQ(e.r.bottom, c.r.bottom);
     EXPECT_GE(c.r.right, e.r.right);
     EXPECT_LE(c.r.right, client.right) << "wider than the dialog";
+    if (i == 0) {
+      EXPECT_EQ(e.r.right, c.r.right) << "the dialog's size";
+      EXPECT_FALSE(c.text.empty()) << "a caption";
+    }
     EXPECT_EQ(Places(e.text), Places(c.text));
     EXPECT_EQ(e.text.empty(), c.text.empty());
     EXPECT_EQ(Mnemonics(e.text).size(), Mnemonics(c.text).size());
