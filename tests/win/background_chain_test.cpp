@@ -2,10 +2,10 @@
 // their command lines, folders and timing, and the run's end.
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "UiDriver.h"
-#include "background_media.h"
 
-using namespace background_test;
+using namespace testing_support;
 
 namespace {
 
@@ -28,7 +28,7 @@ const SwitchCase kSwitchCases[] = {
 // Runs one switch case in a media folder and checks both command lines.
 void CheckSwitchCase(const std::string& mediaName, const SwitchCase& c) {
   SCOPED_TRACE(std::string("media \"") + mediaName + "\", switches \"" + c.args + "\"");
-  StageMedia m(mediaName);
+  SetupMedia m(mediaName);
   m.WriteScript("Stage1", "Stage2");
   m.AddStage("Stage1", kFirstExe, "--signal=0");
   m.AddStage("Stage2", "Setup.exe", "");
@@ -48,7 +48,7 @@ void CheckSwitchCase(const std::string& mediaName, const SwitchCase& c) {
 }  // namespace
 
 TEST(ChainedSetups, SecondStageStartsOnlyAfterTheSignal) {
-  StageMedia m;
+  SetupMedia m;
   m.WriteScript("Stage1", "Stage2");
   m.AddStage("Stage1", kFirstExe, "--signal=600");
   m.AddStage("Stage2", "Setup.exe", "");
@@ -80,7 +80,7 @@ TEST(ChainedSetups, CommandLinesOfTheSwitches) {
 // "<root>\Kbd.exe" first for "<root>\Kbd Media\Stage1\...": Setup must
 // never start such a program.
 TEST(ChainedSetups, ProgramAtTheFirstBlankIsNeverStarted) {
-  StageMedia m("Kbd Media");
+  SetupMedia m("Kbd Media");
   m.WriteScript("Stage1", "Stage2");
   m.AddStage("Stage1", kFirstExe, "--signal=300");
   m.AddStage("Stage2", "Setup.exe", "");
@@ -117,7 +117,7 @@ TEST(ChainedSetups, MissingFoldersLeaveTheirStageOut) {
                     {"", "", ""}};
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << "DirName1=" << row.dir1 << " DirName2=" << row.dir2);
-    StageMedia m;
+    SetupMedia m;
     m.WriteScript(row.dir1, row.dir2);
     if (*row.dir1) m.AddStage(row.dir1, kFirstExe, "--signal=300");
     if (*row.dir2) m.AddStage(row.dir2, "Setup.exe", "");
@@ -145,7 +145,7 @@ TEST(ChainedSetups, MissingFoldersLeaveTheirStageOut) {
 // The signal may come from any process: here from the test, long after
 // the first stage has ended.
 TEST(ChainedSetups, WaitsWithoutLimitUntilSignalled) {
-  StageMedia m;
+  SetupMedia m;
   m.WriteScript("Stage1", "Stage2");
   m.AddStage("Stage1", kFirstExe, "");
   m.AddStage("Stage2", "Setup.exe", "");

@@ -7,10 +7,10 @@
 #include <cstdlib>
 
 #include "../native/PcxFixture.h"
+#include "TestSupport.h"
 #include "UiDriver.h"
-#include "background_media.h"
 
-using namespace background_test;
+using namespace testing_support;
 using namespace pcx_fixture;
 
 namespace {
@@ -117,7 +117,7 @@ void CheckLook(const LookCase& c) {
   SCOPED_TRACE(c.artefact);
   if (UnixPath("C:\\").empty())
     GTEST_SKIP() << "the screen is taken with the host's ImageMagick: Wine only";
-  StageMedia m;
+  SetupMedia m;
   std::string logo = WriteLogo(m.media(), c.logoWidth, c.logoHeight, c.top, c.bottom);
   m.WriteScript("Stage1", "",
                 std::string("SetupTitle=") + c.productName + "\r\nBkgLogo=" + logo + "\r\n");

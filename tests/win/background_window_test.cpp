@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "../native/PcxFixture.h"
+#include "TestSupport.h"
 #include "UiDriver.h"
 #include "background/BackgroundState.h"
 #include "background/BackgroundWindow.h"
-#include "background_media.h"
 #include "startup/core/Settings.h"
 
-using namespace background_test;
+using namespace testing_support;
 using namespace pcx_fixture;
 
 namespace {
@@ -217,7 +217,7 @@ TEST(BackgroundWindow, JapaneseLocaleTakesTheCaptionFont) {
 // The signal may come before the window has handled its first chain
 // message: the first program is still started, and the second at once.
 TEST(BackgroundWindow, SignalBeforeTheFirstChainMessage) {
-  StageMedia m;
+  SetupMedia m;
   m.AddStage("Stage1", "setup_x64.exe", "");
   m.AddStage("Stage2", "Setup.exe", "");
   PrepareSettings(m.media(), "");

@@ -18,48 +18,25 @@ const char kWarningText[] =
     "Current O.S. is not supported by this software, please refer to the user's manual or "
     "readme.txt for more information.";
 
-// A media folder: Setup.exe, the logging double as Tools\probe.exe, and a
-// log that every started double appends to.
-class Media {
- public:
-  Media() : dir_("media"), log_(dir_ / "calls.log"), env_("SETUP_TEST_LOG", log_) {
-    CopyFileOrDie(BinDir() + "\\Setup.exe", dir_ / "Setup.exe");
-    MakeDirs(dir_ / "Tools");
-    CopyFileOrDie(BinDir() + "\\logprog.exe", dir_ / "Tools\\probe.exe");
-    CopyFileOrDie(BinDir() + "\\logprog.exe", dir_ / "Tools\\second.exe");
-  }
-  // A script whose one pre-run line tells which script was read.
-  void AddScript(const std::string& name) {
-    WriteTextFile(dir_ / name,
-                  "[Setup]\r\nProductName=Probe\r\n[PreRun Programs]\r\nprobe.exe=%1%\\Tools," +
-                      name + ",1\r\n");
-  }
-  void Write(const std::string& name, const std::string& text) { WriteTextFile(dir_ / name, text); }
-  std::string dir() const { return dir_.path(); }
-  std::string log() const { return log_; }
+// A script whose one pre-run line tells which script was read.
+void AddScript(SetupMedia& media, const std::string& name) {
+  media.Write(name, "[Setup]\r\nProductName=Probe\r\n[PreRun Programs]\r\nprobe.exe=%1%\\Tools," +
+                        name + ",1\r\n");
+}
 
-  RunResult RunSetup(const std::string& args = "") {
-    return Run("\"" + dir_ / "Setup.exe" + "\"" + (args.empty() ? "" : " " + args), "", 30000);
-  }
-  // The script whose pre-run line ran, or "" when none did.
-  std::string ScriptRead() {
-    std::vector<LogLine> starts = Starts(ReadLog(log_));
-    if (starts.empty()) return "";
-    const std::string& cmd = starts[0].commandLine;
-    return cmd.substr(cmd.find_last_of(' ') + 1);
-  }
-
- private:
-  TempDir dir_;
-  std::string log_;
-  ScopedEnv env_;
-};
+// The script whose pre-run line ran, or "" when none did.
+std::string ScriptRead(const SetupMedia& media) {
+  std::vector<LogLine> starts = Starts(media.Lines());
+  if (starts.empty()) return "";
+  const std::string& cmd = starts[0].commandLine;
+  return cmd.substr(cmd.find_last_of(' ') + 1);
+}
 
 // Runs Setup.exe, expects the unsupported-system box, reads and dismisses it.
-void ExpectUnsupportedWarning(Media& media, const std::string& args) {
+void ExpectUnsupportedWarning(SetupMedia& media, const std::string& args) {
   DWORD pid = 0;
   HANDLE process =
-      Start("\"" + media.dir() + "\\Setup.exe\"" + (args.empty() ? "" : " " + args), "", &pid);
+      Start("\"" + media.setupPath() + "\"" + (args.empty() ? "" : " " + args), "", &pid);
   ASSERT_NE(nullptr, process);
   HWND box = ui::FindTopWindow("#32770", "Setup Warning", 20000, pid);
   ASSERT_NE(nullptr, box) << "no warning box";
@@ -74,7 +51,7 @@ void ExpectUnsupportedWarning(Media& media, const std::string& args) {
   EXPECT_EQ(nullptr, GetWindow(box, GW_OWNER)) << "the box has no owner";
   EXPECT_TRUE(ui::PressButton(box, "OK"));
   ASSERT_EQ(0u, FinishProcess(process, 20000));
-  EXPECT_EQ("", media.ScriptRead()) << "nothing runs after the warning";
+  EXPECT_EQ("", ScriptRead(media)) << "nothing runs after the warning";
 }
 
 struct ChoiceCase {
@@ -109,15 +86,16 @@ TEST(ScriptChoice, UnderEachWindowsVersion) {
     ScopedWineVersion version("Setup.exe", c.version);
     ScopedRegValue number(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
                           "VersionNumber", c.versionNumber);
-    Media media;
-    for (const std::string& f : c.present) media.AddScript(f);
+    SetupMedia media;
+    media.AddDouble("Tools\\probe.exe");
+    for (const std::string& f : c.present) AddScript(media, f);
     if (*c.expected == '\0') {
       ExpectUnsupportedWarning(media, c.args);
     } else {
-      RunResult r = media.RunSetup(c.args);
+      RunResult r = media.RunSetup(c.args, 1);
       ASSERT_TRUE(r.finished);
       EXPECT_EQ(0u, r.exitCode);
-      EXPECT_EQ(c.expected, media.ScriptRead());
+      EXPECT_EQ(c.expected, ScriptRead(media));
     }
   }
 }
@@ -126,7 +104,7 @@ TEST(ScriptChoice, UnderEachWindowsVersion) {
 // current folder, which the programs inherit.
 TEST(PreRunPrograms, StartInOrderWithTheirCommandLinesAndWaitWhereAsked) {
   ScopedWineVersion version("Setup.exe", "winxp");
-  Media media;
+  SetupMedia media;
   media.Write("SETUP2K.INI",
               "[Setup]\r\nProductName=Probe\r\n"
               "[PreRun Programs]\r\n"
@@ -140,14 +118,14 @@ TEST(PreRunPrograms, StartInOrderWithTheirCommandLinesAndWaitWhereAsked) {
                   "third.exe=%1%\\Tools,--sleep=700 zero,0\r\n"
                   "fourth.exe=%1%\\Tools,last,yes\r\n"
                   "[Strings]\r\nExtra=%1%-literal\r\n");
-  for (const char* name : {"long.exe", "third.exe", "fourth.exe"})
-    CopyFileOrDie(BinDir() + "\\logprog.exe", media.dir() + "\\Tools\\" + name);
-  const std::string tools = media.dir() + "\\Tools\\";
-  RunResult r = testing_support::Run("\"" + media.dir() + "\\Setup.exe\" /S/H", tools, 30000);
+  for (const char* name : {"probe.exe", "second.exe", "long.exe", "third.exe", "fourth.exe"})
+    media.AddDouble(std::string("Tools\\") + name);
+  const std::string tools = media.media() + "\\Tools\\";
+  RunResult r = testing_support::Run("\"" + media.setupPath() + "\" /S/H", tools, 30000);
   ASSERT_TRUE(r.finished);
   EXPECT_EQ(0u, r.exitCode);
   // The programs not waited for may still be running.
-  std::vector<LogLine> log = WaitForLog(media.log(), 10, 20000);
+  std::vector<LogLine> log = media.WaitForEnds(5, 20000);
   std::vector<LogLine> starts = Starts(log);
   ASSERT_EQ(5u, starts.size()) << "S and H do not stop the pre-run programs; a line too long "
                                   "for the command line is skipped, not cut";

@@ -332,4 +332,64 @@ std::vector<LogLine> WaitForLog(const std::string& path, size_t lines, DWORD tim
   return log;
 }
 
+SetupMedia::SetupMedia(const std::string& name)
+    : root_("media"),
+      media_(root_ / name),
+      log_(root_ / "calls.log"),
+      logEnv_("SETUP_TEST_LOG", log_) {
+  MakeDirs(media_);
+  CopyFileOrDie(BinDir() + "\\Setup.exe", setupPath());
+}
+
+void SetupMedia::Write(const std::string& relative, const std::string& text) {
+  WriteFileMakingDirs(media_ + "\\" + relative, text);
+}
+
+void SetupMedia::WriteScript(const std::string& dir1, const std::string& dir2,
+                             const std::string& extra) {
+  std::string text = "[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\nDirName1=" + dir1 +
+                     "\r\nDirName2=" + dir2 + "\r\n" + extra;
+  Write("SETUP2K.INI", text);
+  Write("SETUPNT.INI", text);
+}
+
+void SetupMedia::AddDouble(const std::string& relative, const std::string& options) {
+  const std::string path = media_ + "\\" + relative;
+  MakeDirs(path.substr(0, path.find_last_of('\\')));
+  CopyFileOrDie(BinDir() + "\\logprog.exe", path);
+  WriteTextFile(path.substr(0, path.find_last_of('\\')) + "\\logprog.opt", options);
+}
+
+RunResult SetupMedia::RunSetup(const std::string& args, size_t expectStarts, DWORD timeoutMs) {
+  RunResult r =
+      Run("\"" + setupPath() + "\"" + (args.empty() ? "" : " " + args), media_, timeoutMs);
+  endedAt_ = NowMs();
+  WaitForEnds(expectStarts);
+  return r;
+}
+
+std::vector<LogLine> SetupMedia::WaitForEnds(size_t expectStarts, DWORD timeoutMs) const {
+  DWORD start = GetTickCount();
+  for (;;) {
+    std::vector<LogLine> lines = ReadLog(log_);
+    size_t starts = 0, ends = 0;
+    for (const LogLine& l : lines) {
+      starts += l.kind == "START";
+      ends += l.kind == "END";
+    }
+    if ((starts >= expectStarts && ends >= starts) || GetTickCount() - start > timeoutMs)
+      return lines;
+    Sleep(100);
+  }
+}
+
+const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
+                        const std::string& exeTail) {
+  for (const LogLine& l : lines)
+    if (l.kind == kind && l.exe.size() >= exeTail.size() &&
+        SameText(l.exe.substr(l.exe.size() - exeTail.size()), exeTail))
+      return &l;
+  return nullptr;
+}
+
 }  // namespace testing_support

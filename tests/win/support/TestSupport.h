@@ -156,4 +156,41 @@ std::vector<LogLine> Starts(const std::vector<LogLine>& log);
 // Reads the log until it holds at least `lines` lines or timeoutMs passes.
 std::vector<LogLine> WaitForLog(const std::string& path, size_t lines, DWORD timeoutMs);
 
+// A media folder root\<name> with Setup.exe, its setup scripts and copies
+// of the logging double; the double's log at root\calls.log, named for
+// every program started while the media lives.
+class SetupMedia {
+ public:
+  explicit SetupMedia(const std::string& name = "media");
+  const std::string& root() const { return root_.path(); }
+  const std::string& media() const { return media_; }
+  const std::string& log() const { return log_; }
+  std::string setupPath() const { return media_ + "\\Setup.exe"; }
+  // A file below the media folder, making its folders.
+  void Write(const std::string& relative, const std::string& text);
+  // The stage script under both NT-family names, whichever Wine picks.
+  void WriteScript(const std::string& dir1, const std::string& dir2, const std::string& extra = "");
+  // The logging double as relative, with these options beside it.
+  void AddDouble(const std::string& relative, const std::string& options = "");
+  void AddStage(const std::string& dir, const std::string& exeName, const std::string& options) {
+    AddDouble(dir + "\\" + exeName, options);
+  }
+  // Runs Setup.exe from the media folder and waits until expectStarts
+  // programs have started and every started one has ended.
+  RunResult RunSetup(const std::string& args, size_t expectStarts, DWORD timeoutMs = 30000);
+  unsigned long long endedAt() const { return endedAt_; }
+  std::vector<LogLine> WaitForEnds(size_t expectStarts, DWORD timeoutMs = 15000) const;
+  std::vector<LogLine> Lines() const { return ReadLog(log_); }
+
+ private:
+  TempDir root_;
+  std::string media_, log_;
+  ScopedEnv logEnv_;
+  unsigned long long endedAt_ = 0;
+};
+
+// The first line of this kind whose program path ends with exeTail.
+const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
+                        const std::string& exeTail);
+
 }  // namespace testing_support
