@@ -117,19 +117,6 @@ TEST_F(InUseTest, ANumberedNameThatCannotBeWrittenPassesToTheNextDigit) {
   EXPECT_EQ("new driver library", ReadTextFile(dest_ / "KBD.1"));
 }
 
-TEST_F(InUseTest, APathWithoutADotGetsADotAndTheDigit) {
-  WriteTextFile(media_ / "README", "new readme");
-  WriteTextFile(dest_ / "README", "old readme");
-  SetWriteTime(dest_ / "README", MakeTime(2000, 1, 1));
-  Script({"README=" + Dest()});
-  ASSERT_EQ(std::string::npos, dest_.path().find('.')) << "the test needs a path without dots";
-  Holder holder(dest_ / "README", flags_.path());
-  ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
-  ASSERT_EQ(1, PendingRenameCount);
-  EXPECT_EQ(dest_ / "README.0", PendingRenames[0].TempPath);
-  EXPECT_EQ("new readme", ReadTextFile(dest_ / "README.0"));
-}
-
 TEST_F(InUseTest, AFullRenameListLeavesTheFileAloneSafely) {
   PendingRenameCount = kPendingRenameRows;
   Holder holder(dest_ / "KBD.DLL", flags_.path());
