@@ -173,15 +173,6 @@ TEST_F(CopyTest, AFailedCopyPutsTheSetAsideDestinationBack) {
   EXPECT_FALSE(PathExists(Dest() + "\\odd.0"));
 }
 
-TEST_F(CopyTest, ProgressReachesAHundredWhenAllSizesAreZero) {
-  for (const char* name : {"e1.txt", "e2.txt", "e3.txt"}) WriteTextFile(Media(name), "");
-  Script({"e1.txt=" + Dest(), "e2.txt=" + Dest(), "e3.txt=" + Dest()});
-  CopyRowsOneByOne();
-  EXPECT_EQ((std::vector<int>{100, 100, 100}), PaintedPercents) << "one paint per row";
-  for (const char* name : {"e1.txt", "e2.txt", "e3.txt"})
-    EXPECT_TRUE(PathExists(Dest() + "\\" + name)) << name;
-}
-
 TEST_F(CopyTest, AnEmptyTableGoesStraightToAHundred) {
   Script({});
   Settings.CabFile = 1;
