@@ -254,13 +254,20 @@ TEST_F(CopyPauseTest, PauseHoldsTheNextFileUntilResumedOrCancelled) {
     PaintedPercents.clear();
     ResetEvent(PauseEvent);
     HWND page = page_.hwnd();
-    Worker worker([page] { CopyFiles(page); });
+    bool held = true;  // what the held step returned, when cancelled
+    Worker worker([page, cancel, &held] {
+      if (cancel) held = CopyEntry(page, 0);
+      CopyFiles(page);
+    });
     EXPECT_FALSE(worker.Join(200)) << "held at the first file";
     EXPECT_EQ(0, CopiedFiles());
     EXPECT_EQ("p1.txt", page_.Text(kFromText));
     if (cancel) CancelRequested = 1;  // the page's order: the flag, then the event
     SetEvent(PauseEvent);
     ASSERT_TRUE(worker.Join(10000));
+    if (cancel) {
+      EXPECT_FALSE(held) << "a cancelled step reports it";
+    }
     EXPECT_EQ(cancel ? 0 : 3, CopiedFiles()) << "none skipped, or none after the cancel";
     Pump();
     EXPECT_EQ(cancel ? 0u : 3u, PaintedPercents.size())
