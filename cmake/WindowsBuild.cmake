@@ -110,3 +110,5 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 add_subdirectory(doubles)
 add_subdirectory(tools/uidriver)
 add_subdirectory(tests/win)
+# The copy benchmark: run by hand, not a test.
+add_subdirectory(bench)

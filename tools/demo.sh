@@ -13,7 +13,7 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   export WINELOADER=$wine
 fi
 bin="build/$preset"
-cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j"$(nproc)" --target Setup logprog stagesetup >/dev/null ||
+cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j"$(nproc)" --target Setup logprog >/dev/null ||
   { echo "demo: build failed"; exit 1; }
 
 work=$(mktemp -d /tmp/setup-demo.XXXXXX)
@@ -29,16 +29,17 @@ cp "$bin"/Setup.exe "$media/"
 cp "$bin"/logprog.exe "$media/Tools/prepare.exe"
 cp "$bin"/logprog.exe "$media/Tools/notify.exe"
 echo "--sleep=1500" >"$media/Tools/logprog.opt"
-# The two stage setups are played by the stage double: the first signals
-# Setup's window after a while, the second only logs. The first is named
-# setup_x64.exe on 64-bit Windows and Setup.exe otherwise.
+# The two stage setups are played by the logging double too: the first
+# signals Setup's window after a while (its logprog.opt), the second only
+# logs. The first is named setup_x64.exe on 64-bit Windows and Setup.exe
+# otherwise.
 cp examples/media/logo.pcx "$media/"
 for stage in Stage1 Stage2; do
   mkdir -p "$media/$stage"
-  cp "examples/media/$stage/stage.opt" "$media/$stage/"
-  cp "$bin"/stagesetup.exe "$media/$stage/Setup.exe"
+  cp "$bin"/logprog.exe "$media/$stage/Setup.exe"
 done
-cp "$bin"/stagesetup.exe "$media/Stage1/setup_x64.exe"
+cp examples/media/Stage1/logprog.opt "$media/Stage1/"
+cp "$bin"/logprog.exe "$media/Stage1/setup_x64.exe"
 
 run() { if [ -z "${DISPLAY:-}" ]; then xvfb-run -a "$@"; else "$@"; fi; }
 echo "demo: making a throwaway Wine prefix (about 15 s)..."

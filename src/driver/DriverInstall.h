@@ -26,3 +26,6 @@ int EstablishDriverSourceFolder();
 // replaces it to count pauses instead of waiting them out).
 using DriverPauseFn = void (*)(unsigned ms);
 extern DriverPauseFn DriverPause;
+// The longest pause the default DriverPause sleeps: no limit, unless a test
+// lowers it to see real sleeps without waiting seconds.
+extern unsigned DriverPauseLimitMs;

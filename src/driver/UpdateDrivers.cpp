@@ -15,7 +15,7 @@ char DriverSourceFolder[kTextSize];
 
 namespace {
 
-void SleepPause(unsigned ms) { Sleep(ms); }
+void SleepPause(unsigned ms) { Sleep(ms < DriverPauseLimitMs ? ms : DriverPauseLimitMs); }
 
 constexpr const char* kSection = "Update Driver";
 
@@ -81,6 +81,7 @@ void InstallLine(const char* value) {
 }  // namespace
 
 DriverPauseFn DriverPause = SleepPause;
+unsigned DriverPauseLimitMs = 0xFFFFFFFFu;
 
 void UpdateDrivers(const char* scriptPath) {
   DeleteIndexFiles(scriptPath);

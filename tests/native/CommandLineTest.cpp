@@ -46,81 +46,60 @@ TEST(CutCommandLine, LongTokensAndTooManyTokensStayInsideTheArray) {
   for (const auto& slot : t.Slot) EXPECT_NE(nullptr, std::memchr(slot, '\0', sizeof slot));
 }
 
-TEST(ApplySwitches, EachSwitchSetsItsFields) {
-  SettingsRecord h = Apply("/H");
-  EXPECT_EQ(1, h.HiddenMode);
-  EXPECT_EQ(1, h.SilentMode);
-  EXPECT_EQ(0, h.AskType);
-
-  SettingsRecord s = Apply("/s");
-  EXPECT_EQ(1, s.SilentMode);
-  EXPECT_EQ(0, s.HiddenMode);
-  EXPECT_EQ(0, s.AskType);
-
-  SettingsRecord qn = Apply("/QN");
-  EXPECT_EQ(1, qn.HiddenMode);
-  EXPECT_EQ(1, qn.SwitchQN);
-  EXPECT_EQ(0, qn.SilentMode) << "QN leaves SilentMode alone";
-
-  EXPECT_EQ(1, Apply("/v").SwitchV);
-  EXPECT_EQ(1, Apply("/nr").NoRestart);
-  EXPECT_EQ(1, Apply("/P").Preload);
-  EXPECT_EQ(1, Apply("/preload").Preload);
-  EXPECT_EQ(0, Apply("/PR").Preload) << "a prefix of a switch name is no switch";
-  EXPECT_EQ(0, Apply("/SS").SilentMode);
+// One row per switch rule: the fields a line sets on fresh settings, with
+// AskPath and AskProgramFolder asked and Restart the opposite of what the
+// interface switch sets on that family. -1: not looked at.
+TEST(ApplySwitches, FieldsEachLineSets) {
+  struct Row {
+    const char* line;
+    int isNT;
+    int hidden, silent, qn, v, nr, preload, type, restart, configMg, askType, askPath;
+  } const rows[] = {
+      {"/H", 1, 1, 1, -1, -1, -1, -1, -1, -1, -1, 0, -1},
+      {"/s", 1, 0, 1, -1, -1, -1, -1, -1, -1, -1, 0, 0},    // clears what the script asked
+      {"/QN", 1, 1, 0, 1, -1, -1, -1, -1, -1, -1, -1, -1},  // leaves SilentMode alone
+      {"/v", 1, -1, -1, -1, 1, -1, -1, -1, -1, -1, -1, -1},
+      {"/nr", 1, -1, -1, -1, -1, 1, -1, -1, -1, -1, -1, -1},
+      {"/P", 1, -1, -1, -1, -1, -1, 1, -1, -1, -1, -1, -1},
+      {"/preload", 1, -1, -1, -1, -1, -1, 1, -1, -1, -1, -1, -1},
+      {"/PR", 1, -1, -1, -1, -1, -1, 0, -1, -1, -1, -1, -1},  // a prefix is no switch
+      {"/SS", 1, -1, 0, -1, -1, -1, -1, -1, -1, -1, -1, -1},
+      {"/TYPE:PS2", 1, -1, -1, -1, -1, -1, -1, 2, 1, 0, 0, -1},
+      {"/type:ps2", 0, -1, -1, -1, -1, -1, -1, 2, 0, 1, 0, -1},
+      {"/TYPE:PS2/TYPE:USB", 1, -1, -1, -1, -1, -1, -1, 1, 0, 1, -1, -1},  // the later wins
+      {"/S//H", 1, 0, 1, -1, -1, -1, -1, -1, -1, -1, -1, -1},  // an empty token ends the line
+      {"//S", 1, -1, 0, -1, -1, -1, -1, -1, -1, -1, -1, -1},
+      {"/X/X/X/X/X/X/X/X/X/X/X/X/X/X/X/X/S", 1, -1, 0, -1, -1, -1, -1, -1, -1, -1, -1, -1},
+      {"/XXXXXXXXXXXXXXXS", 1, -1, 0, -1, -1, -1, -1, -1, -1, -1, -1, -1},  // cut to 15
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.line << " on " << (r.isNT ? "NT" : "9x"));
+    SettingsRecord s = Fresh();
+    s.Restart = r.isNT ? 0 : 1;
+    s.AskPath = s.AskProgramFolder = 1;
+    ApplyCommandLine(r.line, r.isNT, s);
+    const int got[] = {s.HiddenMode,   s.SilentMode, s.SwitchQN,      s.SwitchV,
+                       s.NoRestart,    s.Preload,    s.InterfaceType, s.Restart,
+                       s.CallConfigMg, s.AskType,    s.AskPath};
+    const int want[] = {r.hidden, r.silent,  r.qn,       r.v,       r.nr,     r.preload,
+                        r.type,   r.restart, r.configMg, r.askType, r.askPath};
+    for (size_t i = 0; i < sizeof got / sizeof got[0]; ++i)
+      if (want[i] != -1) {
+        EXPECT_EQ(want[i], got[i]) << "field " << i;
+      }
+    if (r.askPath == 0) {
+      EXPECT_EQ(0, s.AskProgramFolder);
+    }
+  }
 }
 
-TEST(ApplySwitches, SilentSwitchClearsWhatTheScriptAsked) {
-  SettingsRecord s = Fresh();
-  s.AskPath = 1;
-  s.AskProgramFolder = 1;
-  ApplyCommandLine("/S", 1, s);
-  EXPECT_EQ(0, s.AskPath);
-  EXPECT_EQ(0, s.AskProgramFolder);
-}
-
-TEST(ApplySwitches, InterfaceSwitchesDependOnFamilyAndLaterWins) {
-  SettingsRecord nt = Fresh();
-  nt.Restart = 0;  // as a script's Restart=FALSE leaves it
-  ApplyCommandLine("/TYPE:PS2", 1, nt);
-  EXPECT_EQ(2, nt.InterfaceType);
-  EXPECT_EQ(1, nt.Restart);
-  EXPECT_EQ(0, nt.CallConfigMg);
-  EXPECT_EQ(0, nt.AskType);
-
-  SettingsRecord w9x = Apply("/type:ps2", 0);
-  EXPECT_EQ(0, w9x.Restart);
-  EXPECT_EQ(1, w9x.CallConfigMg);
-
-  SettingsRecord both = Apply("/TYPE:PS2/TYPE:USB");
-  EXPECT_EQ(1, both.InterfaceType);
-  EXPECT_EQ(1, both.CallConfigMg);
-  EXPECT_EQ(0, both.Restart);
-}
-
-TEST(ApplySwitches, EmptySlotEndsProcessing) {
-  SettingsRecord s = Apply("/S//H");
-  EXPECT_EQ(1, s.SilentMode);
-  EXPECT_EQ(0, s.HiddenMode) << "tokens after an empty one are ignored";
-
-  SettingsRecord none = Apply("//S");
-  EXPECT_EQ(0, none.SilentMode);
-
+TEST(ApplySwitches, EmptyOrAbsentLineChangesNothing) {
   SettingsRecord fresh = Fresh();
   SettingsRecord empty = Apply("");
   EXPECT_EQ(0, std::memcmp(&fresh, &empty, sizeof fresh));
   SettingsRecord absent = Fresh();
   ApplyCommandLine(nullptr, 1, absent);
   EXPECT_EQ(0, std::memcmp(&fresh, &absent, sizeof fresh));
-}
-
-TEST(ApplySwitches, SeventeenthTokenIsNeverApplied) {
-  std::string line;
-  for (int i = 0; i < 16; ++i) line += "/X";
-  line += "/S";
-  EXPECT_EQ(0, Apply(line.c_str()).SilentMode);
-  line = "/" + std::string(15, 'X') + "S";  // "XXXXXXXXXXXXXXXS" cut to X*15
-  EXPECT_EQ(0, Apply(line.c_str()).SilentMode);
 }
 
 // A slash in the program's own path must never be read as a switch.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "common/core/Text.h"
 #include "startup/core/ListFields.h"
@@ -28,94 +29,52 @@ class FakeTokens : public PathTokenSource {
   }
 };
 
-struct Split {
-  std::string fields[8];
-  int count = 0;
-};
-
-Split SplitAll(const char* value, FakeTokens& tokens) {
-  Split s;
+// Every field of a value, as the list readers split it.
+std::vector<std::string> SplitAll(const char* value, FakeTokens& tokens) {
+  std::vector<std::string> fields;
   char out[kTextSize];
   size_t at = 0;
   for (;;) {
     at = SplitFieldWith(value, at, out, sizeof out, tokens);
-    s.fields[s.count++] = out;
-    if (value[at] != ',' || s.count == 8) break;
+    fields.push_back(out);
+    if (value[at] != ',' || fields.size() == 8) return fields;
     ++at;
   }
-  return s;
 }
 
 }  // namespace
 
-TEST(SplitField, CommasQuotesAndBlanks) {
-  FakeTokens t;
-  Split a = SplitAll("one,,three", t);
-  ASSERT_EQ(3, a.count);
-  EXPECT_EQ("one", a.fields[0]);
-  EXPECT_EQ("", a.fields[1]);
-  EXPECT_EQ("three", a.fields[2]);
-
-  Split b = SplitAll("\"a, b\",second", t);
-  ASSERT_EQ(2, b.count);
-  EXPECT_EQ("a, b", b.fields[0]);
-  EXPECT_EQ("second", b.fields[1]);
-
-  Split c = SplitAll("  \tlead,trail  , x", t);
-  EXPECT_EQ("lead", c.fields[0]);
-  EXPECT_EQ("trail  ", c.fields[1]) << "trailing blanks stay";
-  EXPECT_EQ("x", c.fields[2]);
-
-  Split d = SplitAll("pre\"mid,dle\"post,next", t);
-  EXPECT_EQ("premid,dlepost", d.fields[0]) << "quoted runs join plain characters";
-  EXPECT_EQ("next", d.fields[1]);
-
-  // The profile function already took the outer quotes of "a","b".
-  Split e = SplitAll("a\",\"b", t);
-  ASSERT_EQ(1, e.count);
-  EXPECT_EQ("a,b", e.fields[0]);
-}
-
-TEST(SplitField, UnterminatedQuoteOrTokenEndsTheLine) {
-  FakeTokens t;
-  char out[kTextSize];
-  const char* v1 = "\"open, still open,more";
-  size_t at = SplitFieldWith(v1, 0, out, sizeof out, t);
-  EXPECT_STREQ("open, still open,more", out);
-  EXPECT_EQ(std::strlen(v1), at) << "the line counts as finished";
-
-  const char* v2 = "abc%1\\tail,next";
-  at = SplitFieldWith(v2, 0, out, sizeof out, t);
-  EXPECT_STREQ("abc", out) << "the token is dropped where the percent sign stood";
-  EXPECT_EQ(std::strlen(v2), at);
-}
-
-TEST(SplitField, PathTokens) {
+TEST(SplitField, FieldsOfAValue) {
   FakeTokens t;
   t.strings["Vendor"] = "Velmorax";
   t.strings["Loop"] = "%1%\\\"x\"";
   t.strings["011"] = "from strings";
   t.strings[""] = "empty name";
-  char out[kTextSize];
-
-  SplitFieldWith("%1%\\setup.inf", 0, out, sizeof out, t);
-  EXPECT_STREQ("D:\\Media\\setup.inf", out);
-  SplitFieldWith("%11%|%10%|%99%|%12%|%17%|%18%", 0, out, sizeof out, t);
-  EXPECT_STREQ("C:\\WINDOWS\\system32|C:\\WINDOWS|E:\\Inst|C:\\WINDOWS\\System32\\Drivers|"
-               "C:\\WINDOWS\\Inf|C:\\WINDOWS\\Help",
-               out);
-  SplitFieldWith("%011%", 0, out, sizeof out, t);
-  EXPECT_STREQ("from strings", out) << "names are texts, not numbers";
-  SplitFieldWith("%%", 0, out, sizeof out, t);
-  EXPECT_STREQ("empty name", out);
-  SplitFieldWith("%Undefined%file.txt", 0, out, sizeof out, t);
-  EXPECT_STREQ("file.txt", out);
-  SplitFieldWith("%vendor%", 0, out, sizeof out, t);
-  EXPECT_STREQ("", out) << "Strings lookup is the source's business; the fake is case-sensitive";
-  SplitFieldWith("%Loop%", 0, out, sizeof out, t);
-  EXPECT_STREQ("%1%\\\"x\"", out) << "an expansion is not scanned again";
-  SplitFieldWith("\"%1%\"", 0, out, sizeof out, t);
-  EXPECT_STREQ("%1%", out) << "percent signs inside quotes are plain";
+  using V = std::vector<std::string>;
+  const struct {
+    const char* value;
+    V fields;
+  } rows[] = {
+      {"one,,three", {"one", "", "three"}},
+      {"\"a, b\",second", {"a, b", "second"}},
+      {"  \tlead,trail  , x", {"lead", "trail  ", "x"}},        // trailing blanks stay
+      {"pre\"mid,dle\"post,next", {"premid,dlepost", "next"}},  // quoted runs join plain ones
+      {"a\",\"b", {"a,b"}},  // the profile function already took the outer quotes
+      {"\"open, still open,more", {"open, still open,more"}},  // an open quote ends the line
+      {"abc%1\\tail,next", {"abc"}},  // so does an open token, dropped where it stood
+      {"%1%\\setup.inf", {"D:\\Media\\setup.inf"}},
+      {"%11%;%10%;%99%;%12%;%17%;%18%",
+       {"C:\\WINDOWS\\system32;C:\\WINDOWS;E:\\Inst;C:\\WINDOWS\\System32\\Drivers;C:"
+        "\\WINDOWS\\Inf;"
+        "C:\\WINDOWS\\Help"}},
+      {"%011%", {"from strings"}},  // names are texts, not numbers
+      {"%%", {"empty name"}},
+      {"%Undefined%file.txt", {"file.txt"}},
+      {"%vendor%", {""}},          // the Strings lookup is the source's business
+      {"%Loop%", {"%1%\\\"x\""}},  // an expansion is not scanned again
+      {"\"%1%\"", {"%1%"}},        // percent signs inside quotes are plain
+  };
+  for (const auto& row : rows) EXPECT_EQ(row.fields, SplitAll(row.value, t)) << row.value;
 }
 
 TEST(SplitField, BuiltinNamesIgnoreCaseAndAskEachTime) {
@@ -136,7 +95,8 @@ TEST(SplitField, LongExpansionsNeverOverrunTheField) {
   size_t at = SplitFieldWith(value.c_str(), 0, out, kTextSize, t);
   EXPECT_EQ(value.size(), at);
   EXPECT_EQ(259u, std::strlen(out)) << "cut at the field's capacity";
-  for (size_t i = kTextSize; i < sizeof out; ++i) ASSERT_EQ('#', out[i]) << "wrote past the field at " << i;
+  for (size_t i = kTextSize; i < sizeof out; ++i)
+    ASSERT_EQ('#', out[i]) << "wrote past the field at " << i;
 
   // A long token name is cut too, and the splitter goes on after it.
   std::string longName = "%" + std::string(400, 'n') + "%,next";

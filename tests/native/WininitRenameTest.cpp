@@ -28,39 +28,26 @@ TEST(FormatRenameLine, FinalThenTemp) {
   EXPECT_STREQ("", small);
 }
 
-TEST(InsertRenameLine, NoFileGetsHeaderAndLine) {
-  EXPECT_EQ("[Rename]\r\n" + kLine, Insert("", kLine));
-}
-
-TEST(InsertRenameLine, BelowAnExistingHeaderEverythingElseMovesDown) {
-  std::string before = "[Other]\r\na=b\r\n[Rename]\r\nNUL=C:\\old.tmp\r\n[Last]\r\nz=1\r\n";
-  std::string after = Insert(before, kLine);
-  EXPECT_EQ("[Other]\r\na=b\r\n[Rename]\r\n" + kLine + "NUL=C:\\old.tmp\r\n[Last]\r\nz=1\r\n",
-            after);
-  EXPECT_EQ(before.size() + kLine.size(), after.size());
-}
-
-TEST(InsertRenameLine, OnlyTheExactHeaderCounts) {
-  std::string lower = "[rename]\r\nx=y\r\n";
-  EXPECT_EQ(lower + "[Rename]\r\n" + kLine, Insert(lower, kLine)) << "lower case";
-  std::string lf = "[Rename]\nx=y\n";
-  EXPECT_EQ(lf + "[Rename]\r\n" + kLine, Insert(lf, kLine)) << "LF alone";
-}
-
-TEST(InsertRenameLine, LastLineWithoutBreakIsEndedFirst) {
-  // Joined to "x=y", the header would not start a section.
-  EXPECT_EQ("[Other]\r\nx=y\r\n[Rename]\r\n" + kLine, Insert("[Other]\r\nx=y", kLine));
-}
-
-TEST(InsertRenameLine, TwoEntriesStandInReverseOrder) {
-  std::string first = "C:\\a.dll=C:\\a.0\r\n", second = "C:\\b.dll=C:\\b.0\r\n";
-  EXPECT_EQ("[Rename]\r\n" + second + first, Insert(Insert("", first), second));
-}
-
-TEST(InsertRenameLine, TextEndsAtTheFirstNul) {
-  std::string content("junk\0[Rename]\r\n", 15);
-  std::string after = Insert(content, kLine);
-  EXPECT_EQ(content + "[Rename]\r\n" + kLine, after) << "a header behind a NUL is not seen";
+// The line goes right below the first exact "[Rename]" header of the text
+// (which ends at the first NUL); without one, a last line without break is
+// ended and the header and line are added.
+TEST(InsertRenameLine, BelowTheHeaderOrAtTheEndWithIt) {
+  const std::string header = "[Rename]\r\n";
+  const std::string first = "C:\\a.dll=C:\\a.0\r\n";
+  const struct {
+    std::string before, after;
+  } rows[] = {
+      {"", header + kLine},
+      {"[Other]\r\na=b\r\n[Rename]\r\nNUL=C:\\old.tmp\r\n[Last]\r\nz=1\r\n",
+       "[Other]\r\na=b\r\n[Rename]\r\n" + kLine + "NUL=C:\\old.tmp\r\n[Last]\r\nz=1\r\n"},
+      {header + first, header + kLine + first},  // two entries stand in reverse order
+      {"[rename]\r\nx=y\r\n", "[rename]\r\nx=y\r\n" + header + kLine},  // lower case
+      {"[Rename]\nx=y\n", "[Rename]\nx=y\n" + header + kLine},          // LF alone
+      {"[Other]\r\nx=y", "[Other]\r\nx=y\r\n" + header + kLine},        // joined, no section
+      {std::string("junk\0[Rename]\r\n", 15),
+       std::string("junk\0[Rename]\r\n", 15) + header + kLine},
+  };
+  for (const auto& row : rows) EXPECT_EQ(row.after, Insert(row.before, kLine)) << row.before;
 }
 
 TEST(InsertRenameLine, NoRoomChangesNothing) {

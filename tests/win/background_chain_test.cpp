@@ -2,10 +2,10 @@
 // their command lines, folders and timing, and the run's end.
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "UiDriver.h"
-#include "background_media.h"
 
-using namespace background_test;
+using namespace testing_support;
 
 namespace {
 
@@ -17,26 +17,21 @@ struct SwitchCase {
   const char* secondTail;
 };
 
-// What each switch hands on: S, V, QN to the first; H, S, NR to the second.
+// What the switches hand on, case-insensitively: S, V, QN to the first;
+// H, S, NR to the second. Every switch alone is ChainSequenceTest's and
+// CommandLineTest's; these runs check that the tails reach the programs.
 const SwitchCase kSwitchCases[] = {
-    {"", "", ""},
-    {"/S", " /s", " /s"},
-    {"/H", " /s", " /h /s"},
-    {"/V", " /v", ""},
-    {"/QN", "/qn", " /h"},
-    {"/NR", "", " /nr"},
     {"/s /v /qn", " /s /v/qn", " /h /s"},
     {"/H/V/QN/NR", " /s /v/qn", " /h /s /nr"},
-    {"/S /NR", " /s", " /s /nr"},
 };
 
 // Runs one switch case in a media folder and checks both command lines.
 void CheckSwitchCase(const std::string& mediaName, const SwitchCase& c) {
   SCOPED_TRACE(std::string("media \"") + mediaName + "\", switches \"" + c.args + "\"");
-  StageMedia m(mediaName);
+  SetupMedia m(mediaName);
   m.WriteScript("Stage1", "Stage2");
-  m.AddStage("Stage1", kFirstExe, "--delay=0");
-  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  m.AddStage("Stage1", kFirstExe, "--signal=0");
+  m.AddStage("Stage2", "Setup.exe", "");
   RunResult r = m.RunSetup(c.args, 2);
   ASSERT_TRUE(r.finished);
   EXPECT_EQ(0u, r.exitCode);
@@ -53,10 +48,10 @@ void CheckSwitchCase(const std::string& mediaName, const SwitchCase& c) {
 }  // namespace
 
 TEST(ChainedSetups, SecondStageStartsOnlyAfterTheSignal) {
-  StageMedia m;
+  SetupMedia m;
   m.WriteScript("Stage1", "Stage2");
-  m.AddStage("Stage1", kFirstExe, "--delay=1500");
-  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  m.AddStage("Stage1", kFirstExe, "--signal=600");
+  m.AddStage("Stage2", "Setup.exe", "");
   RunResult r = m.RunSetup("/S", 2);
   ASSERT_TRUE(r.finished) << "Setup still running after 30 s";
   EXPECT_EQ(0u, r.exitCode);
@@ -68,7 +63,7 @@ TEST(ChainedSetups, SecondStageStartsOnlyAfterTheSignal) {
   ASSERT_TRUE(first && signal && second) << ReadTextFile(m.log());
   EXPECT_EQ("sent", signal->commandLine);
   EXPECT_GE(second->timeMs, signal->timeMs) << "second stage before the signal";
-  EXPECT_GE(second->timeMs - first->timeMs, 1400u) << "the first stage signalled after 1.5 s";
+  EXPECT_GE(second->timeMs - first->timeMs, 550u) << "the first stage signalled after 0.6 s";
   EXPECT_LE(second->timeMs - signal->timeMs, 1000u) << "polled every 200 ms";
   EXPECT_GE(m.endedAt(), signal->timeMs) << "Setup ended before the signal";
   EXPECT_EQ(2u, Starts(lines).size());
@@ -76,23 +71,19 @@ TEST(ChainedSetups, SecondStageStartsOnlyAfterTheSignal) {
     EXPECT_TRUE(SameText(m.media(), l.cwd)) << l.exe << " ran in " << l.cwd;
 }
 
-TEST(ChainedSetups, CommandLinesForEachSwitch) {
-  for (const SwitchCase& c : kSwitchCases) CheckSwitchCase("media", c);
-}
-
-TEST(ChainedSetups, CommandLinesWithBlanksInTheMediaPath) {
-  for (const SwitchCase& c : {kSwitchCases[0], kSwitchCases[6], kSwitchCases[7]})
-    CheckSwitchCase("Kbd Media Files", c);
+TEST(ChainedSetups, CommandLinesOfTheSwitches) {
+  CheckSwitchCase("media", kSwitchCases[0]);
+  CheckSwitchCase("Kbd Media Files", kSwitchCases[1]);
 }
 
 // With an unquoted command line and no program name, Windows tries
 // "<root>\Kbd.exe" first for "<root>\Kbd Media\Stage1\...": Setup must
 // never start such a program.
 TEST(ChainedSetups, ProgramAtTheFirstBlankIsNeverStarted) {
-  StageMedia m("Kbd Media");
+  SetupMedia m("Kbd Media");
   m.WriteScript("Stage1", "Stage2");
-  m.AddStage("Stage1", kFirstExe, "--delay=300");
-  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  m.AddStage("Stage1", kFirstExe, "--signal=300");
+  m.AddStage("Stage2", "Setup.exe", "");
   std::string planted = m.root() + "\\Kbd.exe";
   CopyFileOrDie(BinDir() + "\\logprog.exe", planted);
   RunResult r = m.RunSetup("/S", 2);
@@ -100,7 +91,8 @@ TEST(ChainedSetups, ProgramAtTheFirstBlankIsNeverStarted) {
   EXPECT_EQ(0u, r.exitCode);
   std::vector<LogLine> starts = Starts(m.Lines());
   ASSERT_EQ(2u, starts.size()) << ReadTextFile(m.log());
-  for (const LogLine& l : starts) EXPECT_FALSE(SameText(planted, l.exe)) << "planted program started";
+  for (const LogLine& l : starts)
+    EXPECT_FALSE(SameText(planted, l.exe)) << "planted program started";
 
   // The plant is where the fault would land: the same command line
   // started without a program name runs it.
@@ -112,52 +104,51 @@ TEST(ChainedSetups, ProgramAtTheFirstBlankIsNeverStarted) {
   EXPECT_TRUE(SameText(planted, after[2].exe)) << "control: " << after[2].exe;
 }
 
-TEST(ChainedSetups, WithoutFirstFolderTheSecondStartsAtOnce) {
-  StageMedia m;
-  m.WriteScript("", "Stage2");
-  m.AddStage("Stage2", "Setup.exe", "--no-signal");
-  unsigned long long before = NowMs();
-  RunResult r = m.RunSetup("/S", 1);
-  ASSERT_TRUE(r.finished) << "Setup waited for a signal that nothing sends";
-  EXPECT_EQ(0u, r.exitCode);
-  std::vector<LogLine> lines = m.WaitForEnds(1);
-  std::vector<LogLine> starts = Starts(lines);
-  ASSERT_EQ(1u, starts.size()) << ReadTextFile(m.log());
-  EXPECT_EQ(m.media() + "\\Stage2\\Setup.exe /s", starts[0].commandLine);
-  EXPECT_LT(m.endedAt() - before, 10000u);
-}
-
-TEST(ChainedSetups, WithoutSecondFolderTheRunEndsAfterTheSignal) {
-  StageMedia m;
-  m.WriteScript("Stage1", "");
-  m.AddStage("Stage1", kFirstExe, "--delay=1500");
-  RunResult r = m.RunSetup("", 1);
-  ASSERT_TRUE(r.finished);
-  EXPECT_EQ(0u, r.exitCode);
-  std::vector<LogLine> lines = m.Lines();
-  ASSERT_EQ(1u, Starts(lines).size()) << ReadTextFile(m.log());
-  const LogLine* signal = FindLine(lines, "SIGNAL", kFirstExe);
-  ASSERT_NE(nullptr, signal);
-  // The double logs just after its message was handled: allow for that.
-  EXPECT_GE(m.endedAt() + 300, signal->timeMs) << "Setup ended long before the signal";
-}
-
-TEST(ChainedSetups, NoFoldersStartNothing) {
-  StageMedia m;
-  m.WriteScript("", "");
-  RunResult r = m.RunSetup("/S", 0);
-  ASSERT_TRUE(r.finished) << "Setup started itself or waits";
-  EXPECT_EQ(0u, r.exitCode);
-  EXPECT_FALSE(PathExists(m.log())) << ReadTextFile(m.log());
+// A missing DirName leaves its stage out: without the first nothing waits
+// for a signal, without the second the run ends after the signal, without
+// both nothing starts (not even Setup itself).
+TEST(ChainedSetups, MissingFoldersLeaveTheirStageOut) {
+  struct Row {
+    const char* dir1;
+    const char* dir2;
+    const char* started;  // below the media folder, "" for none
+  } const rows[] = {{"", "Stage2", "\\Stage2\\Setup.exe /s"},
+                    {"Stage1", "", "\\Stage1\\setup_x64.exe /s"},
+                    {"", "", ""}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "DirName1=" << row.dir1 << " DirName2=" << row.dir2);
+    SetupMedia m;
+    m.WriteScript(row.dir1, row.dir2);
+    if (*row.dir1) m.AddStage(row.dir1, kFirstExe, "--signal=300");
+    if (*row.dir2) m.AddStage(row.dir2, "Setup.exe", "");
+    unsigned long long before = NowMs();
+    RunResult r = m.RunSetup("/S", *row.started ? 1 : 0);
+    ASSERT_TRUE(r.finished) << "Setup waits for a signal that nothing sends";
+    EXPECT_EQ(0u, r.exitCode);
+    EXPECT_LT(m.endedAt() - before, 10000u);
+    std::vector<LogLine> lines = m.Lines();
+    std::vector<LogLine> starts = Starts(lines);
+    if (!*row.started) {
+      EXPECT_FALSE(PathExists(m.log())) << ReadTextFile(m.log());
+      continue;
+    }
+    ASSERT_EQ(1u, starts.size()) << ReadTextFile(m.log());
+    EXPECT_EQ(m.media() + row.started, starts[0].commandLine);
+    const LogLine* signal = FindLine(lines, "SIGNAL", kFirstExe);
+    EXPECT_EQ(*row.dir1 != 0, signal != nullptr) << "the first stage signals";
+    // The double logs just after its message was handled: allow for that.
+    EXPECT_GE(m.endedAt() + 300, signal ? signal->timeMs : 0)
+        << "Setup ended long before the signal";
+  }
 }
 
 // The signal may come from any process: here from the test, long after
 // the first stage has ended.
 TEST(ChainedSetups, WaitsWithoutLimitUntilSignalled) {
-  StageMedia m;
+  SetupMedia m;
   m.WriteScript("Stage1", "Stage2");
-  m.AddStage("Stage1", kFirstExe, "--no-signal");
-  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  m.AddStage("Stage1", kFirstExe, "");
+  m.AddStage("Stage2", "Setup.exe", "");
   ScopedEnv log("SETUP_TEST_LOG", m.log());
   DWORD pid = 0;
   HANDLE setup = Start("\"" + m.setupPath() + "\" /S", m.media(), &pid);
@@ -166,7 +157,8 @@ TEST(ChainedSetups, WaitsWithoutLimitUntilSignalled) {
   ASSERT_NE(nullptr, window);
   EXPECT_FALSE(IsWindowVisible(window)) << "created hidden";
   m.WaitForEnds(1);
-  EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(setup, 2000)) << "ended without the signal";
+  EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(setup, 500))
+      << "ended without the signal";
   ASSERT_EQ(1u, Starts(m.Lines()).size());
 
   unsigned long long sent = NowMs();

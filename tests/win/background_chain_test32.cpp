@@ -2,17 +2,17 @@
 // "Setup.exe" there, never "setup_x64.exe".
 #include <gtest/gtest.h>
 
-#include "background_media.h"
+#include "TestSupport.h"
 #include "startup/Platform.h"
 
-using namespace background_test;
+using namespace testing_support;
 
 TEST(ChainedSetups32, FirstStageIsSetupExe) {
   ASSERT_EQ(0, TestIsX64()) << "this program runs in the 32-bit prefix";
-  StageMedia m("Kbd Media");
+  SetupMedia m("Kbd Media");
   m.WriteScript("Stage1", "Stage2");
-  m.AddStage("Stage1", "Setup.exe", "--delay=400");
-  m.AddStage("Stage2", "Setup.exe", "--no-signal");
+  m.AddStage("Stage1", "Setup.exe", "--signal=400");
+  m.AddStage("Stage2", "Setup.exe", "");
   std::string x64 = m.media() + "\\Stage1\\setup_x64.exe";
   CopyFileOrDie(BinDir() + "\\logprog.exe", x64);
   RunResult r = m.RunSetup("/S /V /QN /NR", 2);

@@ -1,5 +1,5 @@
-// The device support library: the double's exports, the install call with
-// its connection check, and where the library may be loaded from.
+// The device support library: the install call with its connection check,
+// and where the library may be loaded from.
 #include <gtest/gtest.h>
 
 #include "driver_test_support.h"
@@ -7,9 +7,6 @@
 using namespace driver_tests;
 
 namespace {
-
-using InstallFn = int(WINAPI*)(const char*, const char*, const char*, const char*, const char*, int,
-                               int);
 
 int Count(const std::vector<KqEvent>& events, const std::string& kind) {
   int n = 0;
@@ -23,37 +20,11 @@ std::string LoadedFrom(const std::vector<KqEvent>& events) {
   return "<not loaded>";
 }
 
-std::string SystemDir() {
-  char dir[MAX_PATH] = "";
-  GetSystemDirectoryA(dir, sizeof dir);
-  return dir;
-}
-
 int InstallKeyboard() {
   return InstallWithDriverLibrary("Keyboard", "X:\\kq.inf", "a5", "a3", "a4", 1, 0);
 }
 
 }  // namespace
-
-TEST(DriverLibraryDouble, ExportsUndecoratedStdcallNames) {
-  KqSession session;
-  session.Configure("install=7\r\n");
-  HMODULE lib = LoadLibraryA((BinDir() + "\\kqsetup.dll").c_str());
-  ASSERT_NE(nullptr, lib);
-  for (const char* name : {"InstallPnPDeviceDriver", "GetConnectedDeviceNumber",
-                           "RemoveAndReenumerateDevice", "FindExistingDevice"})
-    EXPECT_NE(nullptr, reinterpret_cast<void*>(GetProcAddress(lib, name))) << name;
-  EXPECT_EQ(nullptr, reinterpret_cast<void*>(GetProcAddress(lib, "InstallPnPDeviceDriver@28")));
-  EXPECT_EQ(nullptr, reinterpret_cast<void*>(GetProcAddress(lib, "_InstallPnPDeviceDriver@28")));
-  auto install = reinterpret_cast<InstallFn>(
-      reinterpret_cast<void*>(GetProcAddress(lib, "InstallPnPDeviceDriver")));
-  ASSERT_NE(nullptr, install);
-  EXPECT_EQ(7, install("c", "i", "5", "3", "4", 1, 0));
-  EXPECT_EQ(7, install("c", "i", "5", "3", "4", 0, 1)) << "the last answer repeats";
-  FreeLibrary(lib);
-  EXPECT_EQ("InstallPnPDeviceDriver(c|i|5|3|4|1|0)=7 InstallPnPDeviceDriver(c|i|5|3|4|0|1)=7",
-            session.Trace());
-}
 
 TEST(InstallWithDriverLibrary, PassesArgumentsInOrderAndLoadsAnewEachTime) {
   KqSession session;

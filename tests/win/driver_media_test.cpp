@@ -4,6 +4,7 @@
 // mount manager reports as DRIVE_CDROM.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -88,7 +89,7 @@ struct PreloadRun {
   KqSession session;
   ScopedProductFolder product{"KQ Test 1.2"};
   ScopedInfFolder infs{{"kqkbd.inf"}};
-  ScopedUninstallRecords records{kProductKey, {}};
+  ScopedUninstallRecords records{kProductKey};
   ScopedRegValue run{HKEY_LOCAL_MACHINE, kRunKey, kRunValue, nullptr};
   ScopedWineVersion version{"driverprobe.exe", "winxp"};
   ScopedEnv pauses{"KQPROBE_PAUSES", "log"};
@@ -112,67 +113,60 @@ struct PreloadRun {
 
 }  // namespace
 
-TEST(ProductFolder, MediaOnACdromIsCopiedAndPreloadRunsFromTheCopy) {
-  PreloadRun run;
-  Media media("cd");
-  run.Prepare(media);
-  ScopedWineDrive cd('R', media.path(), DRIVE_CDROM);
-  ASSERT_TRUE(cd.defined());
-  ASSERT_EQ(static_cast<UINT>(DRIVE_CDROM), GetDriveTypeA("R:\\"));
-  run.Start("R:\\");
-
-  const std::string product = run.product.path;
-  EXPECT_EQ(
-      product +
-          "\\Preload.exe /DEVID:HID\\VID_KQ1 /CLASS:Keyboard /RunValue:\"Keyboard Preload Check\"",
-      run.Command());
-  EXPECT_EQ(
-      "InstallPnPDeviceDriver(Keyboard|R:\\drv\\kqkbd.inf|A5|A3|A4|1|0)=0 "
-      "GetConnectedDeviceNumber(Keyboard|A5|A3)=1",
-      run.session.Trace())
-      << "first attempt from the medium, nothing after the registration";
-  ExpectTreeCopied(product);
-  EXPECT_EQ(InfText("kqkbd"), ReadTextFile(product + "\\drv\\kqkbd.inf"));
-  EXPECT_TRUE(PathExists(product + "\\driverprobe.exe"));
-  EXPECT_TRUE(PathExists(product + "\\SETUP2K.INI"));
-  EXPECT_EQ("1", run.records.DeleteDirectory(product)) << "created, so recorded";
-  EXPECT_FALSE(PathExists(WindowsDir() + "\\inf\\kqkbd.inf")) << "the earlier INF copy is deleted";
-  EXPECT_TRUE(run.infs.AddedInfs().empty()) << "preload mode copies no OEM INF";
-}
-
-TEST(ProductFolder, MediaOnAFixedDiskIsNotCopied) {
-  PreloadRun run;
-  Media media("fixed");
-  run.Prepare(media);
-  run.Start(media.path() + "\\");
-  EXPECT_EQ(media.path() +
-                "\\Preload.exe /DEVID:HID\\VID_KQ1 /CLASS:Keyboard "
-                "/RunValue:\"Keyboard Preload Check\"",
-            run.Command());
-  EXPECT_FALSE(PathExists(run.product.path));
-  EXPECT_FALSE(run.records.ProductKeyExists());
-}
-
-TEST(ProductFolder, MediaAtTheRootOfAFixedDiskIsNotCopied) {
-  // ModuleDir is then "S:", without the backslash that GetDriveTypeA's
-  // documentation asks for (Wine answers for "S:" too, so the root text
-  // itself is checked in the DriveRootOf table).
-  PreloadRun run;
-  Media media("fixedroot");
-  run.Prepare(media);
-  ScopedWineDrive disk('S', media.path(), DRIVE_FIXED);
-  ASSERT_TRUE(disk.defined());
-  ASSERT_EQ(static_cast<UINT>(DRIVE_FIXED), GetDriveTypeA("S:\\"));
-  run.Start("S:\\");
-  EXPECT_EQ(
-      "S:\\Preload.exe /DEVID:HID\\VID_KQ1 /CLASS:Keyboard /RunValue:\"Keyboard Preload Check\"",
-      run.Command());
-  EXPECT_FALSE(PathExists(run.product.path));
+// Media on a CD-ROM are copied into the product folder and the preload
+// registration points at the copy; media on a fixed disk are not copied,
+// also at the root of the disk, where ModuleDir is "S:" without the
+// backslash that GetDriveTypeA's documentation asks for (Wine answers for
+// "S:" too, so the root text itself is checked in the DriveRootOf table).
+TEST(ProductFolder, CopiedOnlyFromARemovableMedium) {
+  struct Row {
+    char letter;  // 0: the media folder on drive C:
+    UINT type;
+    bool copied;
+  } const rows[] = {{'R', DRIVE_CDROM, true}, {0, DRIVE_FIXED, false}, {'S', DRIVE_FIXED, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << (row.letter ? row.letter : 'C') << ": type " << row.type);
+    PreloadRun run;
+    Media media("media");
+    run.Prepare(media);
+    std::unique_ptr<ScopedWineDrive> drive;
+    std::string folder = media.path() + "\\";
+    if (row.letter) {
+      drive = std::make_unique<ScopedWineDrive>(row.letter, media.path(), row.type);
+      ASSERT_TRUE(drive->defined());
+      folder = std::string(1, row.letter) + ":\\";
+      ASSERT_EQ(row.type, GetDriveTypeA(folder.c_str()));
+    }
+    run.Start(folder);
+    const std::string product = run.product.path;
+    const std::string from = row.copied ? product + "\\" : folder;
+    EXPECT_EQ(
+        from +
+            "Preload.exe /DEVID:HID\\VID_KQ1 /CLASS:Keyboard /RunValue:\"Keyboard Preload Check\"",
+        run.Command());
+    EXPECT_EQ("InstallPnPDeviceDriver(Keyboard|" + folder +
+                  "drv\\kqkbd.inf|A5|A3|A4|1|0)=0 GetConnectedDeviceNumber(Keyboard|A5|A3)=1",
+              run.session.Trace())
+        << "first attempt from the medium, nothing after the registration";
+    EXPECT_FALSE(PathExists(WindowsDir() + "\\inf\\kqkbd.inf"))
+        << "the earlier INF copy is deleted";
+    EXPECT_TRUE(run.infs.AddedInfs().empty()) << "preload mode copies no OEM INF";
+    EXPECT_EQ(row.copied, PathExists(product));
+    if (!row.copied) {
+      EXPECT_FALSE(run.records.ProductKeyExists());
+      continue;
+    }
+    ExpectTreeCopied(product);
+    EXPECT_EQ(InfText("kqkbd"), ReadTextFile(product + "\\drv\\kqkbd.inf"));
+    EXPECT_TRUE(PathExists(product + "\\driverprobe.exe"));
+    EXPECT_TRUE(PathExists(product + "\\SETUP2K.INI"));
+    EXPECT_EQ("1", run.records.DeleteDirectory(product)) << "created, so recorded";
+  }
 }
 
 TEST(CreateProductFolder, RecordedOnlyWhenCreatedAndOnlyWithAnUninstallKey) {
   ScopedProductFolder product("KQ Driver 1.2");
-  ScopedUninstallRecords records(kProductKey, {});
+  ScopedUninstallRecords records(kProductKey);
   UseSettings(BinDir(), "", "KQ Driver 1/2", "");
   ASSERT_EQ(1, CreateProductFolder());
   EXPECT_EQ(product.path, DriverSourceFolder);

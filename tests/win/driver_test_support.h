@@ -117,11 +117,6 @@ class ScopedPauseRecorder {
   DriverPauseFn old_;
 };
 
-inline void WriteFileMakingDirs(const std::string& path, const std::string& text) {
-  MakeDirs(path.substr(0, path.find_last_of('\\')));
-  WriteTextFile(path, text);
-}
-
 // A minimal driver INF that setupapi accepts.
 inline std::string InfText(const std::string& tag) {
   return "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Keyboard\r\n"
@@ -162,56 +157,6 @@ inline void UseSettings(const std::string& moduleDir, const std::string& script,
   CopyText(Settings.ProductName, productName);
   CopyText(Settings.UninstallKey, uninstallKey);
 }
-
-inline std::string WindowsDir() {
-  char dir[MAX_PATH] = "";
-  GetWindowsDirectoryA(dir, sizeof dir);
-  return dir;
-}
-
-const char* const kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const char* const kSharedFile = "Software\\VELMORAX\\Uninstall\\SharedFile\\";
-
-// Removes the product's uninstall records (and its SharedFile values for
-// the given file names) before and after the test.
-class ScopedUninstallRecords {
- public:
-  ScopedUninstallRecords(const std::string& key, std::vector<std::string> files)
-      : key_(key), files_(std::move(files)) {
-    Clean();
-  }
-  ~ScopedUninstallRecords() { Clean(); }
-  void AddFile(const std::string& name) { files_.push_back(name); }
-  std::string DeleteFiles(const std::string& name) const {
-    return RegText(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + key_ + "\\DeleteFiles", name);
-  }
-  std::string SharedFile(const std::string& name) const {
-    return RegText(HKEY_LOCAL_MACHINE, kSharedFile + name, key_);
-  }
-  std::string DeleteDirectory(const std::string& folder) const {
-    return RegText(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + key_ + "\\DeleteDirectory",
-                   folder);
-  }
-  std::vector<std::string> DeleteFilesNames() const {
-    return RegValueNames(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + key_ + "\\DeleteFiles");
-  }
-  bool ProductKeyExists() const {
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kUninstallRoot + key_).c_str(), 0, KEY_READ, &h) !=
-        ERROR_SUCCESS)
-      return false;
-    RegCloseKey(h);
-    return true;
-  }
-
- private:
-  void Clean() {
-    if (!key_.empty()) DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallRoot + key_);
-    for (const std::string& f : files_) DeleteRegTree(HKEY_LOCAL_MACHINE, kSharedFile + f);
-  }
-  std::string key_;
-  std::vector<std::string> files_;
-};
 
 inline std::set<std::string> InfFolderFiles() {
   std::set<std::string> names;
@@ -296,20 +241,6 @@ inline bool DefineWineDrive(char letter, UINT type, const std::string& unixPath)
                             nullptr);
   CloseHandle(mm);
   return ok != FALSE;
-}
-
-inline std::string UnixPath(const std::string& windowsPath) {
-  using ToUnixFn = char*(CDECL*)(LPCWSTR);
-  auto toUnix = reinterpret_cast<ToUnixFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-  if (!toUnix) return {};
-  WCHAR wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
-  char* unix = toUnix(wide);
-  if (!unix) return {};
-  std::string out = unix;
-  HeapFree(GetProcessHeap(), 0, unix);
-  return out;
 }
 
 // A drive letter that Wine reports with the given type (DRIVE_CDROM,

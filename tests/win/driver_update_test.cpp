@@ -107,7 +107,7 @@ TEST(UpdateDrivers, NoConnectedDeviceForcesTheFallback) {
 
 TEST(UpdateDrivers, UnknownClassNeverInstallsAndWaitsForTheDevice) {
   ScopedInfFolder infs({"kqu.inf"});
-  ScopedUninstallRecords records(kProductKey, {});
+  ScopedUninstallRecords records(kProductKey);
   Fixture f({"Unknown,kqu.inf,U3,U4,U5,,,1,HID\\VID_U,"});
   f.media.Write("kqu.inf", InfText("kqu"));
 
@@ -129,7 +129,9 @@ TEST(UpdateDrivers, UnknownClassNeverInstallsAndWaitsForTheDevice) {
   EXPECT_EQ("RemoveAndReenumerateDevice(|HID\\VID_U)=0", f.session.Trace());
 }
 
-TEST(UpdateDrivers, PausesThreeSecondsOnlyAfterAPositiveResult) {
+// The default pause sleeps, only after a positive result; its length (3 s)
+// is in the recorded traces. Here it is cut to 0.6 s.
+TEST(UpdateDrivers, PausesOnlyAfterAPositiveResult) {
   ScopedInfFolder infs({"kqp.inf"});
   KqSession session;
   Media media;
@@ -139,7 +141,9 @@ TEST(UpdateDrivers, PausesThreeSecondsOnlyAfterAPositiveResult) {
               "Keyboard,kqp.inf,3,,,,,,HID\\VID_P,"}));
   UseSettings(media.path(), media / "SETUP2K.INI", "KQ", "");
   session.Configure("install=1,-1,-1\r\n");
+  DriverPauseLimitMs = 600;
   UpdateDrivers(Settings.ScriptPath);  // real pauses
+  DriverPauseLimitMs = 0xFFFFFFFFu;
   std::vector<unsigned long long> installs, connected;
   for (const KqEvent& e : session.Events()) {
     if (e.kind != "CALL") continue;
@@ -147,8 +151,8 @@ TEST(UpdateDrivers, PausesThreeSecondsOnlyAfterAPositiveResult) {
   }
   ASSERT_EQ(3u, installs.size()) << session.Trace();
   ASSERT_EQ(3u, connected.size());
-  EXPECT_GE(installs[1] - connected[0], 2950u) << "after the positive result";
-  EXPECT_LT(installs[2] - connected[1], 1000u) << "after the negative result";
+  EXPECT_GE(installs[1] - connected[0], 590u) << "after the positive result";
+  EXPECT_LT(installs[2] - connected[1], 400u) << "after the negative result";
 }
 
 TEST(UpdateDrivers, DeletesTheIndexFilesUnlessTheScriptSaysOtherwise) {
@@ -186,7 +190,7 @@ TEST(UpdateDrivers, DeletesTheIndexFilesUnlessTheScriptSaysOtherwise) {
 
 TEST(UpdateDrivers, OemCopyThroughSetupapiInstallsAndRecordsTheNameWindowsGave) {
   ScopedInfFolder infs({"kqh.inf"});
-  ScopedUninstallRecords records(kProductKey, {"kqh.inf"});
+  ScopedUninstallRecords records(kProductKey);
   Fixture f({"HIDClass,kqh.inf,H3,H4,H5,,,0,HID\\VID_H,drv\\sub\\"});
   f.media.Write("drv\\sub\\kqh.inf", InfText("kqh"));
   const std::string stale = WindowsDir() + "\\inf\\kqh.inf";
@@ -210,7 +214,6 @@ TEST(UpdateDrivers, OemCopyThroughSetupapiInstallsAndRecordsTheNameWindowsGave) 
                 "GetConnectedDeviceNumber(HIDClass|H5|H3)=1 PAUSE(3000)",
             f.session.Trace())
       << "not the first attempt on 2000 and later: only after the copy, with Windows' name";
-  records.AddFile(NameOf(oemPath));
   EXPECT_EQ(FolderOf(oemPath), records.DeleteFiles(NameOf(oemPath)));
   EXPECT_EQ(FolderOf(oemPath), records.SharedFile(NameOf(oemPath)));
   EXPECT_EQ(std::vector<std::string>{NameOf(oemPath)}, records.DeleteFilesNames());
@@ -218,19 +221,18 @@ TEST(UpdateDrivers, OemCopyThroughSetupapiInstallsAndRecordsTheNameWindowsGave) 
 
 TEST(UpdateDrivers, OemCopyWithoutUninstallKeyRecordsNothing) {
   ScopedInfFolder infs({"kqh.inf"});
-  ScopedUninstallRecords records(kProductKey, {});
+  ScopedUninstallRecords records(kProductKey);
   Fixture f({"HIDClass,kqh.inf,H3,H4,H5,,,0,HID\\VID_H,"}, "");
   f.media.Write("kqh.inf", InfText("kqh-nokey"));
   f.Run();
   ASSERT_EQ(1u, infs.AddedInfs().size());
-  records.AddFile(infs.AddedInfs()[0]);
   EXPECT_FALSE(records.ProductKeyExists());
   EXPECT_EQ("<no key>", records.SharedFile(infs.AddedInfs()[0]));
 }
 
 TEST(UpdateDrivers, FailedOemCopyEndsTheLine) {
   ScopedInfFolder infs({"kqmissing.inf"});
-  ScopedUninstallRecords records(kProductKey, {});
+  ScopedUninstallRecords records(kProductKey);
   Fixture f({"Unknown,kqmissing.inf,,,,,,0,HID\\VID_M,"});  // no such INF on the medium
   f.Run();
   EXPECT_EQ("", f.session.Trace()) << "no re-enumeration without a copy";
@@ -240,12 +242,12 @@ TEST(UpdateDrivers, FailedOemCopyEndsTheLine) {
 
 TEST(UpdateDrivers, LegacyCopyOn9xAndNT4ReplacesTheInfAndRecordsIt) {
   ScopedInfFolder infs({"kql.inf", "kqu.inf", "kqn.inf"});
-  ScopedUninstallRecords records(kProductKey, {"kql.inf", "kqu.inf", "kqn.inf"});
+  ScopedUninstallRecords records(kProductKey);
   Fixture f({"HIDClass,kql.inf,L3,L4,L5,,legacy\\l.inf,0,HID\\VID_L,",
              "Unknown,kqu.inf,U3,U4,U5,,legacy\\u.inf,0,HID\\VID_U,",
              "Unknown,kqn.inf,N3,N4,N5,,,0,HID\\VID_N,",
              "Unknown,,E3,E4,E5,,legacy\\l.inf,0,HID\\VID_E,"});  // no INF name: no target
-  Settings.IsWin2000OrLater = 0;  // as on Windows 95, 98 or NT 4
+  Settings.IsWin2000OrLater = 0;                                  // as on Windows 95, 98 or NT 4
   Settings.IsWinME = 0;
   f.media.Write("legacy\\l.inf", "legacy l");
   f.media.Write("legacy\\u.inf", "legacy u");

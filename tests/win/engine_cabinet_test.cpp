@@ -46,10 +46,10 @@ FILETIME FromCabinet(DosStamp stamp) {
 
 bool SameTime(const FILETIME& a, const FILETIME& b) { return CompareFileTime(&a, &b) == 0; }
 
-class CabinetTest : public ::testing::Test {
+class CabinetTest : public EngineTest {
  protected:
   void SetUp() override {
-    FreshRun(media_.path());
+    EngineTest::SetUp();
     Settings.CabFile = 1;
     CopyText(Settings.CabFileName, Cabinet("good.cab").c_str());
     ASSERT_TRUE(PathExists(Cabinet("good.cab"))) << "build the tree first";
@@ -59,12 +59,6 @@ class CabinetTest : public ::testing::Test {
   void ClearTempDirs() {
     for (int n = 0; n < 5; ++n) RemoveTree(WindowsDir() + "\\_QuessorTempDir" + std::to_string(n));
   }
-  void Script(const std::vector<std::string>& lines) {
-    std::string text = "[Copy Files]\r\n";
-    for (const std::string& line : lines) text += line + "\r\n";
-    WriteTextFile(media_ / "SETUP.INI", text);
-    FileCount = ReadCopyFiles();
-  }
   // The table of most tests: two rows share a name, one names a file the
   // cabinet lacks, and the names differ in case from the cabinet's.
   void StandardTable() {
@@ -73,11 +67,6 @@ class CabinetTest : public ::testing::Test {
     MakeDirs(dest_ / "second");
   }
   std::string Temp(const std::string& name) { return std::string(::TempDir) + "\\" + name; }
-
-  ScratchDir media_{"media"};
-  ScratchDir dest_{"dest"};
-  TestPage page_;
-  BackupFolderScope backups_;
 };
 
 TEST_F(CabinetTest, ExtractsExactlyTheNamedFilesDatedByTheCabinet) {
@@ -187,38 +176,29 @@ TEST_F(CabinetTest, MissingOrCorruptCabinetFailsWithResultThree) {
   }
 }
 
-TEST_F(CabinetTest, AResetPauseEventHoldsTheNextFile) {
-  ScopedPauseEvent pause;
-  StandardTable();
-  ASSERT_TRUE(CreateTempDir());
-  ResetEvent(PauseEvent);
-  bool ok = false;
-  std::string cab = Settings.CabFileName;
-  Worker worker([&ok, cab] { ok = ExtractCabinet(cab.c_str()); });
-  EXPECT_FALSE(worker.Join(400)) << "held before the first file";
-  EXPECT_EQ(0, ExtractedCount);
-  EXPECT_FALSE(PathExists(Temp("alpha.txt")));
-  SetEvent(PauseEvent);
-  ASSERT_TRUE(worker.Join(10000));
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(3, ExtractedCount);
-}
-
-TEST_F(CabinetTest, CancelRequestedStopsTheRest) {
-  ScopedPauseEvent pause;
-  StandardTable();
-  ASSERT_TRUE(CreateTempDir());
-  ResetEvent(PauseEvent);
-  std::string cab = Settings.CabFileName;
-  Worker worker([cab] { ExtractCabinet(cab.c_str()); });
-  EXPECT_FALSE(worker.Join(300));
-  CancelRequested = 1;
-  SetEvent(PauseEvent);
-  ASSERT_TRUE(worker.Join(10000));
-  EXPECT_EQ(0, ExtractedCount);
-  for (const char* name : {"alpha.txt", "beta.dat", "shared.txt"})
-    EXPECT_FALSE(PathExists(Temp(name))) << name;
-  for (int i = 0; i < FileCount; ++i) EXPECT_EQ(0, FileTable[i].Extracted) << i;
+// A reset pause event holds the worker before the next file; the page's
+// answer then resumes it (every file) or cancels (no further file).
+TEST_F(CabinetTest, PauseHoldsTheNextFileUntilResumedOrCancelled) {
+  for (bool cancel : {false, true}) {
+    SCOPED_TRACE(cancel ? "cancelled" : "resumed");
+    ScopedPauseEvent pause;
+    SetUp();  // a fresh run for each answer
+    StandardTable();
+    ASSERT_TRUE(CreateTempDir());
+    ResetEvent(PauseEvent);
+    bool ok = false;
+    std::string cab = Settings.CabFileName;
+    Worker worker([&ok, cab] { ok = ExtractCabinet(cab.c_str()); });
+    EXPECT_FALSE(worker.Join(200)) << "held before the first file";
+    EXPECT_EQ(0, ExtractedCount);
+    EXPECT_FALSE(PathExists(Temp("alpha.txt")));
+    if (cancel) CancelRequested = 1;  // the page's order: the flag, then the event
+    SetEvent(PauseEvent);
+    ASSERT_TRUE(worker.Join(10000));
+    EXPECT_EQ(cancel ? 0 : 3, ExtractedCount);
+    EXPECT_TRUE(cancel || ok);
+    for (int i = 0; cancel && i < FileCount; ++i) EXPECT_EQ(0, FileTable[i].Extracted) << i;
+  }
 }
 
 }  // namespace

@@ -10,19 +10,8 @@ using namespace engine_test;
 
 namespace {
 
-class CopyTest : public ::testing::Test {
+class CopyTest : public EngineTest {
  protected:
-  void SetUp() override { FreshRun(media_.path()); }
-
-  // SETUP.INI with these "Copy Files" lines.
-  void Script(const std::vector<std::string>& lines) {
-    std::string text = "[Copy Files]\r\n";
-    for (const std::string& line : lines) text += line + "\r\n";
-    WriteTextFile(media_ / "SETUP.INI", text);
-  }
-  std::string Dest() const { return dest_.path(); }
-  std::string Media(const std::string& name) const { return media_ / name; }
-  void ReadTable() { FileCount = ReadCopyFiles(); }
   // Each row, then its paint served, so the page sees each step's percent.
   void CopyRowsOneByOne() {
     for (int i = 0; i < FileCount; ++i) {
@@ -30,11 +19,6 @@ class CopyTest : public ::testing::Test {
       Pump();
     }
   }
-
-  ScratchDir media_{"media"};
-  ScratchDir dest_{"dest"};
-  TestPage page_;
-  BackupFolderScope backups_;
 };
 
 TEST_F(CopyTest, ReadCopyFilesFillsRowsAndMeasuresSources) {
@@ -44,7 +28,6 @@ TEST_F(CopyTest, ReadCopyFilesFillsRowsAndMeasuresSources) {
   CopyText(Settings.InstallDir, "C:\\Install");
   Script({"KBD.DLL=" + Dest(), "drv\\w2k\\KBD.SYS=%99%\\drivers, KBDNEW.SYS, ignored",
           "missing.txt=" + Dest()});
-  ReadTable();
   ASSERT_EQ(3, FileCount);
   EXPECT_STREQ(Dest().c_str(), FileTable[0].DestDir);
   EXPECT_STREQ("KBD.DLL", FileTable[0].FileName);
@@ -66,7 +49,6 @@ TEST_F(CopyTest, ReadCopyFilesWithCabinetMeasuresOnlySubfolderRows) {
   MakeDirs(Media("sub"));
   WriteTextFile(Media("sub\\a.txt"), std::string(50, 'a'));
   Script({"KBD.DLL=" + Dest(), "sub\\a.txt=" + Dest(), "sub\\gone.txt=" + Dest()});
-  ReadTable();
   ASSERT_EQ(3, FileCount);
   EXPECT_EQ(0u, FileTable[0].FileSize) << "the cabinet step measures it";
   EXPECT_EQ(50u, FileTable[1].FileSize);
@@ -106,7 +88,6 @@ TEST_F(CopyTest, DecisionsByExistenceVersionAndDate) {
   SetWriteTime(Dest() + "\\later.txt", MakeTime(2003, 3, 3));
   Script(
       {"older.dll=" + Dest(), "absent.txt=" + Dest(), "same.txt=" + Dest(), "later.txt=" + Dest()});
-  ReadTable();
   ProgressPercent = 0;
   CopyStep(page_.hwnd());
 
@@ -130,7 +111,6 @@ TEST_F(CopyTest, ReadOnlyFilesAreOverwrittenAndEverythingEndsNormal) {
   WriteTextFile(Media("rosrc.txt"), "from a read-only source");
   SetFileAttributesA(Media("rosrc.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
   Script({"ro.txt=" + Dest(), "rosrc.txt=" + Dest()});
-  ReadTable();
   CopyStep(page_.hwnd());
   EXPECT_EQ("new", ReadTextFile(Dest() + "\\ro.txt"));
   EXPECT_TRUE(IsNormalFile(Dest() + "\\ro.txt")) << Attributes(Dest() + "\\ro.txt");
@@ -144,7 +124,6 @@ TEST_F(CopyTest, NewNameSubfoldersAndTheTextsOfThePage) {
   MakeDirs(Media("one\\two"));
   WriteTextFile(Media("one\\two\\deep.txt"), "from two levels down");
   Script({"orig.txt=" + Dest() + ",given.txt", "one\\two\\deep.txt=" + Dest()});
-  ReadTable();
   ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
   EXPECT_EQ("orig.txt", page_.Text(kFromText)) << "the source's name";
   EXPECT_EQ(Dest() + "\\given.txt", page_.Text(kToText));
@@ -160,7 +139,6 @@ TEST_F(CopyTest, SubfolderRowsComeFromTheProgramFolderAlsoWithACabinet) {
   MakeDirs(Media("sub"));
   WriteTextFile(Media("sub\\s.txt"), "beside the program");
   Script({"sub\\s.txt=" + Dest()});
-  ReadTable();
   CopyText(::TempDir, (dest_ / "no-temp-dir").c_str());
   ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
   EXPECT_EQ("beside the program", ReadTextFile(Dest() + "\\s.txt"));
@@ -169,7 +147,6 @@ TEST_F(CopyTest, SubfolderRowsComeFromTheProgramFolderAlsoWithACabinet) {
 TEST_F(CopyTest, MissingSourceIsSkippedButCounted) {
   WriteTextFile(Media("here.txt"), "here");
   Script({"gone.txt=" + Dest(), "here.txt=" + Dest()});
-  ReadTable();
   FileTable[0].FileSize = 10;  // measured before it went away
   FileTable[1].FileSize = 30;
   TotalBytes = 40;
@@ -189,7 +166,6 @@ TEST_F(CopyTest, AFailedCopyPutsTheSetAsideDestinationBack) {
   WriteTextFile(Dest() + "\\odd.txt", "the user's file");
   SetWriteTime(Dest() + "\\odd.txt", MakeTime(1990, 1, 1));
   Script({"odd.txt=" + Dest()});
-  ReadTable();
   ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
   EXPECT_EQ(0, FileTable[0].Copied);
   EXPECT_EQ(0, FileTable[0].BackedUp);
@@ -197,19 +173,8 @@ TEST_F(CopyTest, AFailedCopyPutsTheSetAsideDestinationBack) {
   EXPECT_FALSE(PathExists(Dest() + "\\odd.0"));
 }
 
-TEST_F(CopyTest, ProgressReachesAHundredWhenAllSizesAreZero) {
-  for (const char* name : {"e1.txt", "e2.txt", "e3.txt"}) WriteTextFile(Media(name), "");
-  Script({"e1.txt=" + Dest(), "e2.txt=" + Dest(), "e3.txt=" + Dest()});
-  ReadTable();
-  CopyRowsOneByOne();
-  EXPECT_EQ((std::vector<int>{100, 100, 100}), PaintedPercents) << "one paint per row";
-  for (const char* name : {"e1.txt", "e2.txt", "e3.txt"})
-    EXPECT_TRUE(PathExists(Dest() + "\\" + name)) << name;
-}
-
 TEST_F(CopyTest, AnEmptyTableGoesStraightToAHundred) {
   Script({});
-  ReadTable();
   Settings.CabFile = 1;
   CopyText(Settings.CabFileName, Media("none.cab").c_str());
   EXPECT_TRUE(CopyStep(page_.hwnd()));
@@ -225,7 +190,6 @@ TEST_F(CopyTest, AnEmptyTableGoesStraightToAHundred) {
 TEST_F(CopyTest, CopyStepShowsTheCopyControlsAndHidesTheAnimationAtTheEnd) {
   WriteTextFile(Media("a.txt"), "a");
   Script({"a.txt=" + Dest()});
-  ReadTable();
   EXPECT_TRUE(CopyStep(page_.hwnd()));
   for (int id : {kFromLabel, kToLabel, kProgressBar, kFromText, kToText})
     EXPECT_TRUE(page_.Visible(id)) << id;
@@ -241,27 +205,15 @@ TEST_F(CopyTest, EveryRowIsRecordedForTheUninstallerCopiedOrNot) {
   SetWriteTime(Dest() + "\\a.txt", MakeTime(2020, 1, 1));
   SetWriteTime(Media("a.txt"), MakeTime(2000, 1, 1));
   Script({"a.txt=" + Dest(), "gone.txt=" + Dest() + ",renamed.txt"});
-  ReadTable();
   CopyStep(page_.hwnd());
   std::string product = std::string(kUninstallRoot) + "KBDCOPY";
   std::string files = product + "\\DeleteFiles";
   EXPECT_EQ(Dest(), RegText(HKEY_LOCAL_MACHINE, files, "a.txt"));
   EXPECT_EQ(Dest(), RegText(HKEY_LOCAL_MACHINE, files, "renamed.txt"));
   EXPECT_EQ("KQUninst.exe KBDCOPY", RegText(HKEY_LOCAL_MACHINE, product, "UninstallString"));
-  EXPECT_EQ(Dest(),
-            RegText(HKEY_LOCAL_MACHINE, "Software\\VELMORAX\\Uninstall\\SharedFile\\renamed.txt", "KBDCOPY"));
+  EXPECT_EQ(Dest(), RegText(HKEY_LOCAL_MACHINE,
+                            "Software\\VELMORAX\\Uninstall\\SharedFile\\renamed.txt", "KBDCOPY"));
   EXPECT_EQ("newer destination", ReadTextFile(Dest() + "\\a.txt"));
-}
-
-TEST_F(CopyTest, WithoutUninstallKeyNothingIsRecorded) {
-  ScopedUninstallRecords records("KBDCOPY");
-  WriteTextFile(Media("a.txt"), "a");
-  Script({"a.txt=" + Dest()});
-  ReadTable();
-  std::vector<std::string> before = RegValueNames(HKEY_LOCAL_MACHINE, kUninstallRoot);
-  CopyStep(page_.hwnd());
-  EXPECT_EQ(before, RegValueNames(HKEY_LOCAL_MACHINE, kUninstallRoot));
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kVendorRoot));
 }
 
 TEST_F(CopyTest, ADestinationPathThatDoesNotFitIsNeitherCopiedNorRecorded) {
@@ -270,10 +222,10 @@ TEST_F(CopyTest, ADestinationPathThatDoesNotFitIsNeitherCopiedNorRecorded) {
   WriteTextFile(Media("a.txt"), "a");
   std::string longDir = Dest() + "\\" + std::string(254 - Dest().size(), 'x');
   Script({"a.txt=" + longDir});
-  ReadTable();
   ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
   EXPECT_EQ(0, FileTable[0].Copied);
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "KBDCOPY\\DeleteFiles"));
+  EXPECT_FALSE(
+      RegKeyExists(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "KBDCOPY\\DeleteFiles"));
 }
 
 // Pausing and cancelling from the page's thread while a worker copies.
@@ -283,7 +235,6 @@ class CopyPauseTest : public CopyTest {
     CopyTest::SetUp();
     for (const char* name : {"p1.txt", "p2.txt", "p3.txt"}) WriteTextFile(Media(name), name);
     Script({"p1.txt=" + Dest(), "p2.txt=" + Dest(), "p3.txt=" + Dest()});
-    ReadTable();
   }
   int CopiedFiles() {
     int n = 0;
@@ -293,34 +244,37 @@ class CopyPauseTest : public CopyTest {
   ScopedPauseEvent pause_;
 };
 
-TEST_F(CopyPauseTest, AResetEventHoldsTheNextFileUntilResumed) {
-  ResetEvent(PauseEvent);
-  HWND page = page_.hwnd();
-  Worker worker([page] { CopyFiles(page); });
-  EXPECT_FALSE(worker.Join(400)) << "held at the first file";
-  EXPECT_EQ(0, CopiedFiles());
-  EXPECT_EQ("p1.txt", page_.Text(kFromText)) << "the page already names it";
-  SetEvent(PauseEvent);
-  ASSERT_TRUE(worker.Join(10000));
-  EXPECT_EQ(3, CopiedFiles()) << "resumed with the same file, none skipped";
-  Pump();
-  EXPECT_EQ(3u, PaintedPercents.size()) << "none repeated";
-}
-
-TEST_F(CopyPauseTest, ACancelWhileHeldStopsEveryFurtherFile) {
-  ResetEvent(PauseEvent);
-  HWND page = page_.hwnd();
-  bool result = true;
-  Worker worker([page, &result] { result = CopyEntry(page, 0); });
-  EXPECT_FALSE(worker.Join(300));
-  CancelRequested = 1;  // the page's order: the flag, then the event
-  SetEvent(PauseEvent);
-  ASSERT_TRUE(worker.Join(10000));
-  EXPECT_FALSE(result);
-  CopyFiles(page);
-  EXPECT_EQ(0, CopiedFiles());
-  Pump();
-  EXPECT_TRUE(PaintedPercents.empty()) << "no progress after a cancel";
+// A reset pause event holds the worker at the next file, which the page
+// already names; the page's answer then resumes it with that same file or
+// cancels every further file.
+TEST_F(CopyPauseTest, PauseHoldsTheNextFileUntilResumedOrCancelled) {
+  for (bool cancel : {false, true}) {
+    SCOPED_TRACE(cancel ? "cancelled" : "resumed");
+    CancelRequested = 0;
+    PaintedPercents.clear();
+    ResetEvent(PauseEvent);
+    HWND page = page_.hwnd();
+    bool held = true;  // what the held step returned, when cancelled
+    Worker worker([page, cancel, &held] {
+      if (cancel) held = CopyEntry(page, 0);
+      CopyFiles(page);
+    });
+    EXPECT_FALSE(worker.Join(200)) << "held at the first file";
+    EXPECT_EQ(0, CopiedFiles());
+    EXPECT_EQ("p1.txt", page_.Text(kFromText));
+    if (cancel) CancelRequested = 1;  // the page's order: the flag, then the event
+    SetEvent(PauseEvent);
+    ASSERT_TRUE(worker.Join(10000));
+    if (cancel) {
+      EXPECT_FALSE(held) << "a cancelled step reports it";
+    }
+    EXPECT_EQ(cancel ? 0 : 3, CopiedFiles()) << "none skipped, or none after the cancel";
+    Pump();
+    EXPECT_EQ(cancel ? 0u : 3u, PaintedPercents.size())
+        << "no step repeated, no progress after a cancel";
+    RemoveTree(Dest());
+    MakeDirs(Dest());
+  }
 }
 
 }  // namespace

@@ -46,26 +46,21 @@ void Restart() {
   ASSERT_TRUE(r.finished) << "wineboot -r did not end";
 }
 
-class InUseTest : public ::testing::Test {
+class InUseTest : public EngineTest {
  protected:
   void SetUp() override {
-    FreshRun(media_.path());
+    EngineTest::SetUp();
     WriteTextFile(media_ / "KBD.DLL", "new driver library");
     WriteTextFile(dest_ / "KBD.DLL", "old driver library");
     SetWriteTime(dest_ / "KBD.DLL", MakeTime(2000, 1, 1));
-    WriteTextFile(media_ / "SETUP.INI", "[Copy Files]\r\nKBD.DLL=" + dest_.path() + "\r\n");
-    FileCount = ReadCopyFiles();
+    Script({"KBD.DLL=" + Dest()});
   }
   void TearDown() override {
     std::string windows = WindowsDir();
     DeleteFileA((windows + "\\wininit.ini").c_str());
     DeleteFileA((windows + "\\wininit.bak").c_str());
   }
-  ScratchDir media_{"media"};
-  ScratchDir dest_{"dest"};
   ScratchDir flags_{"flags"};
-  TestPage page_;
-  BackupFolderScope backups_;
 };
 
 TEST_F(InUseTest, NewCopyGoesToNumberedNameAndReplacesAtRestart) {
@@ -120,20 +115,6 @@ TEST_F(InUseTest, ANumberedNameThatCannotBeWrittenPassesToTheNextDigit) {
   ASSERT_EQ(1, PendingRenameCount);
   EXPECT_EQ(dest_ / "KBD.1", PendingRenames[0].TempPath);
   EXPECT_EQ("new driver library", ReadTextFile(dest_ / "KBD.1"));
-}
-
-TEST_F(InUseTest, APathWithoutADotGetsADotAndTheDigit) {
-  WriteTextFile(media_ / "README", "new readme");
-  WriteTextFile(dest_ / "README", "old readme");
-  SetWriteTime(dest_ / "README", MakeTime(2000, 1, 1));
-  WriteTextFile(media_ / "SETUP.INI", "[Copy Files]\r\nREADME=" + dest_.path() + "\r\n");
-  FileCount = ReadCopyFiles();
-  ASSERT_EQ(std::string::npos, dest_.path().find('.')) << "the test needs a path without dots";
-  Holder holder(dest_ / "README", flags_.path());
-  ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
-  ASSERT_EQ(1, PendingRenameCount);
-  EXPECT_EQ(dest_ / "README.0", PendingRenames[0].TempPath);
-  EXPECT_EQ("new readme", ReadTextFile(dest_ / "README.0"));
 }
 
 TEST_F(InUseTest, AFullRenameListLeavesTheFileAloneSafely) {

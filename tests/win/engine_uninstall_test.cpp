@@ -35,13 +35,17 @@ TEST_F(UninstallRecord, FileRecordWritesEntryDeleteFilesAndSharedFile) {
   EXPECT_TRUE(RecordDeleteFile("C:\\Program Files\\Kbd\\kbd.dll"));
   EXPECT_EQ("KQUninst.exe KBDTEST", RegText(HKEY_LOCAL_MACHINE, kProduct, "UninstallString"));
   EXPECT_EQ("Keyboard Software", RegText(HKEY_LOCAL_MACHINE, kProduct, "DisplayName"));
-  EXPECT_EQ(Sorted({"DisplayName", "UninstallString"}), Sorted(RegValueNames(HKEY_LOCAL_MACHINE, kProduct)));
+  EXPECT_EQ(Sorted({"DisplayName", "UninstallString"}),
+            Sorted(RegValueNames(HKEY_LOCAL_MACHINE, kProduct)));
   EXPECT_EQ(std::vector<std::string>{"DeleteFiles"}, RegSubKeys(HKEY_LOCAL_MACHINE, kProduct));
-  EXPECT_EQ(std::vector<std::string>{"kbd.dll"}, RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles"));
-  EXPECT_EQ("C:\\Program Files\\Kbd", RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles", "kbd.dll"));
+  EXPECT_EQ(std::vector<std::string>{"kbd.dll"},
+            RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles"));
+  EXPECT_EQ("C:\\Program Files\\Kbd",
+            RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles", "kbd.dll"));
   EXPECT_EQ(std::vector<std::string>{"KBDTEST"},
             RegValueNames(HKEY_LOCAL_MACHINE, kShared + "SharedFile\\kbd.dll"));
-  EXPECT_EQ("C:\\Program Files\\Kbd", RegText(HKEY_LOCAL_MACHINE, kShared + "SharedFile\\kbd.dll", "KBDTEST"));
+  EXPECT_EQ("C:\\Program Files\\Kbd",
+            RegText(HKEY_LOCAL_MACHINE, kShared + "SharedFile\\kbd.dll", "KBDTEST"));
 }
 
 TEST_F(UninstallRecord, SameNameTwiceKeepsTheLastFolderAndPathWithoutFolder) {
@@ -50,7 +54,8 @@ TEST_F(UninstallRecord, SameNameTwiceKeepsTheLastFolderAndPathWithoutFolder) {
   EXPECT_EQ("C:\\B", RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles", "kbd.dll"));
   RecordDeleteFile("bare.txt");
   EXPECT_EQ("", RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles", "bare.txt"));
-  EXPECT_EQ(Sorted({"bare.txt", "kbd.dll"}), Sorted(RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles")));
+  EXPECT_EQ(Sorted({"bare.txt", "kbd.dll"}),
+            Sorted(RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles")));
 
   // A second product that installs a file of the same name adds its value.
   CopyText(Settings.UninstallKey, "OTHERKBD");
@@ -82,12 +87,15 @@ TEST_F(UninstallRecord, RegistryRecordsByRootWithValueNamesAfterTwoBackslashes) 
   EXPECT_EQ("", RegText(HKEY_LOCAL_MACHINE, regs + "HKEY_CURRENT_USER", "Software\\Kbd"));
   EXPECT_EQ(std::vector<std::string>{"Software\\Kbd\\\\Version"},
             RegValueNames(HKEY_LOCAL_MACHINE, regs + "HKEY_LOCAL_MACHINE"));
-  EXPECT_EQ("Version", RegText(HKEY_LOCAL_MACHINE, regs + "HKEY_LOCAL_MACHINE", "Software\\Kbd\\\\Version"));
-  EXPECT_EQ("Content Type", RegText(HKEY_LOCAL_MACHINE, regs + "HKEY_CLASSES_ROOT", ".kbd\\\\Content Type"));
+  EXPECT_EQ("Version",
+            RegText(HKEY_LOCAL_MACHINE, regs + "HKEY_LOCAL_MACHINE", "Software\\Kbd\\\\Version"));
+  EXPECT_EQ("Content Type",
+            RegText(HKEY_LOCAL_MACHINE, regs + "HKEY_CLASSES_ROOT", ".kbd\\\\Content Type"));
   EXPECT_EQ("", RegText(HKEY_LOCAL_MACHINE, regs + "HKEY_USERS", "Kbd")) << "any other root";
 
   std::string shared = kShared + "SharedReg\\KBDTEST\\";
-  EXPECT_EQ("Version", RegText(HKEY_LOCAL_MACHINE, shared + "HKEY_LOCAL_MACHINE", "Software\\Kbd\\\\Version"));
+  EXPECT_EQ("Version",
+            RegText(HKEY_LOCAL_MACHINE, shared + "HKEY_LOCAL_MACHINE", "Software\\Kbd\\\\Version"));
   EXPECT_EQ("", RegText(HKEY_LOCAL_MACHINE, shared + "HKEY_CURRENT_USER", "Software\\Kbd"));
 }
 
@@ -107,12 +115,6 @@ TEST_F(UninstallRecord, EmptyUninstallKeyWritesNothingAtAll) {
 // An installation folder of three levels below the drive root.
 class InstallDirTest : public UninstallRecord {
  protected:
-  void SetUp() override {
-    UninstallRecord::SetUp();
-    Settings.AskPath = 1;
-    CopyText(Settings.InstallDir, (top_ + "\\Level2\\Level3").c_str());
-    RemoveTree(top_);
-  }
   void TearDown() override { RemoveTree(top_); }
   std::string Recorded() {
     return RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteDirectory", Settings.InstallDir);
@@ -120,55 +122,42 @@ class InstallDirTest : public UninstallRecord {
   const std::string top_ = "C:\\KbdInstallTest" + std::to_string(GetCurrentProcessId());
 };
 
-TEST_F(InstallDirTest, CreatesEveryLevelFromTheTopAndRecordsIt) {
-  CreateInstallDir();
-  // Made bottom up, the lower levels would have found no parent.
-  EXPECT_TRUE(PathExists(top_));
-  EXPECT_TRUE(PathExists(top_ + "\\Level2"));
-  EXPECT_TRUE(PathExists(top_ + "\\Level2\\Level3"));
-  EXPECT_EQ("0", Recorded());
-  EXPECT_EQ(std::vector<std::string>{top_ + "\\Level2\\Level3"},
-            RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteDirectory"));
-}
-
-TEST_F(InstallDirTest, UpperLevelsThatExistArePassedOver) {
-  MakeDirs(top_);
-  CreateInstallDir();
-  EXPECT_TRUE(PathExists(top_ + "\\Level2\\Level3"));
-  EXPECT_EQ("0", Recorded());
-}
-
-TEST_F(InstallDirTest, AnExistingFolderIsNeitherCreatedNorRecorded) {
-  MakeDirs(top_ + "\\Level2\\Level3");
-  CreateInstallDir();
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
-  // Also when the setting ends with a backslash.
-  CopyText(Settings.InstallDir, (top_ + "\\Level2\\Level3\\").c_str());
-  CreateInstallDir();
-  EXPECT_STREQ((top_ + "\\Level2\\Level3").c_str(), Settings.InstallDir) << "stored without it";
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
-}
-
-TEST_F(InstallDirTest, TrailingBackslashIsDroppedFromTheSetting) {
-  CopyText(Settings.InstallDir, (top_ + "\\Level2\\Level3\\").c_str());
-  CreateInstallDir();
-  EXPECT_STREQ((top_ + "\\Level2\\Level3").c_str(), Settings.InstallDir);
-  EXPECT_TRUE(PathExists(top_ + "\\Level2\\Level3"));
-  EXPECT_EQ("0", Recorded());
-}
-
-TEST_F(InstallDirTest, NothingWithoutAskPathAndNoRecordWithoutKey) {
-  Settings.AskPath = 0;
-  CreateInstallDir();
-  EXPECT_FALSE(PathExists(top_));
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
-
-  Settings.AskPath = 1;
-  Settings.UninstallKey[0] = '\0';
-  CreateInstallDir();
-  EXPECT_TRUE(PathExists(top_ + "\\Level2\\Level3"));
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
-  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kVendorRoot));
+// The worker creates the folder from the top level down (made bottom up,
+// the lower levels would find no parent) and records it only when it made
+// the last level; the setting loses a trailing backslash.
+TEST_F(InstallDirTest, CreatesTheMissingLevelsAndRecordsOnlyANewFolder) {
+  struct Row {
+    const char* existing;  // below top_, "" for nothing, nullptr for not even top_
+    const char* setting;   // below top_
+    int askPath;
+    bool created;
+    const char* recorded;
+  } const rows[] = {
+      {nullptr, "\\Level2\\Level3", 1, true, "0"},
+      {"", "\\Level2\\Level3", 1, true, "0"},  // upper levels that exist are passed over
+      {nullptr, "\\Level2\\Level3\\", 1, true, "0"},
+      {"\\Level2\\Level3", "\\Level2\\Level3", 1, true, "<no key>"},
+      {"\\Level2\\Level3", "\\Level2\\Level3\\", 1, true, "<no key>"},
+      {nullptr, "\\Level2\\Level3", 0, false, "<no key>"},  // only when the path was asked
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << (row.existing ? row.existing : "(none)") << " "
+                                    << row.setting << " AskPath=" << row.askPath);
+    RemoveTree(top_);
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kProduct);
+    if (row.existing) MakeDirs(top_ + row.existing);
+    Settings.AskPath = row.askPath;
+    CopyText(Settings.InstallDir, (top_ + row.setting).c_str());
+    CreateInstallDir();
+    EXPECT_STREQ((top_ + "\\Level2\\Level3").c_str(), Settings.InstallDir);
+    EXPECT_EQ(row.created, PathExists(top_ + "\\Level2\\Level3"));
+    EXPECT_EQ(row.recorded, Recorded());
+    if (row.created && *row.recorded == '0') {
+      EXPECT_EQ(std::vector<std::string>{Settings.InstallDir},
+                RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteDirectory"))
+          << "the folder only, not its upper levels";
+    }
+  }
 }
 
 }  // namespace

@@ -11,51 +11,40 @@ namespace {
 
 std::string Fixture(const std::string& name) { return BinDir() + "\\" + name + ".dll"; }
 
-TEST(GetFixedFileVersion, ReadsTheFileVersionWords) {
-  FileVersionPair v{7, 7};
-  ASSERT_TRUE(GetFixedFileVersion(Fixture("ver_both_1234").c_str(), v));
-  EXPECT_EQ(0x00010002u, v.MS);
-  EXPECT_EQ(0x00030004u, v.LS);
-  ASSERT_TRUE(GetFixedFileVersion(Fixture("ver_fixed_only").c_str(), v));
-  EXPECT_EQ(0x00010002u, v.MS);
-  EXPECT_EQ(0x00030004u, v.LS);
-}
-
-TEST(GetFixedFileVersion, FalseWithoutAFixedPart) {
-  FileVersionPair v{7, 7};
-  EXPECT_FALSE(GetFixedFileVersion(Fixture("ver_string_only").c_str(), v));
-  EXPECT_FALSE(GetFixedFileVersion(Fixture("ver_none").c_str(), v));
-  EXPECT_FALSE(GetFixedFileVersion((BinDir() + "\\no-such-file.dll").c_str(), v));
+// The fixed part's FileVersion words, and the FileVersion text of the first
+// translation packed the same way; a reader that finds nothing leaves the
+// pair alone.
+TEST(FileVersionReaders, FixedPartAndText) {
   ScratchDir dir("ver");
   WriteTextFile(dir / "notes.txt", "plain text");
-  EXPECT_FALSE(GetFixedFileVersion((dir / "notes.txt").c_str(), v));
-  EXPECT_EQ(7u, v.MS) << "left alone on failure";
-}
-
-TEST(GetStringFileVersion, PacksTheTextOfTheFirstTranslation) {
-  struct Case {
-    const char* fixture;
-    uint32_t ms, ls;
-  } cases[] = {
-      {"ver_both_1234", 0x00010002, 0x00030004},
-      {"ver_string_only", 0x00050006, 0x00070008},
-      {"ver_text_commas", 0x00010002, 0x00030004},  // "1, 2, 3, 4"
-      {"ver_text_label", 0x00010002, 0x00030004},   // "1.2.3.4 (build label)"
-      {"ver_text_two", 0x00020005, 0},              // "2.5"
-      {"ver_german_1252", 0x00030001, 0},           // key 040704e4
+  const struct {
+    std::string file;
+    bool fixed;
+    uint32_t fixedMS, fixedLS;
+    bool text;
+    uint32_t textMS, textLS;
+  } rows[] = {
+      {Fixture("ver_both_1234"), true, 0x00010002, 0x00030004, true, 0x00010002, 0x00030004},
+      {Fixture("ver_fixed_only"), true, 0x00010002, 0x00030004, false, 7, 7},
+      {Fixture("ver_string_only"), false, 7, 7, true, 0x00050006, 0x00070008},
+      {Fixture("ver_none"), false, 7, 7, false, 7, 7},
+      {Fixture("ver_text_commas"), true, 0, 0, true, 0x00010002, 0x00030004},  // "1, 2, 3, 4"
+      {Fixture("ver_text_label"), true, 0, 0, true, 0x00010002,
+       0x00030004},                                                // "1.2.3.4 (build label)"
+      {Fixture("ver_text_two"), true, 0, 0, true, 0x00020005, 0},  // "2.5"
+      {Fixture("ver_german_1252"), true, 0x00030000, 0, true, 0x00030001, 0},  // key 040704e4
+      {BinDir() + "\\no-such-file.dll", false, 7, 7, false, 7, 7},
+      {dir / "notes.txt", false, 7, 7, false, 7, 7},
   };
-  for (const Case& c : cases) {
-    FileVersionPair v{7, 7};
-    ASSERT_TRUE(GetStringFileVersion(Fixture(c.fixture).c_str(), v)) << c.fixture;
-    EXPECT_EQ(c.ms, v.MS) << c.fixture;
-    EXPECT_EQ(c.ls, v.LS) << c.fixture;
+  for (const auto& row : rows) {
+    FileVersionPair fixed{7, 7}, text{7, 7};
+    EXPECT_EQ(row.fixed, GetFixedFileVersion(row.file.c_str(), fixed)) << row.file;
+    EXPECT_EQ(row.text, GetStringFileVersion(row.file.c_str(), text)) << row.file;
+    EXPECT_EQ(row.fixedMS, fixed.MS) << row.file;
+    EXPECT_EQ(row.fixedLS, fixed.LS) << row.file;
+    EXPECT_EQ(row.textMS, text.MS) << row.file;
+    EXPECT_EQ(row.textLS, text.LS) << row.file;
   }
-}
-
-TEST(GetStringFileVersion, FalseWithoutAText) {
-  FileVersionPair v{};
-  EXPECT_FALSE(GetStringFileVersion(Fixture("ver_fixed_only").c_str(), v));
-  EXPECT_FALSE(GetStringFileVersion(Fixture("ver_none").c_str(), v));
 }
 
 TEST(CompareFileVersions, Table) {

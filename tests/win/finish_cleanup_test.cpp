@@ -11,20 +11,14 @@ using namespace engine_test;
 
 namespace {
 
-class CleanupTest : public ::testing::Test {
+class CleanupTest : public EngineTest {
  protected:
   void SetUp() override {
-    FreshRun(media_.path());
+    EngineTest::SetUp();
     for (int n = 0; n < 3; ++n) RemoveTree(WindowsDir() + "\\_QuessorTempDir" + std::to_string(n));
   }
   void TearDown() override {
     for (int n = 0; n < 3; ++n) RemoveTree(WindowsDir() + "\\_QuessorTempDir" + std::to_string(n));
-  }
-  void Script(const std::vector<std::string>& lines) {
-    std::string text = "[Copy Files]\r\n";
-    for (const std::string& line : lines) text += line + "\r\n";
-    WriteTextFile(media_ / "SETUP.INI", text);
-    FileCount = ReadCopyFiles();
   }
   void Source(const std::string& name, const std::string& text) {
     WriteTextFile(media_ / name, text);
@@ -37,10 +31,6 @@ class CleanupTest : public ::testing::Test {
   void CopyRows(int count) {
     for (int i = 0; i < count; ++i) ASSERT_TRUE(CopyEntry(page_.hwnd(), i));
   }
-  ScratchDir media_{"media"};
-  ScratchDir dest_{"dest"};
-  TestPage page_;
-  BackupFolderScope backups_;
 };
 
 TEST_F(CleanupTest, WithoutCabinetCopiesGoAndReplacedFilesComeBack) {

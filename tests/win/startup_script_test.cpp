@@ -34,17 +34,6 @@ class ScriptTest : public ::testing::Test {
   TempDir media_{"script"};
 };
 
-std::string SystemDir() {
-  char d[MAX_PATH];
-  GetSystemDirectoryA(d, sizeof d);
-  return d;
-}
-std::string WindowsDir() {
-  char d[MAX_PATH];
-  GetWindowsDirectoryA(d, sizeof d);
-  return d;
-}
-
 }  // namespace
 
 TEST_F(ScriptTest, MissingScriptChangesNothing) {
@@ -54,9 +43,10 @@ TEST_F(ScriptTest, MissingScriptChangesNothing) {
 }
 
 TEST_F(ScriptTest, ProfileFunctionTrimsBlanksAndOuterQuotes) {
-  Script("[Setup]\r\nProductName =  \"Comfort Keyboard\"  \r\nVersion='3.1 beta'\r\n"
-         "DirName1=  Disk 1  \r\nAskPath= true \r\nAskType=\"FALSE\"\r\nUninstallKey=" +
-         std::string(300, 'k') + "\r\n");
+  Script(
+      "[Setup]\r\nProductName =  \"Comfort Keyboard\"  \r\nVersion='3.1 beta'\r\n"
+      "DirName1=  Disk 1  \r\nAskPath= true \r\nAskType=\"FALSE\"\r\nUninstallKey=" +
+      std::string(300, 'k') + "\r\n");
   ASSERT_EQ(1, LoadSetupScript());
   EXPECT_EQ(Dir() + "\\SETUP2K.INI", Settings.ScriptPath);
   EXPECT_STREQ("Comfort Keyboard", Settings.ProductName);
@@ -76,9 +66,10 @@ TEST_F(ScriptTest, FallsBackToSetupNTOnWindows2000) {
 }
 
 TEST_F(ScriptTest, ListSectionLinesInFileOrderWithFields) {
-  Script("[Setup]\r\n[Things]\r\nzeta.exe=%1%\\Tools,\"a, b\" c,1\r\nalpha.exe=\r\n"
-         "beta.exe=%11%,%10%,%17%,%Vendor%\\x\r\n[Empty]\r\n"
-         "[Strings]\r\nVendor=Velmorax %1%\r\n");
+  Script(
+      "[Setup]\r\n[Things]\r\nzeta.exe=%1%\\Tools,\"a, b\" c,1\r\nalpha.exe=\r\n"
+      "beta.exe=%11%,%10%,%17%,%Vendor%\\x\r\n[Empty]\r\n"
+      "[Strings]\r\nVendor=Velmorax %1%\r\n");
   ASSERT_EQ(1, LoadSetupScript());
   std::vector<std::string> names;
   std::vector<std::vector<std::string>> lines;
@@ -92,7 +83,8 @@ TEST_F(ScriptTest, ListSectionLinesInFileOrderWithFields) {
   });
   ASSERT_EQ((std::vector<std::string>{"zeta.exe", "alpha.exe", "beta.exe"}), names);
   EXPECT_EQ((std::vector<std::string>{Dir() + "\\Tools", "a, b c", "1", "", "3"}), lines[0]);
-  EXPECT_EQ((std::vector<std::string>{"", "", "", "", "1"}), lines[1]) << "an empty value is one line";
+  EXPECT_EQ((std::vector<std::string>{"", "", "", "", "1"}), lines[1])
+      << "an empty value is one line";
   EXPECT_EQ((std::vector<std::string>{SystemDir(), WindowsDir(), WindowsDir() + "\\Inf",
                                       "Velmorax %1%\\x", "4"}),
             lines[2]);
@@ -144,34 +136,27 @@ class LicenseTest : public ScriptTest {
 
 }  // namespace
 
+// The user's locale picks the license text; without a text for it, the
+// folder stays and its length is 0.
 TEST_F(LicenseTest, ChoosesTheFileOfTheUsersLocale) {
-  Choose("0000040c");
-  EXPECT_EQ(Dir() + "\\License\\LICENFRE.TXT", Settings.LicenseFile);
-  EXPECT_EQ(77, Settings.LicenseLength);
-}
-
-TEST_F(LicenseTest, OtherRegionOfAKnownLanguage) {
-  Choose("00000809");
-  EXPECT_EQ(Dir() + "\\License\\LICENENG.TXT", Settings.LicenseFile);
-  EXPECT_EQ(1234, Settings.LicenseLength);
-}
-
-TEST_F(LicenseTest, MissingFileLeavesTheFolder) {
-  Choose("00000407");  // German: no LICENGER.TXT here
-  EXPECT_EQ(Dir() + "\\License", Settings.LicenseFile);
-  EXPECT_EQ(0, Settings.LicenseLength);
-}
-
-TEST_F(LicenseTest, LanguageWithoutLicenseText) {
-  Choose("00000405");  // Czech
-  EXPECT_EQ(Dir() + "\\License", Settings.LicenseFile);
-  EXPECT_EQ(0, Settings.LicenseLength);
-}
-
-TEST_F(LicenseTest, UnreadableLocaleMeansEnglish) {
-  Choose(nullptr);
-  EXPECT_EQ(Dir() + "\\License\\LICENENG.TXT", Settings.LicenseFile);
-  EXPECT_EQ(1234, Settings.LicenseLength);
+  struct Row {
+    const char* locale;  // nullptr: unreadable
+    const char* file;    // "" for the folder
+    int length;
+  } const rows[] = {
+      {"0000040c", "\\LICENFRE.TXT", 77},
+      {"00000809", "\\LICENENG.TXT", 1234},  // another region of a known language
+      {"00000407", "", 0},                   // German: no LICENGER.TXT here
+      {"00000405", "", 0},                   // Czech: a language without license text
+      {nullptr, "\\LICENENG.TXT", 1234},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.locale ? row.locale : "no locale");
+    ScriptTest::SetUp();  // fresh settings for each row
+    Choose(row.locale);
+    EXPECT_EQ(Dir() + "\\License" + row.file, Settings.LicenseFile);
+    EXPECT_EQ(row.length, Settings.LicenseLength);
+  }
 }
 
 TEST_F(LicenseTest, NineXReadsResourceLocale) {
@@ -194,7 +179,8 @@ TEST_F(LicenseTest, OversizedLocaleValueIsCutNotOverrun) {
 }
 
 TEST(ThreadLanguage, MovesOntoTheLanguageTable) {
-  const std::pair<LCID, LCID> cases[] = {{1036, 1036}, {2060, 1036}, {1055, 1033}, {1029, 1033}, {3082, 2058}};
+  const std::pair<LCID, LCID> cases[] = {
+      {1036, 1036}, {2060, 1036}, {1055, 1033}, {1029, 1033}, {3082, 2058}};
   LCID original = GetThreadLocale();
   for (auto [from, to] : cases) {
     ASSERT_TRUE(SetThreadLocale(from)) << from;

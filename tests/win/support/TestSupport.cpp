@@ -45,6 +45,63 @@ void MakeDirs(const std::string& path) {
     if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
 }
 
+void WriteFileMakingDirs(const std::string& path, const std::string& text) {
+  MakeDirs(path.substr(0, path.find_last_of('\\')));
+  WriteTextFile(path, text);
+}
+
+std::string WindowsDir() {
+  char dir[MAX_PATH] = "";
+  GetWindowsDirectoryA(dir, sizeof dir);
+  return dir;
+}
+
+std::string SystemDir() {
+  char dir[MAX_PATH] = "";
+  GetSystemDirectoryA(dir, sizeof dir);
+  return dir;
+}
+
+std::string UnixPath(const std::string& windowsPath) {
+  using ToUnixFn = char*(CDECL*)(LPCWSTR);
+  auto toUnix = reinterpret_cast<ToUnixFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+  if (!toUnix) return {};
+  WCHAR wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
+  char* unix = toUnix(wide);
+  if (!unix) return {};
+  std::string out = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return out;
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+  return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+unsigned long long NowMs() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  return (static_cast<unsigned long long>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime) / 10000;
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void PumpFor(DWORD ms) {
+  DWORD start = GetTickCount();
+  do {
+    Pump();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  } while (GetTickCount() - start < ms);
+}
+
 void RemoveTree(const std::string& path) {
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
@@ -92,7 +149,8 @@ ScopedRegValue::ScopedRegValue(HKEY root, const std::string& key, const std::str
   DWORD size = 0;
   if (RegQueryValueExA(h, name.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
     old_.resize(size);
-    hadValue_ = RegQueryValueExA(h, name.c_str(), nullptr, &type_, old_.data(), &size) == ERROR_SUCCESS;
+    hadValue_ =
+        RegQueryValueExA(h, name.c_str(), nullptr, &type_, old_.data(), &size) == ERROR_SUCCESS;
   }
   if (value)
     RegSetValueExA(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
@@ -132,7 +190,8 @@ std::vector<std::string> RegValueNames(HKEY root, const std::string& key) {
   char name[1024];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumValueA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumValueA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
     names.push_back(name);
   }
   RegCloseKey(h);
@@ -146,7 +205,8 @@ std::vector<std::string> RegSubKeys(HKEY root, const std::string& key) {
   char name[512];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumKeyExA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
     names.push_back(name);
   }
   RegCloseKey(h);
@@ -270,6 +330,66 @@ std::vector<LogLine> WaitForLog(const std::string& path, size_t lines, DWORD tim
     log = ReadLog(path);
   }
   return log;
+}
+
+SetupMedia::SetupMedia(const std::string& name)
+    : root_("media"),
+      media_(root_ / name),
+      log_(root_ / "calls.log"),
+      logEnv_("SETUP_TEST_LOG", log_) {
+  MakeDirs(media_);
+  CopyFileOrDie(BinDir() + "\\Setup.exe", setupPath());
+}
+
+void SetupMedia::Write(const std::string& relative, const std::string& text) {
+  WriteFileMakingDirs(media_ + "\\" + relative, text);
+}
+
+void SetupMedia::WriteScript(const std::string& dir1, const std::string& dir2,
+                             const std::string& extra) {
+  std::string text = "[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\nDirName1=" + dir1 +
+                     "\r\nDirName2=" + dir2 + "\r\n" + extra;
+  Write("SETUP2K.INI", text);
+  Write("SETUPNT.INI", text);
+}
+
+void SetupMedia::AddDouble(const std::string& relative, const std::string& options) {
+  const std::string path = media_ + "\\" + relative;
+  MakeDirs(path.substr(0, path.find_last_of('\\')));
+  CopyFileOrDie(BinDir() + "\\logprog.exe", path);
+  WriteTextFile(path.substr(0, path.find_last_of('\\')) + "\\logprog.opt", options);
+}
+
+RunResult SetupMedia::RunSetup(const std::string& args, size_t expectStarts, DWORD timeoutMs) {
+  RunResult r =
+      Run("\"" + setupPath() + "\"" + (args.empty() ? "" : " " + args), media_, timeoutMs);
+  endedAt_ = NowMs();
+  WaitForEnds(expectStarts);
+  return r;
+}
+
+std::vector<LogLine> SetupMedia::WaitForEnds(size_t expectStarts, DWORD timeoutMs) const {
+  DWORD start = GetTickCount();
+  for (;;) {
+    std::vector<LogLine> lines = ReadLog(log_);
+    size_t starts = 0, ends = 0;
+    for (const LogLine& l : lines) {
+      starts += l.kind == "START";
+      ends += l.kind == "END";
+    }
+    if ((starts >= expectStarts && ends >= starts) || GetTickCount() - start > timeoutMs)
+      return lines;
+    Sleep(100);
+  }
+}
+
+const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
+                        const std::string& exeTail) {
+  for (const LogLine& l : lines)
+    if (l.kind == kind && l.exe.size() >= exeTail.size() &&
+        SameText(l.exe.substr(l.exe.size() - exeTail.size()), exeTail))
+      return &l;
+  return nullptr;
 }
 
 }  // namespace testing_support
