@@ -46,6 +46,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
                       "|CC=" + std::to_string(Settings.CallConfigMg) +
                       "|MODULE=" + Settings.ModuleDir + "|SCRIPT=" + Settings.ScriptPath);
   if (EnvOr("KQPROBE_PAUSES", "") == "log") DriverPause = LogPause;
-  UpdateDrivers(Settings.ScriptPath);
+  UpdateDrivers();
   return 0;
 }

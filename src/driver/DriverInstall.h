@@ -10,7 +10,7 @@
 extern char DriverSourceFolder[kTextSize];
 
 // The whole step for the setup script at scriptPath.
-void UpdateDrivers(const char* scriptPath);
+void UpdateDrivers();
 
 // InstallPnPDeviceDriver of the device support library, unless
 // GetConnectedDeviceNumber then answers 0. 0 when the library is missing.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/Files.h"
 #include "common/Handles.h"
 #include "driver/DriverInstall.h"
 #include "driver/DriverLibrary.h"
@@ -19,11 +20,6 @@ constexpr DWORD kSpostPath = 1;         // SPOST_PATH
 template <typename Fn>
 Fn Lookup(const UniqueLibrary& library, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library.get(), name)));
-}
-
-void DeleteNormalFile(const char* path) {
-  SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(path);
 }
 
 // Records are written only for a product with an uninstall key.
@@ -48,6 +44,23 @@ void RecordInternetInf(const DriverLine& line) {
       !AppendText(path, line.InfName))
     return;
   if (FileExists(path)) RecordFileForUninstall(path);
+}
+
+// ModuleDir\LegacyInf to Windows folder + "\inf\" + InfName, recorded.
+void CopyLegacyInfFile(const DriverLine& line) {
+  char source[kTextSize];
+  char destination[kTextSize];
+  if (!CopyText(source, Settings.ModuleDir) || !AppendText(source, "\\") ||
+      !AppendText(source, line.LegacyInf))
+    return;
+  if (!WindowsPath("\\inf\\", destination, sizeof destination) ||
+      !AppendText(destination, line.InfName))
+    return;
+  DeleteNormalFile(destination);
+  SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
+  CopyFileA(source, destination, FALSE);
+  SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
+  RecordFileForUninstall(destination);
 }
 
 }  // namespace
@@ -116,19 +129,10 @@ void CopyOemInf(const DriverLine& line, const DriverPlatform& platform) {
 }
 
 void CopyLegacyInf(const DriverLine& line) {
-  if (line.LegacyInf[0] == '\0' || line.InfName[0] == '\0') return;
-  char source[kTextSize];
-  char destination[kTextSize];
-  if (!CopyText(source, Settings.ModuleDir) || !AppendText(source, "\\") ||
-      !AppendText(source, line.LegacyInf))
-    return;
-  if (!WindowsPath("\\inf\\", destination, sizeof destination) ||
-      !AppendText(destination, line.InfName))
-    return;
-  DeleteNormalFile(destination);
-  SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
-  CopyFileA(source, destination, FALSE);
-  SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
-  RecordFileForUninstall(destination);
+  if (line.LegacyInf[0] == '\0') return;
+  // Without an INF name the destination would be the INF folder itself:
+  // no copy then, but the device is still enumerated anew.
+  if (line.InfName[0] != '\0') CopyLegacyInfFile(line);
   if (IsUnknownClass(line.DeviceClass)) ReenumerateDevice(line.HardwareId);
 }
+

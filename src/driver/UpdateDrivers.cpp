@@ -9,6 +9,8 @@
 #include "driver/ProductFolder.h"
 #include "driver/core/DriverRules.h"
 #include "driver/core/FolderRules.h"
+#include "startup/ListSection.h"
+#include "startup/SetupScript.h"
 #include "startup/core/Settings.h"
 
 char DriverSourceFolder[kTextSize];
@@ -21,9 +23,9 @@ constexpr const char* kSection = "Update Driver";
 
 // Windows rebuilds its driver index from the INF folder when these are gone,
 // so the newly copied INF files are seen.
-void DeleteIndexFiles(const char* scriptPath) {
+void DeleteIndexFiles() {
   char value[kTextSize];
-  GetPrivateProfileStringA("Setup", "DeleteINFIndex", "TRUE", value, sizeof value, scriptPath);
+  ReadScriptValue("Setup", "DeleteINFIndex", "TRUE", value, sizeof value);
   if (!EqualsNoCase(value, "TRUE")) return;
   for (const char* name : {"\\INF\\DRVIDX.BIN", "\\INF\\DRVDATA.BIN"}) {
     char path[kTextSize];
@@ -83,17 +85,14 @@ void InstallLine(const char* value) {
 DriverPauseFn DriverPause = SleepPause;
 unsigned DriverPauseLimitMs = 0xFFFFFFFFu;
 
-void UpdateDrivers(const char* scriptPath) {
-  DeleteIndexFiles(scriptPath);
-  char names[kTextSize];
-  std::memset(names, 0, sizeof names);
-  if (GetPrivateProfileStringA(kSection, nullptr, "", names, sizeof names, scriptPath) == 0) return;
-  names[sizeof names - 2] = names[sizeof names - 1] = '\0';  // the list always ends
-  for (const char* name = names; *name != '\0'; name += std::strlen(name) + 1) {
-    char value[kTextSize];
-    GetPrivateProfileStringA(kSection, name, "", value, sizeof value, scriptPath);
-    if (value[0] != '\0') InstallLine(value);
-  }
+void UpdateDrivers() {
+  DeleteIndexFiles();
+  // This section's key names fit a list of 260 bytes, not 1024.
+  ReadListSection(
+      kSection, [](const char*, const char* value) {
+        if (value[0] != '\0') InstallLine(value);
+      },
+      kTextSize);
 }
 
 int EstablishDriverSourceFolder() {

@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-
-#include "common/Handles.h"
+#include "common/Files.h"
 #include "engine/core/FileTable.h"
 
 namespace {
@@ -27,61 +26,54 @@ bool MakeBackupDir() {
   return false;
 }
 
-void DeleteNormal(const char* path) {
-  SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(path);
-}
-
-// Nobody has the file open: a running program's file stays where it is,
-// so that its replacement goes the in-use way.
-bool HeldByNobody(const char* path) {
-  UniqueFile file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  return static_cast<bool>(file);
-}
-
-bool CopyKeepingAttributes(const char* from, const char* to) {
-  if (!CopyFileA(from, to, FALSE)) return false;
-  // Not every system carries the attributes with the copy.
-  DWORD attributes = GetFileAttributesA(from);
-  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(to, attributes);
-  return true;
+bool BackupPath(int row, char (&path)[kTextSize]) {
+  return BackupDir[0] != '\0' && BackupPathFor(BackupDir, row, path);
 }
 
 }  // namespace
 
 bool BackupDestination(int row, const char* dest) {
   char backup[kTextSize];
-  if (!MakeBackupDir() || !BackupPathFor(BackupDir, row, backup)) return false;
-  DeleteNormal(backup);  // a copy left by an earlier row of the same destination
-  // Moved, the file keeps everything it had, and on one volume that costs
-  // nothing; a copy where the move cannot be made.
-  if (HeldByNobody(dest) && MoveFileA(dest, backup)) return true;
+  if (!MakeBackupDir() || !BackupPath(row, backup)) return false;
   return CopyKeepingAttributes(dest, backup);
+}
+
+bool MatchesBackup(int row, const char* dest) {
+  char backup[kTextSize];
+  ULARGE_INTEGER destSize, backupSize;
+  FILETIME destTime, backupTime;
+  return BackupPath(row, backup) && ReadFileStamp(dest, destSize, destTime) &&
+         ReadFileStamp(backup, backupSize, backupTime) &&
+         destSize.QuadPart == backupSize.QuadPart && CompareFileTime(&destTime, &backupTime) == 0;
 }
 
 bool RestoreBackup(int row, const char* dest) {
   char backup[kTextSize];
-  if (BackupDir[0] == '\0' || !BackupPathFor(BackupDir, row, backup)) return false;
-  if (GetFileAttributesA(backup) == INVALID_FILE_ATTRIBUTES) return false;
-  DeleteNormal(dest);
-  if (MoveFileA(backup, dest)) return true;
-  if (!CopyKeepingAttributes(backup, dest)) return false;
-  DeleteNormal(backup);
-  return true;
+  if (!BackupPath(row, backup) || GetFileAttributesA(backup) == INVALID_FILE_ATTRIBUTES)
+    return false;
+  // Copied over, never deleted first: a destination that a program holds
+  // stays whole even when it cannot be written.
+  SetFileAttributesA(dest, FILE_ATTRIBUTE_NORMAL);
+  return CopyKeepingAttributes(backup, dest);
 }
 
 void DiscardBackup(int row) {
   char backup[kTextSize];
-  if (BackupDir[0] != '\0' && BackupPathFor(BackupDir, row, backup)) DeleteNormal(backup);
+  if (BackupPath(row, backup)) DeleteNormalFile(backup);
 }
 
 void DiscardBackups() {
   if (BackupDir[0] == '\0') return;
-  for (int i = 0; i < FileCount && i < kFileTableRows; ++i) {
-    if (!FileTable[i].BackedUp) continue;
-    FileTable[i].BackedUp = 0;
+  for (int i = 0; i < CopyRowCount(); ++i) {
+    FileEntry& row = FileTable[i];
+    if (!row.BackedUp) continue;
+    char dest[kTextSize];
+    if (row.RestorePending && DestinationPath(row, dest) && RestoreBackup(i, dest))
+      row.RestorePending = 0;
+    if (row.RestorePending) continue;  // the only copy of that file: kept
+    row.BackedUp = 0;
     DiscardBackup(i);
   }
-  RemoveDirectoryA(BackupDir);
-  BackupDir[0] = '\0';
+  // Only when empty.
+  if (RemoveDirectoryA(BackupDir)) BackupDir[0] = '\0';
 }

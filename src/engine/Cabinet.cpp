@@ -3,7 +3,6 @@
 #include <setupapi.h>
 
 #include "common/Handles.h"
-#include "engine/Backup.h"
 #include "engine/CopyFiles.h"
 #include "engine/EngineState.h"
 #include "engine/PageControls.h"
@@ -107,7 +106,7 @@ bool CopyStep(HWND page) {
     return true;
   }
   if (!Settings.CabFile) {
-    for (int i = 0; i < FileCount && i < kFileTableRows; ++i) TotalBytes += FileTable[i].FileSize;
+    for (int i = 0; i < CopyRowCount(); ++i) TotalBytes += FileTable[i].FileSize;
   } else {
     ExtractBusy = 1;
     if (!CreateTempDir() || !ExtractCabinet(Settings.CabFileName)) {
@@ -122,7 +121,6 @@ bool CopyStep(HWND page) {
     ExtractBusy = 0;
   }
   StopAnimation(page, kCopyAnimation);
-  // A cancel still needs the old files; otherwise they have served.
-  if (!CancelRequested) DiscardBackups();
-  return true;
+  // The backups stay until the worker ends: a cancel may still come.
+  return !CancelRequested && InstallResult == kResultSuccess;
 }

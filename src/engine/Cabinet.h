@@ -3,7 +3,9 @@
 #pragma once
 #include <windows.h>
 
-// False only when the cabinet could not be extracted (InstallResult is 3).
+// The copy step, through the cabinet when the script names one. False when
+// the cabinet could not be extracted, a file could not be installed
+// (InstallResult says which) or the user cancelled.
 bool CopyStep(HWND page);
 
 // Extracts the cabinet files that the table names into TempDir.

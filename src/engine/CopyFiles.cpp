@@ -35,53 +35,70 @@ void ReadCopyLine(FileEntry& row, const char* key, const char* value) {
   }
 }
 
-// Something under the path, file or folder. Not FileExists: a directory
-// search reads the whole folder, and the copy asks this of every row.
-bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
 bool ShouldCopy(const char* source, const char* dest, bool& existed) {
-  existed = PathExists(dest);
+  existed = FileExists(dest) != 0;
   CopyChoice choice = ChooseCopy(existed, existed ? CompareFileVersions(source, dest) : kNoVersion);
   if (choice == CopyChoice::ByTime) return IsSourceNewerByTime(source, dest);
   return choice == CopyChoice::Copy;
 }
 
 // The destination is in use: writes the new copy under the first numbered
-// name that takes it and lists it for the rename at restart.
-void CopyToTempName(const char* source, const char* dest) {
-  if (PendingRenameCount >= kPendingRenameRows) return;  // list full: the old file stays
+// name that takes it and lists it for the rename at restart. False when
+// neither a name nor a row of the list could be had.
+bool CopyToTempName(const char* source, const char* dest) {
+  if (PendingRenameCount >= kPendingRenameRows) return false;
   PendingRename& rename = PendingRenames[PendingRenameCount];
   for (int digit = 0; digit <= 9; ++digit) {
     char temp[kTextSize];
-    if (!InUseTempName(dest, digit, temp)) return;
+    if (!InUseTempName(dest, digit, temp)) return false;
     if (!CopyFileA(source, temp, FALSE)) continue;
     SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL);
     CopyText(rename.FinalPath, dest);
     CopyText(rename.TempPath, temp);
     ++PendingRenameCount;
-    return;
+    return true;
   }
+  return false;
 }
 
-void InstallFile(int i, const char* source, const char* dest, bool existed) {
+// After a failed copy: the old file is normally untouched and its backup no
+// longer needed; one that the failed copy damaged is put back, and when
+// even that fails its backup is kept for the cleanup and the worker's end.
+void AfterFailedCopy(int i, const char* dest) {
+  FileEntry& row = FileTable[i];
+  if (!row.BackedUp) return;
+  if (!MatchesBackup(i, dest) && !RestoreBackup(i, dest)) {
+    row.RestorePending = 1;
+    return;
+  }
+  DiscardBackup(i);
+  row.BackedUp = 0;
+}
+
+enum RowOutcome { kRowDone, kRowAccessDenied, kRowFailed };
+
+RowOutcome InstallFile(int i, const char* source, const char* dest, bool existed) {
   FileEntry& row = FileTable[i];
   row.Existed = existed;
-  // Kept before anything touches it, so that a cancel can put it back.
+  // Kept as a copy before anything touches the original, for a cancel.
   row.BackedUp = existed && BackupDestination(i, dest);
   if (existed) SetFileAttributesA(dest, FILE_ATTRIBUTE_NORMAL);
   if (CopyFileA(source, dest, FALSE)) {
     row.Copied = 1;
     SetFileAttributesA(dest, FILE_ATTRIBUTE_NORMAL);
-    return;
+    return kRowDone;
   }
   DWORD error = GetLastError();
-  // The old file back where it was (it may have been moved away). One that
-  // a program holds was never opened for writing: its copy is not needed.
-  if (row.BackedUp && !RestoreBackup(i, dest) && error == ERROR_SHARING_VIOLATION &&
-      PathExists(dest))
-    DiscardBackup(i);
-  row.BackedUp = 0;
-  if (error != ERROR_FILE_NOT_FOUND) CopyToTempName(source, dest);
+  AfterFailedCopy(i, dest);
+  // In use (a program holds it, or it is a loaded library): replaced at
+  // the restart instead.
+  if (CopyToTempName(source, dest)) return kRowDone;
+  return error == ERROR_ACCESS_DENIED ? kRowAccessDenied : kRowFailed;
+}
+
+void NoteFailure(RowOutcome outcome) {
+  if (outcome == kRowAccessDenied) InstallResult = kResultNoPrivilege;
+  else if (outcome == kRowFailed && InstallResult == kResultSuccess) InstallResult = kResultFailed;
 }
 
 void DeleteExtractedCopy(FileEntry& row) {
@@ -96,25 +113,6 @@ void DeleteExtractedCopy(FileEntry& row) {
     row.Extracted = 0;
     --ExtractedCount;
   }
-}
-
-// The page's two file texts, looked up once while CopyFiles runs: a lookup
-// in another thread's window costs as much as setting the text.
-struct FileTexts {
-  HWND page;
-  HWND from;
-  HWND to;
-};
-const FileTexts* ActiveTexts = nullptr;
-
-void ShowFile(HWND page, const char* name, const char* dest) {
-  if (ActiveTexts != nullptr && ActiveTexts->page == page) {
-    SetWindowTextA(ActiveTexts->from, name);
-    SetWindowTextA(ActiveTexts->to, dest);
-    return;
-  }
-  SetControlText(page, kFromText, name);
-  SetControlText(page, kToText, dest);
 }
 
 void AdvanceProgress(HWND page, uint32_t bytes) {
@@ -135,33 +133,41 @@ int ReadCopyFiles() {
   return n;
 }
 
+CopyRun::CopyRun(HWND page)
+    : Page(page), FromText(GetDlgItem(page, kFromText)), ToText(GetDlgItem(page, kToText)) {}
+
 void CopyFiles(HWND page) {
-  RecordSession records;
-  FileTexts texts{page, GetDlgItem(page, kFromText), GetDlgItem(page, kToText)};
-  ActiveTexts = &texts;
-  ScopeExit done([] { ActiveTexts = nullptr; });
-  for (int i = 0; i < FileCount && i < kFileTableRows; ++i)
-    if (!CopyEntry(page, i)) return;
+  CopyRun run(page);
+  for (int i = 0; i < CopyRowCount(); ++i)
+    if (!CopyEntry(run, i)) return;
 }
 
-bool CopyEntry(HWND page, int i) {
+bool CopyEntry(CopyRun& run, int i) {
   FileEntry& row = FileTable[i];
   char dest[kTextSize], source[kTextSize];
   // A path cut at 260 characters would name another file: such a row is
   // neither recorded nor copied.
   bool destFits = DestinationPath(row, dest) != 0;
-  ShowFile(page, row.FileName, dest);
-  if (destFits && Settings.UninstallKey[0] != '\0') RecordDeleteFile(dest);
+  SetWindowTextA(run.FromText, row.FileName);
+  SetWindowTextA(run.ToText, dest);
+  if (destFits) RecordDeleteFile(dest, &run.Records);
 
   bool sourceFits = SourcePath(row, Settings.ModuleDir, TempDir, Settings.CabFile, source) != 0;
   bool existed = false;
-  bool copy = destFits && sourceFits && ShouldCopy(source, dest, existed);
+  // A source that the media do not carry is left out: scripts may list
+  // files that only some media have.
+  bool copy = destFits && sourceFits && FileExists(source) && ShouldCopy(source, dest, existed);
   WaitBeforeFile();
   if (copy) {
     if (CancelRequested) return false;
-    InstallFile(i, source, dest, existed);
+    NoteFailure(InstallFile(i, source, dest, existed));
   }
   DeleteExtractedCopy(row);
-  AdvanceProgress(page, row.FileSize);
+  AdvanceProgress(run.Page, row.FileSize);
   return true;
+}
+
+bool CopyEntry(HWND page, int i) {
+  CopyRun run(page);
+  return CopyEntry(run, i);
 }

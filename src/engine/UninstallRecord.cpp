@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/Handles.h"
+#include "engine/core/FileTable.h"
 #include "startup/core/Settings.h"
 
 namespace {
@@ -41,11 +42,20 @@ bool ProductKeyPath(const char* sub, char (&path)[kTextSize]) {
   return fits != 0;
 }
 
-RecordSession* ActiveSession = nullptr;
+// Set when this run made the product's Uninstall entry.
+bool EntryCreatedByThisRun = false;
 
 // Without an uninstall key the product's key would be the Uninstall key
 // itself: nothing is recorded then, whoever calls.
 bool Recording() { return Settings.UninstallKey[0] != '\0'; }
+
+// "Software\VELMORAX\Uninstall\SharedFile\<file name>".
+bool SharedFilePath(const char* installedPath, char (&shared)[kTextSize]) {
+  const char* last = std::strrchr(installedPath, '\\');
+  const char* name = last ? last + 1 : installedPath;
+  return CopyText(shared, kVendorUninstall) && AppendText(shared, "SharedFile\\") &&
+         AppendText(shared, name);
+}
 
 const char* RootName(HKEY root) {
   if (root == HKEY_LOCAL_MACHINE) return "HKEY_LOCAL_MACHINE";
@@ -61,7 +71,11 @@ void WriteUninstallEntry() {
   char path[kTextSize];
   if (!ProductKeyPath("", path)) return;
   UniqueKey key;
-  if (!CreateKey(path, key)) return;
+  DWORD disposition = 0;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                      nullptr, key.put(), &disposition) != ERROR_SUCCESS)
+    return;
+  if (disposition == REG_CREATED_NEW_KEY) EntryCreatedByThisRun = true;
   char command[2 * kTextSize];
   CopyText(command, "KQUninst.exe ");
   AppendText(command, Settings.UninstallKey);
@@ -78,18 +92,20 @@ bool RecordDeleteDirectory(const char* folder, const char* data, DWORD dataSize)
   return WriteValue(path, folder, data, dataSize);
 }
 
-RecordSession::RecordSession() {
-  if (!Recording() || ActiveSession != nullptr) return;
-  WriteUninstallEntry();
-  char path[kTextSize];
-  if (ProductKeyPath("DeleteFiles", path) && CreateKey(path, deleteFiles_)) ActiveSession = this;
+RecordSession::RecordSession() = default;
+RecordSession::~RecordSession() = default;
+
+HKEY RecordSession::DeleteFilesKey() {
+  if (!opened_ && Recording()) {
+    opened_ = true;
+    WriteUninstallEntry();
+    char path[kTextSize];
+    if (ProductKeyPath("DeleteFiles", path)) CreateKey(path, deleteFiles_);
+  }
+  return deleteFiles_.get();
 }
 
-RecordSession::~RecordSession() {
-  if (ActiveSession == this) ActiveSession = nullptr;
-}
-
-bool RecordDeleteFile(const char* installedPath) {
+bool RecordDeleteFile(const char* installedPath, RecordSession* session) {
   if (!Recording()) return false;
   char folder[kTextSize] = "";
   const char* name = installedPath;
@@ -97,8 +113,8 @@ bool RecordDeleteFile(const char* installedPath) {
     CopyTextN(folder, sizeof folder, installedPath, static_cast<std::size_t>(last - installedPath));
     name = last + 1;
   }
-  if (ActiveSession != nullptr) {
-    if (!SetText(ActiveSession->DeleteFilesKey(), name, folder)) return false;
+  if (session != nullptr && session->DeleteFilesKey() != nullptr) {
+    if (!SetText(session->DeleteFilesKey(), name, folder)) return false;
   } else {
     WriteUninstallEntry();
     char path[kTextSize];
@@ -107,9 +123,7 @@ bool RecordDeleteFile(const char* installedPath) {
   }
 
   char shared[kTextSize];
-  int fits = CopyText(shared, kVendorUninstall);
-  fits &= AppendText(shared, "SharedFile\\");
-  if (fits & AppendText(shared, name))
+  if (SharedFilePath(installedPath, shared))
     WriteValue(shared, Settings.UninstallKey, folder, static_cast<DWORD>(std::strlen(folder) + 1));
   return true;
 }
@@ -139,4 +153,46 @@ bool RecordDeleteReg(HKEY root, const char* keyPath, const char* valueName) {
   fits &= AppendText(shared, "\\");
   if (fits & AppendText(shared, RootName(root))) WriteValue(shared, recordName, valueName, size);
   return true;
+}
+
+namespace {
+
+// Deletes a key with everything below it (RegDeleteKeyA leaves a key with
+// subkeys alone on the NT family).
+void DeleteKeyTree(HKEY root, const char* path) {
+  {
+    UniqueKey key;
+    if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS) return;
+    char sub[kTextSize];
+    char child[kTextSize];
+    // Always the first: each one found is deleted before the next look.
+    while (RegEnumKeyA(key.get(), 0, sub, sizeof sub) == ERROR_SUCCESS) {
+      if (!CopyText(child, path) || !AppendText(child, "\\") || !AppendText(child, sub)) return;
+      DeleteKeyTree(root, child);
+      UniqueKey check;
+      if (RegOpenKeyExA(root, child, 0, KEY_READ, check.put()) == ERROR_SUCCESS) return;
+    }
+  }
+  RegDeleteKeyA(root, path);
+}
+
+}  // namespace
+
+void RemoveUninstallEntryOfThisRun() {
+  if (!EntryCreatedByThisRun || !Recording()) return;
+  for (int i = 0; i < CopyRowCount(); ++i) {
+    char dest[kTextSize], shared[kTextSize];
+    if (DestinationPath(FileTable[i], dest) && SharedFilePath(dest, shared)) {
+      UniqueKey key;
+      if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, shared, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS)
+        RegDeleteValueA(key.get(), Settings.UninstallKey);
+    }
+  }
+  char path[kTextSize];
+  if (ProductKeyPath("", path)) DeleteKeyTree(HKEY_LOCAL_MACHINE, path);
+  char shared[kTextSize];
+  if (CopyText(shared, kVendorUninstall) && AppendText(shared, "SharedReg\\") &&
+      AppendText(shared, Settings.UninstallKey))
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, shared);
+  EntryCreatedByThisRun = false;
 }

@@ -11,28 +11,38 @@ void WriteUninstallEntry();
 // DeleteDirectory value for folder with data ("0" or "1") of dataSize bytes.
 bool RecordDeleteDirectory(const char* folder, const char* data, DWORD dataSize);
 
-// DeleteFiles value (and SharedFile) for an installed file's full path.
-bool RecordDeleteFile(const char* path);
+// DeleteFiles value (and SharedFile) for an installed file's full path;
+// through session's open key when one is given.
+class RecordSession;
+bool RecordDeleteFile(const char* path, RecordSession* session = nullptr);
 
 // DeleteRegs value (and SharedReg) for a key, or a value when valueName is
 // not empty.
 bool RecordDeleteReg(HKEY root, const char* keyPath, const char* valueName);
 
-// While one lives, RecordDeleteFile reuses the product's open DeleteFiles
-// key and leaves the Uninstall entry, written once at the start, alone: the
+// Handed to RecordDeleteFile, it reuses the product's open DeleteFiles key
+// and leaves the Uninstall entry, written once at the start, alone: the
 // same records with a third of the registry calls, for the copy of a whole
-// table. One at a time, on the thread that records.
+// table.
 class RecordSession {
  public:
   RecordSession();
   ~RecordSession();
   RecordSession(const RecordSession&) = delete;
   RecordSession& operator=(const RecordSession&) = delete;
-  HKEY DeleteFilesKey() const { return deleteFiles_.get(); }
+  // The product's DeleteFiles key, opened on first use; null without one.
+  HKEY DeleteFilesKey();
 
  private:
   UniqueKey deleteFiles_;
+  bool opened_ = false;
 };
+
+// After a confirmed cancel: removes the product's Uninstall entry and its
+// shared records when this run created the entry; one that was there
+// before the run stays.
+// The SharedFile records of the Copy Files rows go too.
+void RemoveUninstallEntryOfThisRun();
 
 // Worker step: creates InstallDir level by level when AskPath is on.
 void CreateInstallDir();

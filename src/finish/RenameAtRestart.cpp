@@ -20,6 +20,25 @@ DWORD InsertThroughMapping(HANDLE file, DWORD size, const char* line, DWORD leng
   return grown;
 }
 
+// The short form of a path; the path itself when the system has none.
+bool ShortPath(const char* path, char (&out)[kTextSize]) {
+  DWORD n = GetShortPathNameA(path, out, sizeof out);
+  if (n > 0 && n < sizeof out) return true;
+  return CopyText(out, path) != 0;
+}
+
+// Looked up at run time: Windows 95 has no delayed move.
+bool DelayedMove(const char* from, const char* to) {
+  using MoveFileExFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+  HMODULE kernel = GetModuleHandleA("kernel32");
+  auto moveFileEx = kernel ? reinterpret_cast<MoveFileExFn>(
+                                 reinterpret_cast<void*>(GetProcAddress(kernel, "MoveFileExA")))
+                           : nullptr;
+  // Without REPLACE_EXISTING the restart refuses, since the destination exists.
+  return moveFileEx != nullptr &&
+         moveFileEx(from, to, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
+}
+
 void RenameByWininit(const PendingRename& rename) {
   char path[kTextSize];
   UINT n = GetWindowsDirectoryA(path, sizeof path);
@@ -27,9 +46,12 @@ void RenameByWininit(const PendingRename& rename) {
   UniqueFile file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr));
   if (!file) return;
+  // The rename program of Windows 95, 98 and ME runs before Windows starts
+  // and knows only short (8.3) names: a long one is never replaced.
+  char finalShort[kTextSize], tempShort[kTextSize];
+  if (!ShortPath(rename.FinalPath, finalShort) || !ShortPath(rename.TempPath, tempShort)) return;
   char line[kRenameLineSize] = {};
-  DWORD length =
-      static_cast<DWORD>(FormatRenameLine(rename.FinalPath, rename.TempPath, line, sizeof line));
+  DWORD length = static_cast<DWORD>(FormatRenameLine(finalShort, tempShort, line, sizeof line));
   DWORD size = GetFileSize(file.get(), nullptr);
   // A file past 1 GB is not a wininit.ini worth mapping.
   if (length == 0 || size == INVALID_FILE_SIZE || size > 0x40000000) return;
@@ -48,9 +70,7 @@ void RenameAtRestart(int index) {
     RenameByWininit(rename);
     return;
   }
-  // Without REPLACE_EXISTING the restart refuses, since the destination exists.
-  bool moved = MoveFileExA(rename.TempPath, rename.FinalPath,
-                           MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != FALSE;
+  bool moved = DelayedMove(rename.TempPath, rename.FinalPath);
   // Windows 98 and ME may not know the delayed move: wininit.ini then.
   if (!moved && Settings.IsWin9x) RenameByWininit(rename);
 }

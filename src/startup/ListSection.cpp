@@ -50,11 +50,15 @@ int SplitFields(const char* value, char (*fields)[kTextSize], int count) {
   return supplied;
 }
 
-void ReadListSection(const char* section, ListLineAction action, void* ctx) {
+void ReadListSection(const char* section, ListLineAction action, void* ctx,
+                     std::size_t nameListSize) {
   char names[kKeyNameListSize];
+  std::size_t size = nameListSize < sizeof names ? nameListSize : sizeof names;
+  if (size < 2) return;
   std::memset(names, 0, sizeof names);
-  GetPrivateProfileStringA(section, nullptr, "", names, sizeof names, Settings.ScriptPath);
-  names[sizeof names - 2] = names[sizeof names - 1] = '\0';  // the list always ends
+  GetPrivateProfileStringA(section, nullptr, "", names, static_cast<DWORD>(size),
+                           Settings.ScriptPath);
+  names[size - 2] = names[size - 1] = '\0';  // the list always ends
 
   for (const char* name = names; *name != '\0'; name += std::strlen(name) + 1) {
     char value[kTextSize];

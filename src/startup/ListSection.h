@@ -22,15 +22,18 @@ int SplitFields(const char* value, char (*fields)[kTextSize], int count);
 
 using ListLineAction = void (*)(const char* keyName, const char* value, void* ctx);
 
-// Runs action for every line of section in ScriptPath, in file order.
-void ReadListSection(const char* section, ListLineAction action, void* ctx);
+// Runs action for every line of section in ScriptPath, in file order. The
+// key names are listed into nameListSize bytes (at most 1024); names past
+// that are not seen.
+void ReadListSection(const char* section, ListLineAction action, void* ctx,
+                     std::size_t nameListSize = kKeyNameListSize);
 
 template <typename F>
-void ReadListSection(const char* section, F&& action) {
+void ReadListSection(const char* section, F&& action, std::size_t nameListSize = kKeyNameListSize) {
   ReadListSection(
       section,
       [](const char* keyName, const char* value, void* ctx) {
         (*static_cast<F*>(ctx))(keyName, value);
       },
-      &action);
+      &action, nameListSize);
 }

@@ -32,7 +32,7 @@ struct Fixture {
     UseSettings(media.path(), media / "SETUP2K.INI", "KQ Driver Test", uninstallKey);
     Settings.CallConfigMg = 1;
   }
-  void Run() { UpdateDrivers(Settings.ScriptPath); }
+  void Run() { UpdateDrivers(); }
   std::string M(const std::string& relative) const { return media / relative; }
 };
 
@@ -142,7 +142,7 @@ TEST(UpdateDrivers, PausesOnlyAfterAPositiveResult) {
   UseSettings(media.path(), media / "SETUP2K.INI", "KQ", "");
   session.Configure("install=1,-1,-1\r\n");
   DriverPauseLimitMs = 600;
-  UpdateDrivers(Settings.ScriptPath);  // real pauses
+  UpdateDrivers();  // real pauses
   DriverPauseLimitMs = 0xFFFFFFFFu;
   std::vector<unsigned long long> installs, connected;
   for (const KqEvent& e : session.Events()) {
@@ -177,7 +177,7 @@ TEST(UpdateDrivers, DeletesTheIndexFilesUnlessTheScriptSaysOtherwise) {
       WriteTextFile(p, "index");
       SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_READONLY);
     }
-    UpdateDrivers(Settings.ScriptPath);
+    UpdateDrivers();
     EXPECT_EQ(!c.deleted, PathExists(idx)) << "'" << c.setupLine << "'";
     EXPECT_EQ(!c.deleted, PathExists(data)) << "'" << c.setupLine << "'";
     EXPECT_EQ("", session.LogText()) << "no line, no call";
@@ -246,8 +246,8 @@ TEST(UpdateDrivers, LegacyCopyOn9xAndNT4ReplacesTheInfAndRecordsIt) {
   Fixture f({"HIDClass,kql.inf,L3,L4,L5,,legacy\\l.inf,0,HID\\VID_L,",
              "Unknown,kqu.inf,U3,U4,U5,,legacy\\u.inf,0,HID\\VID_U,",
              "Unknown,kqn.inf,N3,N4,N5,,,0,HID\\VID_N,",
-             "Unknown,,E3,E4,E5,,legacy\\l.inf,0,HID\\VID_E,"});  // no INF name: no target
-  Settings.IsWin2000OrLater = 0;                                  // as on Windows 95, 98 or NT 4
+             "Unknown,,E3,E4,E5,,legacy\\l.inf,0,HID\\VID_E,"});  // no INF name: no copy, still enumerated
+  Settings.IsWin2000OrLater = 0;  // as on Windows 95, 98 or NT 4
   Settings.IsWinME = 0;
   f.media.Write("legacy\\l.inf", "legacy l");
   f.media.Write("legacy\\u.inf", "legacy u");
@@ -262,7 +262,8 @@ TEST(UpdateDrivers, LegacyCopyOn9xAndNT4ReplacesTheInfAndRecordsIt) {
   EXPECT_EQ("InstallPnPDeviceDriver(HIDClass|" + f.M("kql.inf") +
                 "|L5|L3|L4|0|1)=0 "
                 "GetConnectedDeviceNumber(HIDClass|L5|L3)=1 "
-                "RemoveAndReenumerateDevice(|HID\\VID_U)=1 FindExistingDevice(|HID\\VID_U)=1",
+                "RemoveAndReenumerateDevice(|HID\\VID_U)=1 FindExistingDevice(|HID\\VID_U)=1 "
+                "RemoveAndReenumerateDevice(|HID\\VID_E)=1 FindExistingDevice(|HID\\VID_E)=1",
             f.session.Trace())
       << "Unknown never installs; without a legacy INF it does nothing at all";
   EXPECT_EQ("legacy l", ReadTextFile(inf + "kql.inf"));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/Cabinet.h"
+#include "engine/Backup.h"
 #include "engine/CopyFiles.h"
 #include "finish/Finish.h"
 #include "fixtures/EngineFixtures.h"
@@ -135,6 +136,8 @@ TEST_F(CleanupTest, ACompletedCopyLeavesNoBackups) {
   Existing("r.txt", "old");
   Script({"r.txt=" + dest_.path()});
   ASSERT_TRUE(CopyStep(page_.hwnd()));
+  EXPECT_EQ(1, FileTable[0].BackedUp) << "kept until the worker ends: a cancel may still come";
+  DiscardBackups();  // the worker's end
   EXPECT_EQ(0, FileTable[0].BackedUp);
   EXPECT_STREQ("", BackupDir);
   EXPECT_EQ("new", ReadTextFile(dest_ / "r.txt"));

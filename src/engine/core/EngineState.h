@@ -12,6 +12,9 @@ extern std::atomic<int32_t> InstallBusy;      // 1 during the driver and registr
 extern std::atomic<int32_t> ExtractBusy;      // 1 while the temporary folder exists
 extern std::atomic<int32_t> InstallResult;    // 0 success, 1 no privilege, else failure
 
+constexpr int32_t kResultSuccess = 0;
+constexpr int32_t kResultNoPrivilege = 1;   // the system refused access
+constexpr int32_t kResultFailed = 3;        // a file could not be installed
 constexpr int32_t kResultCabinetFailed = 3;
 
 // Back to the values at start (the tests run several installations).

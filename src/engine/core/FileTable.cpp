@@ -14,6 +14,8 @@ uint16_t PendingDosDate;
 uint16_t PendingDosTime;
 char BackupDir[kTextSize];
 
+int CopyRowCount() { return FileCount < kFileTableRows ? (FileCount > 0 ? FileCount : 0) : kFileTableRows; }
+
 void ResetFileTable() {
   std::memset(FileTable, 0, sizeof FileTable);
   std::memset(PendingRenames, 0, sizeof PendingRenames);

@@ -21,6 +21,7 @@ struct FileEntry {
   int32_t Copied;     // written to its destination itself
   int32_t Existed;    // the destination was there before it was overwritten
   int32_t BackedUp;   // the overwritten destination is kept in BackupDir
+  int32_t RestorePending;  // a failed copy damaged the destination and it is not back yet
 };
 
 struct PendingRename {
@@ -43,6 +44,9 @@ extern uint16_t PendingDosTime;
 
 // Folder of this run's copies of overwritten destinations ("" until needed).
 extern char BackupDir[kTextSize];
+
+// The rows in use: FileCount, never more than the table holds.
+int CopyRowCount();
 
 // Empties the table, the in-use list, the counters and the folders.
 void ResetFileTable();
