@@ -196,3 +196,5 @@ void RemoveUninstallEntryOfThisRun() {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, shared);
   EntryCreatedByThisRun = false;
 }
+
+void ResetUninstallRecordState() { EntryCreatedByThisRun = false; }

@@ -44,5 +44,8 @@ class RecordSession {
 // The SharedFile records of the Copy Files rows go too.
 void RemoveUninstallEntryOfThisRun();
 
+// Back to the start of a run (the tests run several installations).
+void ResetUninstallRecordState();
+
 // Worker step: creates InstallDir level by level when AskPath is on.
 void CreateInstallDir();

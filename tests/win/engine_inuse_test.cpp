@@ -3,6 +3,8 @@
 // start, here done by "wineboot -r" (delayed moves and wininit.ini alike).
 #include <gtest/gtest.h>
 
+#include "engine/Backup.h"
+#include "engine/Cabinet.h"
 #include "engine/CopyFiles.h"
 #include "finish/Finish.h"
 #include "fixtures/EngineFixtures.h"
@@ -104,15 +106,84 @@ TEST_F(InUseTest, OnWindows95TheRenameGoesThroughWininit) {
   EXPECT_FALSE(PathExists(dest_ / "KBD.0"));
 }
 
-TEST_F(InUseTest, AFileHeldWithReadSharingLeavesNoBackupBehind) {
-  Holder holder(dest_ / "KBD.DLL", flags_.path(), "share-read");
-  ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
-  ASSERT_EQ(1, PendingRenameCount);
-  EXPECT_EQ("new driver library", ReadTextFile(dest_ / "KBD.0"));
-  EXPECT_EQ("old driver library", ReadTextFile(dest_ / "KBD.DLL")) << "readable, and whole";
-  std::string backup = std::string(BackupDir) + "\\0";
-  EXPECT_FALSE(PathExists(backup)) << "its copy was not needed";
+// Whatever holds the destination (a reader, a program that shares deleting,
+// a loaded library, which has no open handle at all), the original stays
+// whole, the new copy waits for the restart, no backup is left behind, and
+// a cancel leaves the file exactly as it was before the run.
+TEST_F(InUseTest, AHeldDestinationStaysWholeAndACancelLeavesItAsItWas) {
+  const std::string oldDll = BinDir() + "\\ver_both_1234.dll";
+  const std::string newDll = BinDir() + "\\ver_both_1235.dll";
+  for (const char* mode : {"share-read", "share-delete", "load"}) {
+    SCOPED_TRACE(mode);
+    FreshRun(media_.path());
+    CopyFileOrDie(newDll, media_ / "KBD.DLL");
+    CopyFileOrDie(oldDll, dest_ / "KBD.DLL");
+    Script({"KBD.DLL=" + Dest()});
+    const std::string before = ReadTextFile(dest_ / "KBD.DLL");
+    {
+      Holder holder(dest_ / "KBD.DLL", flags_.path(), mode);
+      ASSERT_TRUE(CopyEntry(page_.hwnd(), 0));
+      EXPECT_EQ(kResultSuccess, InstallResult.load());
+      ASSERT_EQ(1, PendingRenameCount) << "to be replaced at the restart";
+      EXPECT_EQ(ReadTextFile(newDll), ReadTextFile(dest_ / "KBD.0"));
+      EXPECT_EQ(0, FileTable[0].BackedUp) << "its copy was not needed";
+      EXPECT_FALSE(PathExists(std::string(BackupDir) + "\\0"));
+    }
+    EXPECT_EQ(before, ReadTextFile(dest_ / "KBD.DLL")) << "whole once the program let go";
+    CancelCleanup();
+    EXPECT_EQ(before, ReadTextFile(dest_ / "KBD.DLL"));
+    EXPECT_FALSE(PathExists(dest_ / "KBD.0"));
+    BackupDir[0] = '\0';
+  }
+}
+
+// A destination that a failed copy damaged and that cannot be put back at
+// once keeps its backup, tracked: the worker's end leaves it, and the
+// cleanup brings the original back once the file is free.
+TEST_F(InUseTest, ADamagedDestinationKeepsItsBackupUntilItIsBack) {
+  ASSERT_TRUE(BackupDestination(0, (dest_ / "KBD.DLL").c_str()));
+  FileTable[0].Existed = FileTable[0].BackedUp = FileTable[0].RestorePending = 1;
+  WriteTextFile(dest_ / "KBD.DLL", "half a new fi");  // what the failed copy left
+  {
+    Holder holder(dest_ / "KBD.DLL", flags_.path());
+    DiscardBackups();  // the worker's end, while the file is still held
+    EXPECT_EQ(1, FileTable[0].BackedUp);
+    EXPECT_EQ("old driver library", ReadTextFile(std::string(BackupDir) + "\\0"));
+  }
+  CancelCleanup();
+  EXPECT_EQ("old driver library", ReadTextFile(dest_ / "KBD.DLL"));
   EXPECT_EQ(0, FileTable[0].BackedUp);
+  EXPECT_EQ(0, FileTable[0].RestorePending);
+}
+
+// A destination that can be neither written nor set aside for the restart
+// fails the installation (access refused: the privilege failure); a source
+// that the media do not carry is only left out.
+TEST_F(InUseTest, AnUnwritableDestinationIsAFailureNotASuccess) {
+  struct Row {
+    const char* what;
+    int32_t result;
+  } rows[] = {{"missing folder", kResultFailed},
+              {"folders in the way", kResultNoPrivilege},
+              {"source missing", kResultSuccess}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    FreshRun(media_.path());
+    WriteTextFile(media_ / "KBD.DLL", "new driver library");
+    SetWriteTime(media_ / "KBD.DLL", MakeTime(2030, 1, 1));
+    std::string folder = Dest();
+    if (r.result == kResultFailed) folder = dest_ / "no-such-folder";
+    if (r.result == kResultNoPrivilege) {
+      DeleteFileA((dest_ / "KBD.DLL").c_str());
+      MakeDirs(dest_ / "KBD.DLL");
+      for (int digit = 0; digit <= 9; ++digit) MakeDirs(dest_ / ("KBD." + std::to_string(digit)));
+    }
+    if (r.result == kResultSuccess) DeleteFileA((media_ / "KBD.DLL").c_str());
+    Script({"KBD.DLL=" + folder});
+    EXPECT_EQ(r.result == kResultSuccess, CopyStep(page_.hwnd()));
+    EXPECT_EQ(r.result, InstallResult.load());
+    EXPECT_EQ(0, PendingRenameCount);
+  }
 }
 
 TEST_F(InUseTest, ANumberedNameThatCannotBeWrittenPassesToTheNextDigit) {

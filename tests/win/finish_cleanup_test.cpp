@@ -151,4 +151,44 @@ TEST_F(CleanupTest, ACompletedCopyLeavesNoBackups) {
   if (find != INVALID_HANDLE_VALUE) FindClose(find);
 }
 
+// "Exit Setup" answered while the last file was copied: the copy step has
+// ended, but every replaced file still comes back, and the step itself
+// reports a cancel that it finds.
+TEST_F(CleanupTest, ACancelAfterTheLastFileStillRestoresEveryFile) {
+  Source("a.txt", "new a");
+  Source("b.txt", "new b");
+  Existing("a.txt", "old a");
+  Existing("b.txt", "old b");
+  Script({"a.txt=" + dest_.path(), "b.txt=" + dest_.path()});
+  ASSERT_TRUE(CopyStep(page_.hwnd()));
+  CancelRequested = 1;
+  CancelCleanup();
+  EXPECT_EQ("old a", ReadTextFile(dest_ / "a.txt"));
+  EXPECT_EQ("old b", ReadTextFile(dest_ / "b.txt"));
+  EXPECT_FALSE(PathExists(BackupDir)) << "emptied and removed";
+  EXPECT_FALSE(CopyStep(page_.hwnd())) << "a cancel found by the copy";
+}
+
+// The uninstall entry goes with the files when this run made it; one that
+// was there before the run stays.
+TEST_F(CleanupTest, ACancelRemovesOnlyTheUninstallEntryThisRunMade) {
+  for (bool earlier : {false, true}) {
+    SCOPED_TRACE(earlier ? "entry from an earlier installation" : "new entry");
+    ScopedUninstallRecords records("KBDSAFE");
+    HKEY key = nullptr;
+    if (earlier && RegCreateKeyExA(HKEY_LOCAL_MACHINE, records.Product().c_str(), 0, nullptr, 0,
+                                   KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS)
+      RegCloseKey(key);
+    FreshRun(media_.path());
+    CopyText(Settings.UninstallKey, "KBDSAFE");
+    Source("r.txt", "new");
+    Script({"r.txt=" + dest_.path()});
+    CopyRows(1);
+    ASSERT_TRUE(records.ProductKeyExists());
+    CancelCleanup();
+    EXPECT_EQ(earlier, records.ProductKeyExists());
+    if (!earlier) EXPECT_NE(dest_.path(), records.SharedFile("r.txt"));
+  }
+}
+
 }  // namespace
