@@ -112,30 +112,6 @@ TEST_F(RegistryActions, EveryShapeWrittenAndRecorded) {
   EXPECT_EQ(recordCount, recorded) << "the line without a key path is not recorded";
 }
 
-TEST_F(RegistryActions, LocaleFromTheFamilysKeyElse409) {
-  const char* const kNT = "Control Panel\\International";
-  const char* const k9x = "Control Panel\\Desktop\\ResourceLocale";
-  const struct {
-    int isNT;
-    const char* ntLocale;  // null: no value
-    const char* resourceLocale;
-    const char* want;
-  } rows[] = {{1, "00000407", "0000040c", "00000407"},
-              {0, "00000407", "0000040c", "0000040c"},
-              {1, nullptr, "0000040c", "00000409"},
-              {0, "00000407", nullptr, "00000409"}};
-  for (auto& row : rows) {
-    ScopedRegValue nt(HKEY_CURRENT_USER, kNT, "Locale", row.ntLocale);
-    ScopedRegValue nine(HKEY_CURRENT_USER, k9x, "", row.resourceLocale);
-    Settings.IsNT = row.isNT;
-    CopyText(LocaleId, "stale");
-    ReadLocaleId();
-    EXPECT_STREQ(row.want, LocaleId)
-        << "NT " << row.isNT << " " << (row.ntLocale ? row.ntLocale : "-") << " "
-        << (row.resourceLocale ? row.resourceLocale : "-");
-  }
-}
-
 // Waits until the editor has written every name of want (or 15 s passed),
 // then a little longer for any import that should not have run.
 std::string ImportedNames(const std::string& want) {

@@ -140,7 +140,8 @@ TEST_F(InstallWorkerTest, StepsInOrderAndWhatEachOutcomeLeavesOut) {
       if (RegText(HKEY_CURRENT_USER, kImportKey, "imported") == "1") break;
     EXPECT_EQ(row.written ? "1" : "<no key>", RegText(HKEY_CURRENT_USER, kImportKey, "imported"))
         << row.name;
-    std::vector<LogLine> log = WaitForLog(log_, row.started ? 3 : 2, 5000);
+    // The window's start, close and end, then the started program's start.
+    std::vector<LogLine> log = WaitForLog(log_, row.started ? 4 : 3, 5000);
     auto close =
         std::find_if(log.begin(), log.end(), [](const LogLine& l) { return l.kind == "CLOSE"; });
     ASSERT_NE(log.end(), close) << row.name << ": the programs are stopped first, in every outcome";
