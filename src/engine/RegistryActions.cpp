@@ -58,9 +58,17 @@ void AddRegistryLine(const char* value) {
 }
 
 // The editor of the Windows folder by its full path: a "regedit.exe" on
-// the media or in the current folder must never run in its place.
+// the media or in the current folder must never run in its place. Under
+// Terminal Services the user's own Windows folder holds no editor: the
+// shared one is asked for where the system knows it (2000 and later).
 bool RegistryEditorPath(char (&path)[kTextSize]) {
-  UINT n = GetWindowsDirectoryA(path, sizeof path);
+  using FolderFn = UINT(WINAPI*)(LPSTR, UINT);
+  HMODULE kernel = GetModuleHandleA("kernel32");
+  auto systemWindows = kernel ? reinterpret_cast<FolderFn>(reinterpret_cast<void*>(
+                                    GetProcAddress(kernel, "GetSystemWindowsDirectoryA")))
+                              : nullptr;
+  UINT n =
+      systemWindows ? systemWindows(path, sizeof path) : GetWindowsDirectoryA(path, sizeof path);
   if (n == 0 || n >= sizeof path) return false;
   if (path[n - 1] != '\\' && !AppendText(path, "\\")) return false;
   return AppendText(path, "regedit.exe") != 0;
