@@ -54,20 +54,18 @@ class InstallWorkerTest : public ::testing::Test {
     DeleteRegTree(HKEY_CURRENT_USER, kImportKey);
     DestroyWindow(sheet_);
   }
-  // A fresh run with every section of the script in use.
-  void Prepare() {
+  // A fresh run with every section of the script in use, the copy's if files.
+  void Prepare(bool files) {
     FreshRun(media_.path());
     CopyText(Settings.InstallDir, dest_.path().c_str());
     Settings.IsNT = 0;  // the window is then asked to close, which it logs
     Settings.CallConfigMg = 1;
-    WriteTextFile(media_ / "SETUP.INI",
-                  "[Kill Programs]\r\nA=KqWorkerTray,Tray\r\n"
-                  "[Copy Files]\r\nTool.exe=%99%\r\n"
-                  "[Add Registry]\r\nA=HKCU," +
-                      kValueKey +
-                      ",written,0,x\r\n"
-                      "[Add Registry Files]\r\nA=kq.reg,00000409\r\n"
-                      "[Run Programs]\r\nTool.exe=%99%,go\r\n");
+    std::string script = "[Kill Programs]\r\nA=KqWorkerTray,Tray\r\n";
+    if (files) script += "[Copy Files]\r\nTool.exe=%99%\r\n";
+    script += "[Add Registry]\r\nA=HKCU," + kValueKey + ",written,0,x\r\n";
+    script += "[Add Registry Files]\r\nA=kq.reg,00000409\r\n";
+    script += "[Run Programs]\r\nTool.exe=%99%,go\r\n";
+    WriteTextFile(media_ / "SETUP.INI", script);
     DeleteFileA(log_.c_str());
     DeleteFileA((dest_ / "Tool.exe").c_str());
     DeleteRegTree(HKEY_CURRENT_USER, kValueKey);
@@ -95,15 +93,20 @@ TEST_F(InstallWorkerTest, StepsInOrderAndWhatEachOutcomeLeavesOut) {
     bool copied, written, started;
     const char* messages;
     int result, callConfigMg;
+    bool files = true;
+    const char* question = "";  // "Exit Setup" open when the copy ends: "resume" or "exit"
   } rows[] = {
       {"complete", 0, 0, 0, true, true, true, "cancel-to-close next ", 0, 1},
       {"failed copy", 1, 0, 0, false, false, false, "next ", 3, 1},
       {"preload", 0, 1, 0, true, true, false, "cancel-to-close next ", 0, 0},
       // Abandoned: the page closes the sheet; nothing presses Next.
       {"cancelled", 0, 0, 1, false, false, false, "", 0, 1},
+      // Nothing to copy, so only the worker waits for the answer.
+      {"resumed", 0, 0, 0, false, true, false, "cancel-to-close next ", 0, 1, false, "resume"},
+      {"exited", 0, 0, 0, false, false, false, "", 0, 1, false, "exit"},
   };
   for (auto& row : rows) {
-    Prepare();
+    Prepare(row.files);
     Settings.CabFile = row.cabinetMissing;
     CopyText(Settings.CabFileName, (media_ / "missing.cab").c_str());
     Settings.Preload = row.preload;
@@ -115,8 +118,16 @@ TEST_F(InstallWorkerTest, StepsInOrderAndWhatEachOutcomeLeavesOut) {
     TestPage page;
     SetWindowLongPtrA(page.hwnd(), GWLP_HWNDPARENT, (LONG_PTR)sheet_);
     ShowWindow(GetDlgItem(page.hwnd(), kDriverMessage), SW_HIDE);  // as the template has it
+    if (row.question[0]) ResetEvent(PauseEvent);
     {
       Worker worker([&] { InstallWorker(page.hwnd()); });
+      if (row.question[0]) {
+        PumpFor(1500);
+        EXPECT_EQ("", SheetMessages) << row.name << ": went on while the question was open";
+        EXPECT_EQ("<no key>", RegText(HKEY_CURRENT_USER, kValueKey, "written")) << row.name;
+        CancelRequested = std::string(row.question) == "exit";
+        SetEvent(PauseEvent);
+      }
       EXPECT_TRUE(worker.Join(60000)) << row.name;
     }
     Pump();
