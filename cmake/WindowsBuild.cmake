@@ -44,7 +44,8 @@ target_compile_options(setup_entry PRIVATE ${SETUP_PRODUCT_FLAGS})
 set_source_files_properties(${SETUP_RUNTIME_SOURCE} PROPERTIES
   COMPILE_OPTIONS "-fno-builtin;-fno-tree-loop-distribute-patterns")
 add_executable(Setup WIN32 $<TARGET_OBJECTS:setup_entry> $<TARGET_OBJECTS:setup_res>)
-target_link_libraries(Setup PRIVATE setup_win gcc)
+# libgcc last: the core divides 64-bit numbers, which i686 does through libgcc.
+target_link_libraries(Setup PRIVATE setup_win setup_core gcc)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   set(SETUP_ENTRY SetupEntry)
 else()

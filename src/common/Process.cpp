@@ -22,10 +22,14 @@ void KeepCurrentFolderOutOfDllSearch() {
 }
 
 BOOL StartProgram(const char* application, char* commandLine, const char* folder,
-                  ProcessInfo& process) {
+                  ProcessInfo& process, int show) {
   STARTUPINFOA startup;
   ZeroMemory(&startup, sizeof startup);
   startup.cb = sizeof startup;
+  if (show >= 0) {
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(show);
+  }
   SetDllDirectoryFn setDllDirectory = DllSearchHardened ? FindSetDllDirectory() : nullptr;
   if (setDllDirectory != nullptr) setDllDirectory(nullptr);
   BOOL started = CreateProcessA(application, commandLine, nullptr, nullptr, FALSE,

@@ -12,6 +12,7 @@ void KeepCurrentFolderOutOfDllSearch();
 // Starts a program as the system would: the default error mode (Setup's own
 // "no disk prompts" mode would hide a stage setup's "insert disk" box) and
 // the default DLL search, which the DLL directory would otherwise carry into
-// the child. application may be null; folder null means ours.
+// the child. application may be null; folder null means ours. show: the
+// window's first show command, or -1 to leave it to the program.
 BOOL StartProgram(const char* application, char* commandLine, const char* folder,
-                  ProcessInfo& process);
+                  ProcessInfo& process, int show = -1);
