@@ -3,6 +3,7 @@
 #include <prsht.h>
 
 #include "driver/DriverInstall.h"
+#include "engine/Backup.h"
 #include "engine/Cabinet.h"
 #include "engine/CopyFiles.h"
 #include "engine/EngineState.h"
@@ -29,7 +30,7 @@ void InstallAfterCopy(HWND page, HWND sheet) {
   ShowDriverPhase(page, sheet);
   // Preload.exe configures the device at the next logon instead.
   if (Settings.Preload) Settings.CallConfigMg = 0;
-  UpdateDrivers(Settings.ScriptPath);
+  UpdateDrivers();
   AddRegistry();
   AddRegistryFiles();
   RunPrograms();
@@ -50,8 +51,10 @@ DWORD WINAPI InstallWorker(LPVOID parameter) {
   // driver phase must not run under the cleanup, and an abandoned
   // installation leaves the sheet to the page, which closes it.
   WaitBeforeFile();
+  // After a cancel the cleanup still needs the backups of replaced files.
   if (CancelRequested) return 0;
   if (copied) InstallAfterCopy(page, sheet);
+  DiscardBackups();
   PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
   return 0;
 }
