@@ -13,9 +13,11 @@ set(SETUP_STATIC_LINK -static -static-libgcc -static-libstdc++)
 # The product's own code: no exceptions, RTTI, guarded statics or unwinding
 # tables, so that it needs no C or C++ runtime at all. The same objects link
 # into the test programs, which keep theirs.
+# No -fdata-sections: mingw then stores zero-filled tables (the Copy Files
+# table, the in-use list) as file data instead of in .bss.
 set(SETUP_PRODUCT_FLAGS -fno-exceptions -fno-rtti -fno-threadsafe-statics
     -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-stack-protector
-    -ffunction-sections -fdata-sections)
+    -ffunction-sections)
 
 add_library(setup_core STATIC ${SETUP_CORE_SOURCES})
 target_include_directories(setup_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
