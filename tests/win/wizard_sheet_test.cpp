@@ -14,6 +14,7 @@
 
 #include "../../res/resource.h"
 #include "TestSupport.h"
+#include "background/BackgroundWindow.h"
 #include "engine/EngineState.h"
 #include "engine/InstallWorker.h"
 #include "engine/core/EngineState.h"
@@ -36,16 +37,46 @@ struct WorkerPlan {
   int cancelAtFile = -1;  // the user presses Cancel before this file
   std::string folder;     // where the files go
   int pendingRenames = 0;
+  std::vector<int> barPercents;  // shown one after the other before the copy
 };
 WorkerPlan Plan;
 std::vector<int> Copied;
 std::atomic<int> QuestionsOpen{0};
+std::vector<std::string> BarSamples;  // per percent: colours left of, and right of, the fill's edge
+
+char ColourLetter(COLORREF c) {
+  return c == RGB(255, 255, 255) ? 'W' : c == RGB(0, 0, 255) ? 'B' : '?';
+}
+
+void SampleBar(HWND page) {
+  HWND bar = GetDlgItem(page, IDC_PROGRESS_BAR);
+  ShowWindow(bar, SW_SHOW);
+  // After the page's own first paint, which leaves the bar out.
+  for (int wait = 0; wait < 100 && !IsWindowVisible(page); ++wait) Sleep(10);
+  Sleep(300);
+  for (int percent : Plan.barPercents) {
+    ProgressPercent = percent;
+    ReportProgress(page);
+    Sleep(200);
+    RECT rc;
+    GetClientRect(bar, &rc);
+    int fill = rc.right * percent / 100;
+    HDC dc = GetDC(bar);
+    // The top row, away from the digits in the middle.
+    std::string sample;
+    sample += fill >= 2 ? ColourLetter(GetPixel(dc, fill - 2, 1)) : '-';
+    sample += fill + 2 < rc.right ? ColourLetter(GetPixel(dc, fill + 2, 1)) : '-';
+    ReleaseDC(bar, dc);
+    BarSamples.push_back(sample);
+  }
+}
 
 }  // namespace
 
 DWORD WINAPI InstallWorker(LPVOID param) {
   HWND page = static_cast<HWND>(param);
   HWND sheet = GetParent(page);
+  SampleBar(page);
   for (int i = 0; i < Plan.files; ++i) {
     if (i == Plan.cancelAtFile) {
       int before = QuestionsOpen;
@@ -270,6 +301,7 @@ class WizardSheet : public ::testing::Test {
     Plan.folder = dir_ / ("run" + std::to_string(++runs_));
     MakeDirs(Plan.folder);
     Copied.clear();
+    BarSamples.clear();
     Sys = SystemLog();
     QuestionAnswer = kResume;
     OnActive = [](HWND sheet, HWND, int index, int) { PressOn(sheet, index); };
@@ -514,10 +546,57 @@ TEST_F(WizardSheet, CancelDuringTheCopy) {
   }
 }
 
+TEST_F(WizardSheet, BarFillsWithTheProgress) {
+  Plan.barPercents = {0, 9, 10, 50, 99, 100};
+  RunSheet();
+  // Left of the edge blue, right of it white ("-": outside the bar).
+  EXPECT_EQ((std::vector<std::string>{"-W", "BW", "BW", "BW", "BW", "B-"}), BarSamples);
+}
+
+TEST_F(WizardSheet, SheetIsCentredBelowTheBand) {
+  RECT screen;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0);
+  enum Place { kCentre, kAtBand, kOnBottom };
+  struct Row {
+    RECT workArea;
+    int32_t band;
+    Place place;
+  } rows[] = {
+      {screen, 0, kCentre},
+      {RECT{100, 60, 1100, 960}, 0, kCentre},  // not at the screen's origin
+      {screen, 500, kAtBand},
+      {screen, screen.bottom - 100, kOnBottom},  // taller than the space under the band
+  };
+  for (const Row& row : rows) {
+    SetUp();
+    RECT area = row.workArea, set;
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &set, 0);
+    EXPECT_TRUE(EqualRect(&set, &area)) << "the work area was not moved";
+    TitleBandHeight = row.band;
+    RECT sheetRect = {};
+    OnActive = [&](HWND sheet, HWND, int index, int) {
+      if (index == kPageWelcome) GetWindowRect(sheet, &sheetRect);
+      Press(sheet, PSBTN_CANCEL);
+      QuestionAnswer = kExitButton;
+    };
+    RunSheet();
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &screen, 0);
+    TitleBandHeight = 0;
+    int w = sheetRect.right - sheetRect.left, h = sheetRect.bottom - sheetRect.top;
+    int x = area.left + (area.right - area.left - w) / 2;
+    int y = row.place == kCentre   ? area.top + (area.bottom - area.top - h) / 2
+            : row.place == kAtBand ? row.band
+                                   : area.bottom - h;
+    EXPECT_EQ(x, sheetRect.left) << "band " << row.band << " area " << area.left << "," << area.top;
+    EXPECT_EQ(y, sheetRect.top) << "band " << row.band << " area " << area.left << "," << area.top;
+  }
+}
+
 // ---- Result page -----------------------------------------------------------
 
 TEST_F(WizardSheet, ResultPageAndRestart) {
-  enum Mode { kClicked, kSilent, kHidden };
+  enum Mode { kClicked, kSilent, kHidden, kHiddenOnly };  // kHiddenOnly: switch QN alone
   struct Row {
     int32_t result, restart, noRestart, renames;
     Mode mode;
@@ -547,6 +626,9 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
       {3, 0, 0, 0, kHidden, false, ERROR_FILE_NOT_FOUND, TRUE, "1004 1007", 0, 0, kExitFailed},
       {0, 1, 0, 0, kHidden, false, ERROR_FILE_NOT_FOUND, TRUE, "711 502 503 712", 0, 1,
        kExitInstalled},
+      {0, 1, 0, 0, kHiddenOnly, false, ERROR_FILE_NOT_FOUND, TRUE, "711 502 503 712", 0, 1,
+       kExitInstalled},
+      {3, 0, 0, 0, kHiddenOnly, false, ERROR_FILE_NOT_FOUND, TRUE, "1004 1007", 0, 0, kExitFailed},
   };
   const int ids[] = {711, 502, 503, 712, 713, 1004, 1005, 1007};
   for (size_t r = 0; r < sizeof rows / sizeof rows[0]; ++r) {
@@ -557,8 +639,8 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
     Settings.AskType = 0;
     Settings.Restart = row.restart;
     Settings.NoRestart = row.noRestart;
-    Settings.SilentMode = row.mode != kClicked;
-    Settings.HiddenMode = row.mode == kHidden;
+    Settings.SilentMode = row.mode == kSilent || row.mode == kHidden;
+    Settings.HiddenMode = row.mode == kHidden || row.mode == kHiddenOnly;
     Sys.floppyError = row.floppy;
     Sys.restartAnswer = row.restartAccepted;
     ScopedRegValue renames(HKEY_LOCAL_MACHINE,
@@ -592,7 +674,7 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
     }
     EXPECT_EQ(row.exitCode, WizardRunExitCode(run.sheetResult)) << at;
     EXPECT_EQ(waits, Waited) << at;
-    EXPECT_EQ(row.mode != kHidden, run.sheetShown) << at;
+    EXPECT_EQ(!Settings.HiddenMode, run.sheetShown) << at;
     // Handed on, in ascending order, before the choice; never after a failure.
     size_t first = handedOn.find("old0"), second = handedOn.find("old1");
     if (row.renames && row.result == 0) {
