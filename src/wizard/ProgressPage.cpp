@@ -26,6 +26,12 @@ constexpr int32_t kResultNoWorker = 4;
 // from a slow disc.
 constexpr DWORD kStopWorkerMs = 60000;
 
+// While the "Exit Setup" question is open its own message loop runs, so the
+// worker's closing Next can arrive then: the installation is complete and
+// must not be undone by an answer given too late.
+int32_t Asking = 0;
+int32_t FinishedWhileAsking = 0;
+
 void HideControl(HWND page, int id) { ShowWindow(GetDlgItem(page, id), SW_HIDE); }
 
 void ProgressInit(HWND page) {
@@ -82,8 +88,13 @@ void ReleaseWorker(int ended) {
 int ProgressNotify(HWND page, NMHDR* header, INT_PTR* result) {
   if (header->code == PSN_QUERYCANCEL) {
     if (PauseEvent != nullptr) ResetEvent(PauseEvent);
-    if (AskResume(page)) {
+    Asking = 1;
+    FinishedWhileAsking = 0;
+    int resume = AskResume(page);
+    Asking = 0;
+    if (resume || FinishedWhileAsking) {
       if (PauseEvent != nullptr) SetEvent(PauseEvent);
+      if (FinishedWhileAsking) PostMessageA(GetParent(page), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
       SetPageResult(page, TRUE);
       *result = TRUE;
       return 1;
@@ -98,6 +109,12 @@ int ProgressNotify(HWND page, NMHDR* header, INT_PTR* result) {
     return 1;
   }
   if (header->code == PSN_WIZNEXT) {
+    if (Asking) {
+      FinishedWhileAsking = 1;
+      SetPageResult(page, -1);  // stay until the question is answered
+      *result = TRUE;
+      return 1;
+    }
     // The worker's Next is its last act: it ends at once.
     ReleaseWorker(WaitForWorker(kStopWorkerMs));
     *result = FALSE;

@@ -37,11 +37,13 @@ struct WorkerPlan {
   int cancelAtFile = -1;  // the user presses Cancel before this file
   std::string folder;     // where the files go
   int pendingRenames = 0;
-  std::vector<int> barPercents;  // shown one after the other before the copy
+  std::vector<int> barPercents;    // shown one after the other before the copy
+  bool endDuringQuestion = false;  // the last phase ends while "Exit Setup" is asked
 };
 WorkerPlan Plan;
 std::vector<int> Copied;
 std::atomic<int> QuestionsOpen{0};
+HWND QuestionDialog;
 std::vector<std::string> BarSamples;  // per percent: colours left of, and right of, the fill's edge
 
 char ColourLetter(COLORREF c) {
@@ -82,6 +84,7 @@ DWORD WINAPI InstallWorker(LPVOID param) {
       int before = QuestionsOpen;
       PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
       for (int wait = 0; wait < 500 && QuestionsOpen == before; ++wait) Sleep(10);
+      if (Plan.endDuringQuestion) break;
     }
     WaitBeforeFile();
     // Sent, as the engine does: answered only while the page's thread serves messages.
@@ -107,6 +110,10 @@ DWORD WINAPI InstallWorker(LPVOID param) {
   }
   if (!CancelRequested) InstallResult = Plan.result;
   PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+  if (Plan.endDuringQuestion) {
+    Sleep(300);  // the user answers only after the worker's Next
+    PostMessageA(QuestionDialog, WM_COMMAND, IDCANCEL, 0);
+  }
   return 0;
 }
 
@@ -215,7 +222,10 @@ LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam) {
       reinterpret_cast<DLGPROC>(GetWindowLongPtrA(m->hwnd, DWLP_DLGPROC)) == ExitSetupDlgProc) {
     Current.questions.push_back(Text(m->hwnd, IDC_EXIT_INCOMPLETE) + "|" +
                                 Text(m->hwnd, IDC_EXIT_HOW));
-    if (QuestionAnswer == kEscape)
+    QuestionDialog = m->hwnd;
+    if (Plan.endDuringQuestion)
+      ;  // answered by the worker
+    else if (QuestionAnswer == kEscape)
       PostMessageA(GetDlgItem(m->hwnd, IDC_EXIT_RESUME), WM_KEYDOWN, VK_ESCAPE, 0);
     else
       PostMessageA(m->hwnd, WM_COMMAND, QuestionAnswer == kResume ? IDOK : IDCANCEL, 0);
@@ -522,19 +532,23 @@ TEST_F(WizardSheet, CancelDuringTheCopy) {
     bool finished;      // sheet ended by Finish
     std::vector<int> copied;
     size_t filesLeft;
+    bool endDuringQuestion;  // an answer that comes too late changes nothing
   } rows[] = {
-      {kResume, "WISPR", true, {0, 1, 2, 3, 4}, 5},
-      {kExitButton, "WISP", false, {0, 1, 2}, 0},
-      {kEscape, "WISP", false, {0, 1, 2}, 0},
+      {kResume, "WISPR", true, {0, 1, 2, 3, 4}, 5, false},
+      {kExitButton, "WISP", false, {0, 1, 2}, 0, false},
+      {kEscape, "WISP", false, {0, 1, 2}, 0, false},
+      {kExitButton, "WISPR", true, {0, 1}, 2, true},
   };
   for (const Row& row : rows) {
     SetUp();
     Plan.files = 5;
     Plan.cancelAtFile = 2;
+    Plan.endDuringQuestion = row.endDuringQuestion;
     QuestionAnswer = row.answer;
     SheetRun run = RunSheet();
     size_t left = 0;
     for (int i = 0; i < 5; ++i) left += PathExists(Plan.folder + "\\f" + std::to_string(i));
+    EXPECT_EQ(row.finished ? 0 : 1, CancelRequested.load()) << "answer " << row.answer;
     EXPECT_EQ(row.pages, run.pages) << "answer " << row.answer;
     EXPECT_EQ(row.finished, run.sheetResult > 0) << "answer " << row.answer;
     EXPECT_EQ(row.copied, Copied) << "answer " << row.answer;
