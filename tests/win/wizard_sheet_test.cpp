@@ -141,6 +141,18 @@ int WINAPI FakeMessageBox(HWND, LPCSTR text, LPCSTR, UINT) {
   Sys.boxes.push_back(text);
   return IDOK;
 }
+// Refuses to start the install worker, and only it.
+decltype(&CreateThread) RealCreateThread;
+HANDLE WINAPI CreateThreadButWorker(LPSECURITY_ATTRIBUTES security, SIZE_T stack,
+                                    LPTHREAD_START_ROUTINE start, LPVOID param, DWORD flags,
+                                    LPDWORD id) {
+  if (start == InstallWorker) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  return RealCreateThread(security, stack, start, param, flags, id);
+}
+
 BOOL WINAPI FakeExitWindows(UINT flags, DWORD) {
   Sys.restarts.push_back(flags);
   return Sys.restartAnswer;
@@ -605,6 +617,60 @@ TEST_F(WizardSheet, SheetIsCentredBelowTheBand) {
     EXPECT_EQ(x, sheetRect.left) << "band " << row.band << " area " << area.left << "," << area.top;
     EXPECT_EQ(y, sheetRect.top) << "band " << row.band << " area " << area.left << "," << area.top;
   }
+}
+
+TEST_F(WizardSheet, NoWorkerThreadEndsAsAFailure) {
+  RealCreateThread = reinterpret_cast<decltype(&CreateThread)>(
+      PatchImport("kernel32.dll", "CreateThread", reinterpret_cast<void*>(CreateThreadButWorker)));
+  ASSERT_NE(nullptr, RealCreateThread);
+  std::string shown;
+  OnActive = [&](HWND sheet, HWND page, int index, int) {
+    if (index == kPageResult)
+      shown = (GetWindowLongA(GetDlgItem(page, IDC_RESULT_FAILED), GWL_STYLE) & WS_VISIBLE)
+                  ? "failed"
+                  : "not failed";
+    PressOn(sheet, index);
+  };
+  SheetRun run = RunSheet();
+  PatchImport("kernel32.dll", "CreateThread", reinterpret_cast<void*>(RealCreateThread));
+  EXPECT_EQ("WISPR", run.pages);
+  EXPECT_EQ("failed", shown);
+  EXPECT_EQ(kExitFailed, WizardRunExitCode(run.sheetResult));
+}
+
+TEST_F(WizardSheet, WaitCursorOnlyWhileBusy) {
+  struct Row {
+    int32_t installBusy, extractBusy;
+    UINT mouse;
+    bool wait;
+  } rows[] = {
+      {1, 0, WM_MOUSEMOVE, true},
+      {0, 1, WM_MOUSEMOVE, true},
+      {0, 0, WM_MOUSEMOVE, false},
+      {1, 0, WM_LBUTTONDOWN, false},
+  };
+  Plan.files = 1;
+  std::vector<std::string> seen;
+  OnActive = [&](HWND sheet, HWND page, int index, int) {
+    if (index == kPageProgress) {
+      HCURSOR wait = LoadCursor(nullptr, IDC_WAIT);
+      for (const Row& row : rows) {
+        InstallBusy = row.installBusy;
+        ExtractBusy = row.extractBusy;
+        SetCursor(LoadCursor(nullptr, IDC_ARROW));
+        LRESULT taken = SendMessageA(page, WM_SETCURSOR, reinterpret_cast<WPARAM>(page),
+                                     MAKELPARAM(HTCLIENT, row.mouse));
+        seen.push_back(std::string(taken ? "taken " : "left ") +
+                       (GetCursor() == wait ? "wait" : "other"));
+      }
+      InstallBusy = ExtractBusy = 0;
+    }
+    PressOn(sheet, index);
+  };
+  RunSheet();
+  ASSERT_EQ(4u, seen.size());
+  for (size_t i = 0; i < seen.size(); ++i)
+    EXPECT_EQ(rows[i].wait ? "taken wait" : "left other", seen[i]) << "row " << i;
 }
 
 // ---- Result page -----------------------------------------------------------
