@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 struct PageHooks {
   int Index;                        // in the sheet's full page table
   DWORD Buttons;                    // offered at every activation
@@ -34,3 +36,6 @@ void PutProductName(HWND window, int id);
 
 // Hides the sheet in hidden mode, else brings it forward unless silent.
 void ShowSheetByMode(HWND page);
+
+// 1 once the result page was made: the run ended, however the sheet closes.
+extern int32_t ResultPageReached;

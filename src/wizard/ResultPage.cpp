@@ -19,6 +19,7 @@ void ShowIf(HWND page, int id, unsigned texts, unsigned bit) {
 }
 
 void ResultInit(HWND page) {
+  ResultPageReached = 1;
   if (InstallResult == 0 && PendingRenameCount > 0) {
     // Handed on now, before the user decides, so they happen at the next
     // start of Windows whenever that is.

@@ -16,6 +16,7 @@
 #include "wizard/core/WizardPages.h"
 
 int32_t RestartMade = 0;
+int32_t ResultPageReached = 0;
 
 namespace {
 
@@ -86,11 +87,16 @@ INT_PTR RunWizard(HWND owner) {
   header.nStartPage = 0;
   header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(records.bytes);
   InitCommonControls();  // the animation controls of the progress page
+  RestartMade = 0;
+  ResultPageReached = 0;
   return PropertySheetA(&header);
 }
 
 int32_t WizardRunExitCode(INT_PTR sheetResult) {
   int end = sheetResult > 0 ? kWizardFinished : sheetResult == 0 ? kWizardCancelled : kWizardFailed;
+  // Closing the result page instead of pressing Finish cancels nothing: the
+  // installation had ended by then.
+  if (end == kWizardCancelled && ResultPageReached) end = kWizardFinished;
   return WizardExitCode(end, InstallResult, Settings.Restart, RestartMade);
 }
 

@@ -300,10 +300,11 @@ std::string RegMulti(HKEY root, const char* key, const char* name) {
 // The result page must wait for the user: Finish comes from here, later.
 HWND WaitingSheet;
 bool Waited;
+int LaterButton = PSBTN_FINISH;
 void CALLBACK FinishLater(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
   Waited = IsWindow(WaitingSheet) != 0;
-  Press(WaitingSheet, PSBTN_FINISH);
+  Press(WaitingSheet, LaterButton);
 }
 
 class WizardSheet : public ::testing::Test {
@@ -676,7 +677,8 @@ TEST_F(WizardSheet, WaitCursorOnlyWhileBusy) {
 // ---- Result page -----------------------------------------------------------
 
 TEST_F(WizardSheet, ResultPageAndRestart) {
-  enum Mode { kClicked, kSilent, kHidden, kHiddenOnly };  // kHiddenOnly: switch QN alone
+  // kHiddenOnly: switch QN alone; kClosed: the user closes the sheet instead of Finish.
+  enum Mode { kClicked, kSilent, kHidden, kHiddenOnly, kClosed };
   struct Row {
     int32_t result, restart, noRestart, renames;
     Mode mode;
@@ -709,6 +711,9 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
       {0, 1, 0, 0, kHiddenOnly, false, ERROR_FILE_NOT_FOUND, TRUE, "711 502 503 712", 0, 1,
        kExitInstalled},
       {3, 0, 0, 0, kHiddenOnly, false, ERROR_FILE_NOT_FOUND, TRUE, "1004 1007", 0, 0, kExitFailed},
+      {0, 1, 0, 0, kClosed, false, ERROR_FILE_NOT_FOUND, TRUE, "711 502 503 712", 0, 0,
+       kExitRestartPending},
+      {0, 0, 0, 0, kClosed, false, ERROR_FILE_NOT_FOUND, TRUE, "713", 0, 0, kExitInstalled},
   };
   const int ids[] = {711, 502, 503, 712, 713, 1004, 1005, 1007};
   for (size_t r = 0; r < sizeof rows / sizeof rows[0]; ++r) {
@@ -727,11 +732,13 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
                            "System\\CurrentControlSet\\Control\\Session Manager",
                            "PendingFileRenameOperations", nullptr);
     std::string shown, handedOn;
-    bool waits = row.mode == kClicked || (row.mode == kSilent && row.result != 0);
+    bool waits =
+        row.mode == kClicked || row.mode == kClosed || (row.mode == kSilent && row.result != 0);
+    LaterButton = row.mode == kClosed ? PSBTN_CANCEL : PSBTN_FINISH;
     Waited = false;
     OnActive = [&](HWND sheet, HWND page, int index, int) {
       if (index != kPageResult) {
-        if (row.mode == kClicked) PressOn(sheet, index);
+        if (row.mode == kClicked || row.mode == kClosed) PressOn(sheet, index);
         return;
       }
       for (int id : ids)
