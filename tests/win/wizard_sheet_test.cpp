@@ -731,7 +731,7 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
     ScopedRegValue renames(HKEY_LOCAL_MACHINE,
                            "System\\CurrentControlSet\\Control\\Session Manager",
                            "PendingFileRenameOperations", nullptr);
-    std::string shown, handedOn;
+    std::string shown, handedOn, done;
     bool waits =
         row.mode == kClicked || row.mode == kClosed || (row.mode == kSilent && row.result != 0);
     LaterButton = row.mode == kClosed ? PSBTN_CANCEL : PSBTN_FINISH;
@@ -744,6 +744,7 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
       for (int id : ids)
         if (GetWindowLongA(GetDlgItem(page, id), GWL_STYLE) & WS_VISIBLE)  // the page shows later
           shown += (shown.empty() ? "" : " ") + std::to_string(id);
+      done = Text(page, IDC_RESULT_DONE_TEXT);
       handedOn = RegMulti(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
                           "PendingFileRenameOperations");
       if (row.later) SendMessageA(GetDlgItem(page, IDC_RESULT_RESTART_LATER), BM_CLICK, 0, 0);
@@ -754,6 +755,11 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
     SheetRun run = RunSheet();
     std::string at = "row " + std::to_string(r);
     EXPECT_EQ(row.shown, shown) << at;
+    if (row.shown == "713") {
+      EXPECT_EQ("Setup has successfully installed Keyboard.\n\nClick Finish to complete Setup.",
+                done)
+          << at;
+    }
     EXPECT_EQ(row.boxes, Sys.boxes.size()) << at;
     ASSERT_EQ(row.restarts, Sys.restarts.size()) << at;
     if (row.restarts) {
