@@ -4,6 +4,8 @@
 #include "BackgroundWindow.h"
 #include "common/Process.h"
 #include "startup/core/Settings.h"
+#include "wizard/Wizard.h"
+#include "wizard/core/WizardPages.h"
 
 namespace {
 
@@ -12,22 +14,43 @@ constexpr DWORD kPollMs = 200;
 // Started without waiting, in ModuleDir. The full path goes in as the
 // program to run as well: the command line itself is unquoted, and with a
 // blank in ModuleDir the system would try "C:\Program.exe" and the like.
-void StartChainProgram(const ChainCommand& command) {
+int StartChainProgram(const ChainCommand& command) {
   char commandLine[kTextSize];
   CopyText(commandLine, command.CommandLine);
   ProcessInfo process;
-  StartProgram(command.Application, commandLine, Settings.ModuleDir, process);
+  return StartProgram(command.Application, commandLine, Settings.ModuleDir, process) ? 1 : 0;
+}
+
+int IsThisProgram(const char* path) {
+  char self[kTextSize];
+  DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+  return n > 0 && n < sizeof self && lstrcmpiA(self, path) == 0;
+}
+
+int RunFirstStage(HWND hwnd) {
+  ChainCommand first{};
+  int built = BuildFirstChainCommand(Settings, first);
+  int self = built == kChainReady && IsThisProgram(first.Application);
+  int exists = built == kChainReady && GetFileAttributesA(first.Application) != INVALID_FILE_ATTRIBUTES;
+  switch (ChooseFirstStage(Settings, built, self, exists)) {
+    case kFirstOpenWizard:
+      Background.ExitCode = WizardRunExitCode(RunWizard(hwnd));
+      return Background.ExitCode == kExitCancelled ? kFirstWizardCancelled : kFirstWizardEnded;
+    case kFirstStartProgram:
+      return StartChainProgram(first) ? kFirstRunning : kFirstNotStarted;
+    default:
+      return kFirstNotStarted;
+  }
 }
 
 }  // namespace
 
 void RunChainStep(HWND hwnd) {
-  ChainCommand first{};
-  int firstResult = kChainReady;
-  if (!Background.Chain.ChainStarted) firstResult = BuildFirstChainCommand(Settings, first);
-
-  unsigned actions = ChainStep(Background.Chain, firstResult != kChainNothing);
-  if ((actions & kActStartFirst) && firstResult == kChainReady) StartChainProgram(first);
+  unsigned actions = ChainStep(Background.Chain);
+  if (actions & kActStartFirst) {
+    ChainFirstDone(Background.Chain, RunFirstStage(hwnd), Settings);
+    actions = ChainStep(Background.Chain);
+  }
   if (actions & kActWaitAgain) {
     Sleep(kPollMs);
     PostMessageA(hwnd, kChainMessage, 0, 0);
@@ -35,7 +58,8 @@ void RunChainStep(HWND hwnd) {
   }
   if (actions & kActStartSecond) {
     ChainCommand second{};
-    if (BuildSecondChainCommand(Settings, second) == kChainReady) StartChainProgram(second);
+    if (BuildSecondChainCommand(Settings, second) == kChainReady && !IsThisProgram(second.Application))
+      StartChainProgram(second);
   }
   if (actions & kActEnd) PostMessageA(hwnd, WM_DESTROY, 0, 0);
 }

@@ -7,6 +7,7 @@
 
 struct BackgroundWindowState {
   ChainState Chain;
+  int32_t ExitCode = 0;  // the wizard's, when this program installed by itself
   int LogoPresent = 0;
   HBITMAP LogoBitmap = nullptr;
   HPALETTE LogoPalette = nullptr;

@@ -141,7 +141,7 @@ LRESULT CALLBACK BackgroundWindowProc(HWND hwnd, UINT message, WPARAM wParam, LP
       return 0;
     case WM_DESTROY:
       FreeLogo();
-      PostQuitMessage(0);
+      PostQuitMessage(Background.ExitCode);
       return 0;
     case WM_QUERYENDSESSION:
       return 1;

@@ -59,15 +59,17 @@ TEST(ChainCommandTest, SecondCommandLineSwitches) {
   }
 }
 
-TEST(ChainCommandTest, EmptyFolderStartsNothingAndLongPathsAreNotCut) {
+TEST(ChainCommandTest, EmptyFolderNamesTheProgramBesideUsAndLongPathsAreNotCut) {
   SettingsRecord s = Media("C:\\M");
   s.DirName1[0] = '\0';
   s.DirName2[0] = '\0';
+  s.SilentMode = 1;
   ChainCommand cmd;
-  EXPECT_EQ(kChainNothing, BuildFirstChainCommand(s, cmd));
-  EXPECT_STREQ("", cmd.Application);
-  EXPECT_EQ(kChainNothing, BuildSecondChainCommand(s, cmd));
-  EXPECT_STREQ("", cmd.CommandLine);
+  EXPECT_EQ(kChainReady, BuildFirstChainCommand(s, cmd));
+  EXPECT_STREQ("C:\\M\\setup_x64.exe", cmd.Application);
+  EXPECT_STREQ("C:\\M\\setup_x64.exe /s", cmd.CommandLine);
+  EXPECT_EQ(kChainReady, BuildSecondChainCommand(s, cmd));
+  EXPECT_STREQ("C:\\M\\Setup.exe", cmd.Application);
 
   s = Media(std::string(238, 'm').c_str());
   EXPECT_EQ(kChainReady, BuildFirstChainCommand(s, cmd)) << "259 characters still fit";
@@ -81,24 +83,55 @@ TEST(ChainCommandTest, EmptyFolderStartsNothingAndLongPathsAreNotCut) {
   EXPECT_STREQ("", cmd.Application);
 }
 
-TEST(ChainStepTest, WaitsForTheSignalThenStartsTheSecondAndEnds) {
+TEST(ChainStageTest, WizardOnlyWithoutFirstFolderWhenTheProgramIsUsOrMissing) {
+  struct Row {
+    const char* dir1;
+    int build, self, exists, stage;
+  } rows[] = {
+      {"", kChainReady, 1, 1, kFirstOpenWizard},      // 32-bit: Setup.exe is this program
+      {"", kChainReady, 0, 0, kFirstOpenWizard},      // 64-bit: no setup_x64.exe beside us
+      {"", kChainReady, 0, 1, kFirstStartProgram},    // setup_x64.exe beside us runs
+      {"", kChainTooLong, 0, 0, kFirstOpenWizard},
+      {"Stage1", kChainReady, 0, 0, kFirstStartProgram},  // missing: its start fails
+      {"Stage1", kChainReady, 0, 1, kFirstStartProgram},
+      {"Stage1", kChainTooLong, 0, 0, kFirstNothing},
+  };
+  for (const Row& r : rows) {
+    SettingsRecord s = Media("C:\\M");
+    CopyText(s.DirName1, r.dir1);
+    EXPECT_EQ(r.stage, ChooseFirstStage(s, r.build, r.self, r.exists))
+        << "DirName1 '" << r.dir1 << "' build " << r.build << " self " << r.self << " exists "
+        << r.exists;
+  }
+}
+
+TEST(ChainStepTest, SequenceForEachFirstOutcome) {
+  struct Row {
+    int outcome;
+    const char* dir2;
+    int signalFirst;
+    unsigned afterFirst;  // what the same message does once the outcome is known
+  } rows[] = {
+      {kFirstRunning, "Stage2", 0, kActWaitAgain},
+      {kFirstRunning, "Stage2", 1, kActStartSecond | kActEnd},  // signal came before
+      {kFirstNotStarted, "Stage2", 0, kActEnd},  // its signal can never come
+      {kFirstWizardEnded, "Stage2", 0, kActStartSecond | kActEnd},
+      {kFirstWizardEnded, "", 0, kActEnd},
+      {kFirstWizardCancelled, "Stage2", 0, kActEnd},
+  };
+  for (const Row& r : rows) {
+    SettingsRecord s = Media("C:\\M");
+    CopyText(s.DirName2, r.dir2);
+    ChainState st;
+    if (r.signalFirst) st.ChainWait = 0;
+    EXPECT_EQ(unsigned{kActStartFirst}, ChainStep(st));
+    ChainFirstDone(st, r.outcome, s);
+    EXPECT_EQ(r.afterFirst, ChainStep(st)) << "outcome " << r.outcome << " DirName2 '" << r.dir2 << "'";
+  }
   ChainState st;
-  EXPECT_EQ(kActStartFirst | kActWaitAgain, ChainStep(st, 1));
-  EXPECT_EQ(unsigned{kActWaitAgain}, ChainStep(st, 1)) << "first program started once only";
-  EXPECT_EQ(unsigned{kActWaitAgain}, ChainStep(st, 1));
+  ChainStep(st);
+  ChainFirstDone(st, kFirstRunning, Media("C:\\M"));
+  EXPECT_EQ(unsigned{kActWaitAgain}, ChainStep(st)) << "first program started once only";
   st.ChainWait = 0;  // the signal
-  EXPECT_EQ(kActStartSecond | kActEnd, ChainStep(st, 1));
-}
-
-TEST(ChainStepTest, SignalBeforeTheFirstStepStartsBothAtOnce) {
-  ChainState st;
-  st.ChainWait = 0;
-  EXPECT_EQ(kActStartFirst | kActStartSecond | kActEnd, ChainStep(st, 1));
-  EXPECT_EQ(1, st.ChainStarted);
-}
-
-TEST(ChainStepTest, NoFirstProgramGoesOnAsIfSignalled) {
-  ChainState st;
-  EXPECT_EQ(kActStartSecond | kActEnd, ChainStep(st, 0));
-  EXPECT_EQ(0, st.ChainWait);
+  EXPECT_EQ(kActStartSecond | kActEnd, ChainStep(st));
 }

@@ -5,9 +5,9 @@ namespace {
 int BuildPath(const SettingsRecord& s, const char* folder, const char* program, ChainCommand& out) {
   out.Application[0] = '\0';
   out.CommandLine[0] = '\0';
-  if (folder[0] == '\0') return kChainNothing;
   if (!CopyText(out.Application, s.ModuleDir) || !AppendText(out.Application, "\\") ||
-      !AppendText(out.Application, folder) || !AppendText(out.Application, "\\") ||
+      (folder[0] != '\0' &&
+       (!AppendText(out.Application, folder) || !AppendText(out.Application, "\\"))) ||
       !AppendText(out.Application, program)) {
     out.Application[0] = '\0';
     return kChainTooLong;
@@ -46,15 +46,22 @@ int BuildSecondChainCommand(const SettingsRecord& s, ChainCommand& out) {
   return Finish(out, fits);
 }
 
-unsigned ChainStep(ChainState& state, int firstHasProgram) {
-  unsigned actions = 0;
+int ChooseFirstStage(const SettingsRecord& s, int buildResult, int isThisProgram, int exists) {
+  if (s.DirName1[0] == '\0' && (isThisProgram || !exists)) return kFirstOpenWizard;
+  return buildResult == kChainReady ? kFirstStartProgram : kFirstNothing;
+}
+
+void ChainFirstDone(ChainState& state, int outcome, const SettingsRecord& s) {
+  if (outcome == kFirstRunning) return;
+  state.ChainWait = 0;
+  if (outcome != kFirstWizardEnded || s.DirName2[0] == '\0') state.SkipSecond = 1;
+}
+
+unsigned ChainStep(ChainState& state) {
   if (state.ChainStarted == 0) {
     state.ChainStarted = 1;
-    if (firstHasProgram)
-      actions |= kActStartFirst;
-    else
-      state.ChainWait = 0;
+    return kActStartFirst;
   }
-  if (state.ChainWait) return actions | kActWaitAgain;
-  return actions | kActStartSecond | kActEnd;
+  if (state.ChainWait) return kActWaitAgain;
+  return (state.SkipSecond ? 0u : unsigned{kActStartSecond}) | kActEnd;
 }

@@ -15,28 +15,51 @@ struct ChainCommand {
 };
 
 enum ChainCommandResult {
-  kChainNothing = 0,  // no folder configured: starting would run this program again
   kChainReady = 1,
   kChainTooLong = 2,  // does not fit: a cut path could name another program
 };
 
-// ModuleDir\DirName1\SetupProgramName, then " /s", " /v", "/qn".
+// ModuleDir\DirName1\SetupProgramName, then " /s", " /v", "/qn". An empty
+// folder leaves its part out: ModuleDir\SetupProgramName.
 int BuildFirstChainCommand(const SettingsRecord& s, ChainCommand& out);
 // ModuleDir\DirName2\Setup.exe, then " /h", " /s", " /nr".
 int BuildSecondChainCommand(const SettingsRecord& s, ChainCommand& out);
 
-struct ChainState {
-  std::int32_t ChainStarted = 0;
-  std::int32_t ChainWait = 1;  // cleared by the signal message
+// What the first chain message does. Without DirName1 the first program is
+// this very program (or setup_x64.exe beside it): when that is this program
+// or missing, this program installs by itself through the wizard.
+enum FirstStage {
+  kFirstStartProgram = 0,
+  kFirstOpenWizard = 1,
+  kFirstNothing = 2,  // cannot be started: the run ends
+};
+int ChooseFirstStage(const SettingsRecord& s, int buildResult, int isThisProgram, int exists);
+
+// How the first stage went.
+enum FirstOutcome {
+  kFirstRunning = 0,      // started: wait for its signal
+  kFirstNotStarted = 1,   // missing or refused: its signal can never come
+  kFirstWizardEnded = 2,       // the wizard ran to its end
+  kFirstWizardCancelled = 3,   // the user left the wizard
 };
 
+struct ChainState {
+  std::int32_t ChainStarted = 0;
+  std::int32_t ChainWait = 1;   // cleared by the signal message
+  std::int32_t SkipSecond = 0;  // the run ends without the second program
+};
+
+// Records the first stage's outcome. After the wizard the second program
+// runs only when DirName2 names one and the wizard was not cancelled.
+void ChainFirstDone(ChainState& state, int outcome, const SettingsRecord& s);
+
 enum ChainAction : unsigned {
-  kActStartFirst = 1,   // start the first program
+  kActStartFirst = 1,   // deal with the first stage, then report with ChainFirstDone
   kActWaitAgain = 2,    // sleep, then post the next chain message
-  kActStartSecond = 4,  // start the second program
+  kActStartSecond = 4,  // start the second program (unless it is this program)
   kActEnd = 8,          // end the run
 };
 
-// One chain message. firstHasProgram is 0 when there is no first program
-// to start; the sequence then goes on as if the signal had come.
-unsigned ChainStep(ChainState& state, int firstHasProgram);
+// One chain message. After kActStartFirst the caller reports the outcome
+// and asks again within the same message.
+unsigned ChainStep(ChainState& state);
