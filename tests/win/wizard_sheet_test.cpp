@@ -536,6 +536,34 @@ TEST_F(WizardSheet, LicenseTextIsReadAgainAtEveryVisit) {
   EXPECT_EQ((std::vector<std::string>{"first text", "second tex", ""}), seen);
 }
 
+TEST_F(WizardSheet, BringToForegroundRestoresByWindowsVersion) {
+  struct Row {
+    const char* system;
+    int32_t win9x, win95, nt, win2000;
+  } rows[] = {{"95", 1, 1, 0, 0}, {"98", 1, 0, 0, 0}, {"NT 4", 0, 0, 1, 0}, {"XP", 0, 0, 1, 1}};
+  for (const Row& row : rows) {
+    Settings.IsWin9x = row.win9x;
+    Settings.IsWin95 = row.win95;
+    Settings.IsNT = row.nt;
+    Settings.IsWin2000OrLater = row.win2000;
+    HWND window = CreateWindowExA(0, "STATIC", "fg", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ShowWindow(window, SW_MINIMIZE);
+    DWORD lockBefore = 12345, lockAfter = 0, original = 0;
+    SystemParametersInfoA(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &original, 0);
+    SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
+                          reinterpret_cast<void*>(static_cast<ULONG_PTR>(lockBefore)), 0);
+    EXPECT_TRUE(BringToForeground(window)) << row.system;
+    SystemParametersInfoA(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &lockAfter, 0);
+    EXPECT_EQ(lockBefore, lockAfter) << row.system << ": the lock time-out is put back";
+    SystemParametersInfoA(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
+                          reinterpret_cast<void*>(static_cast<ULONG_PTR>(original)), 0);
+    EXPECT_FALSE(IsIconic(window)) << row.system;
+    DestroyWindow(window);
+    EXPECT_FALSE(BringToForeground(window)) << row.system << ": not a window any more";
+  }
+}
+
 // ---- Progress page ---------------------------------------------------------
 
 TEST_F(WizardSheet, CancelDuringTheCopy) {
