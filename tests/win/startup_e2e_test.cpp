@@ -20,7 +20,9 @@ const char kWarningText[] =
 
 // A script whose one pre-run line tells which script was read.
 void AddScript(SetupMedia& media, const std::string& name) {
-  media.Write(name, "[Setup]\r\nProductName=Probe\r\n[PreRun Programs]\r\nprobe.exe=%1%\\Tools," +
+  // A first stage that is not there ends the run at once.
+  media.Write(name, "[Setup]\r\nProductName=Probe\r\nDirName1=NoStage\r\n"
+                    "[PreRun Programs]\r\nprobe.exe=%1%\\Tools," +
                         name + ",1\r\n");
 }
 
