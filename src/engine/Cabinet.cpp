@@ -17,7 +17,7 @@ constexpr int kCopyControls[] = {kFromLabel, kToLabel, kProgressBar, kFromText, 
 
 // The first row of that file name, or -1.
 int FindRow(const char* nameInCabinet) {
-  for (int i = 0; i < FileCount && i < kFileTableRows; ++i)
+  for (int i = 0; i < CopyRowCount(); ++i)
     if (EqualsNoCase(FileTable[i].FileName, nameInCabinet)) return i;
   return -1;
 }
