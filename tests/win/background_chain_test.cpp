@@ -152,6 +152,30 @@ TEST(ChainedSetups, WithoutAFirstStageSetupInstallsByItself) {
   }
 }
 
+// A silent single-stage run does the whole installation: the file, the
+// registry value and the program to start after it.
+TEST(ChainedSetups, SilentSingleStageInstallsFilesRegistryAndPrograms) {
+  SetupMedia m;
+  const std::string dest = m.root() + "\\dest";
+  MakeDirs(dest);
+  m.WriteScript("", "",
+                "[Copy Files]\r\nkeyb.txt=" + dest + "\r\n"
+                "[Add Registry]\r\nline=HKCU,Software\\VelmoraxSetupTest,Installed,0,yes\r\n"
+                "[Run Programs]\r\nafter.exe=%1%\\Tools,first run\r\n");
+  m.Write("keyb.txt", "installed by the wizard");
+  m.AddDouble("Tools\\after.exe");
+  RunResult r = m.RunSetup("/S", 1);
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(0u, r.exitCode);
+  EXPECT_EQ("installed by the wizard", ReadTextFile(dest + "\\keyb.txt"));
+  EXPECT_EQ("yes", RegText(HKEY_CURRENT_USER, "Software\\VelmoraxSetupTest", "Installed"));
+  DeleteRegTree(HKEY_CURRENT_USER, "Software\\VelmoraxSetupTest");
+  std::vector<LogLine> starts = Starts(m.Lines());
+  ASSERT_EQ(1u, starts.size()) << ReadTextFile(m.log());
+  EXPECT_EQ(m.media() + "\\Tools", starts[0].cwd);
+  EXPECT_NE(std::string::npos, starts[0].commandLine.find("\"first run\"")) << starts[0].commandLine;
+}
+
 // The signal may come from any process: here from the test, long after
 // the first stage has ended.
 TEST(ChainedSetups, WaitsWithoutLimitUntilSignalled) {
