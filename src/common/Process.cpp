@@ -1,5 +1,7 @@
 #include "common/Process.h"
 
+#include <shellapi.h>
+
 namespace {
 
 using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
@@ -35,5 +37,17 @@ BOOL StartProgram(const char* application, char* commandLine, const char* folder
   BOOL started = CreateProcessA(application, commandLine, nullptr, nullptr, FALSE,
                                 CREATE_DEFAULT_ERROR_MODE, nullptr, folder, &startup, &process.pi);
   if (setDllDirectory != nullptr) setDllDirectory("");
+  return started;
+}
+
+BOOL OpenWithShell(const char* file, const char* parameters, const char* folder, int show) {
+  UINT ownMode = SetErrorMode(0);
+  SetDllDirectoryFn setDllDirectory = DllSearchHardened ? FindSetDllDirectory() : nullptr;
+  if (setDllDirectory != nullptr) setDllDirectory(nullptr);
+  // Values above 32 mean success.
+  BOOL started = reinterpret_cast<INT_PTR>(
+                     ShellExecuteA(nullptr, nullptr, file, parameters, folder, show)) > 32;
+  if (setDllDirectory != nullptr) setDllDirectory("");
+  SetErrorMode(ownMode);
   return started;
 }

@@ -58,15 +58,10 @@ void KillProgramLine(const char* value) {
 void RunProgramLine(const char* program, const char* value) {
   RunLine run;
   if (!ParseRunLine(program, value, SplitField, run)) return;
-  // The program's path quoted, then its parameters: what a program's
-  // argument parser reads back as the program and one argument.
-  char commandLine[2 * kTextSize + 4];
-  int fits = CopyText(commandLine, "\"");
-  fits &= AppendText(commandLine, run.File);
-  fits &= AppendText(commandLine, "\" ");
-  if (!(fits & AppendText(commandLine, run.Parameters))) return;
-  ProcessInfo process;
-  StartProgram(run.File, commandLine, run.Folder[0] != '\0' ? run.Folder : nullptr, process);
+  // Through the shell, so that a line may name a document or a batch file
+  // too; not waited for, the result ignored.
+  OpenWithShell(run.File, run.Parameters, run.Folder[0] != '\0' ? run.Folder : nullptr,
+                SW_SHOWDEFAULT);
 }
 
 }  // namespace
