@@ -148,7 +148,9 @@ TEST(ChainedSetups, WithoutAFirstStageSetupInstallsByItself) {
     EXPECT_EQ(row.installs, PathExists(dest + "\\keyb.txt"));
     std::vector<LogLine> starts = Starts(m.Lines());
     ASSERT_EQ(*row.started ? 1u : 0u, starts.size()) << ReadTextFile(m.log());
-    if (*row.started) EXPECT_EQ(m.media() + row.started, starts[0].commandLine);
+    if (*row.started) {
+      EXPECT_EQ(m.media() + row.started, starts[0].commandLine);
+    }
   }
 }
 

@@ -187,7 +187,9 @@ TEST_F(CleanupTest, ACancelRemovesOnlyTheUninstallEntryThisRunMade) {
     ASSERT_TRUE(records.ProductKeyExists());
     CancelCleanup();
     EXPECT_EQ(earlier, records.ProductKeyExists());
-    if (!earlier) EXPECT_NE(dest_.path(), records.SharedFile("r.txt"));
+    if (!earlier) {
+      EXPECT_NE(dest_.path(), records.SharedFile("r.txt"));
+    }
   }
 }
 
