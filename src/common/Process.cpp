@@ -16,6 +16,23 @@ SetDllDirectoryFn FindSetDllDirectory() {
 
 bool DllSearchHardened = false;
 
+// While it lives, the DLL directory is the system's default, so that a
+// program started meanwhile does not carry Setup's setting.
+class DefaultDllSearch {
+ public:
+  DefaultDllSearch() : set_(DllSearchHardened ? FindSetDllDirectory() : nullptr) {
+    if (set_ != nullptr) set_(nullptr);
+  }
+  ~DefaultDllSearch() {
+    if (set_ != nullptr) set_("");
+  }
+  DefaultDllSearch(const DefaultDllSearch&) = delete;
+  DefaultDllSearch& operator=(const DefaultDllSearch&) = delete;
+
+ private:
+  SetDllDirectoryFn set_;
+};
+
 }  // namespace
 
 void KeepCurrentFolderOutOfDllSearch() {
@@ -32,22 +49,20 @@ BOOL StartProgram(const char* application, char* commandLine, const char* folder
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(show);
   }
-  SetDllDirectoryFn setDllDirectory = DllSearchHardened ? FindSetDllDirectory() : nullptr;
-  if (setDllDirectory != nullptr) setDllDirectory(nullptr);
-  BOOL started = CreateProcessA(application, commandLine, nullptr, nullptr, FALSE,
-                                CREATE_DEFAULT_ERROR_MODE, nullptr, folder, &startup, &process.pi);
-  if (setDllDirectory != nullptr) setDllDirectory("");
-  return started;
+  DefaultDllSearch defaultSearch;
+  return CreateProcessA(application, commandLine, nullptr, nullptr, FALSE,
+                        CREATE_DEFAULT_ERROR_MODE, nullptr, folder, &startup, &process.pi);
 }
 
 BOOL OpenWithShell(const char* file, const char* parameters, const char* folder, int show) {
   UINT ownMode = SetErrorMode(0);
-  SetDllDirectoryFn setDllDirectory = DllSearchHardened ? FindSetDllDirectory() : nullptr;
-  if (setDllDirectory != nullptr) setDllDirectory(nullptr);
-  // Values above 32 mean success.
-  BOOL started = reinterpret_cast<INT_PTR>(
-                     ShellExecuteA(nullptr, nullptr, file, parameters, folder, show)) > 32;
-  if (setDllDirectory != nullptr) setDllDirectory("");
+  BOOL started;
+  {
+    DefaultDllSearch defaultSearch;
+    // Values above 32 mean success.
+    started = reinterpret_cast<INT_PTR>(
+                  ShellExecuteA(nullptr, nullptr, file, parameters, folder, show)) > 32;
+  }
   SetErrorMode(ownMode);
   return started;
 }
