@@ -13,6 +13,7 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   export WINELOADER=$wine
 fi
 bin="build/$preset"
+grep -qs '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$bin/CMakeCache.txt" || rm -rf "$bin"
 cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j"$(nproc)" --target Setup logprog >/dev/null ||
   { echo "demo: build failed"; exit 1; }
 

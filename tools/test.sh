@@ -22,6 +22,9 @@ presets=(native windows)
 [ "$wine_preset" = windows ] || presets+=("$wine_preset")
 failed_build=0
 for preset in "${presets[@]}"; do
+  # Build folders of the older Makefile generator cannot be reused by Ninja.
+  grep -qs '^CMAKE_GENERATOR:INTERNAL=Ninja$' "build/$preset/CMakeCache.txt" ||
+    rm -rf "build/$preset"
   args=()
   [ "$preset" = windows ] && args=("${windows_args[@]}")
   cmake --preset "$preset" "${args[@]}" >"build-$preset.log" 2>&1 &&
