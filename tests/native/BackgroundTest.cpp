@@ -1,0 +1,245 @@
+// The background window: the chained stage programs, the PCX logo and the
+// title band.
+#include <cstring>
+
+#include "Rows.h"
+#include "background/core/ChainSequence.h"
+#include "background/core/Pcx.h"
+#include "background/core/TitleWrap.h"
+
+// clang-format off: table rows are packed by hand, several to a line.
+
+namespace {
+
+SettingsRecord Media(const std::string& moduleDir, const std::string& dir1,
+                     const std::string& dir2) {
+  SettingsRecord s;
+  ResetSettings(s);
+  CopyText(s.ModuleDir, moduleDir.c_str());
+  CopyText(s.DirName1, dir1.c_str());
+  CopyText(s.DirName2, dir2.c_str());
+  CopyText(s.SetupProgramName, "setup_x64.exe");
+  return s;
+}
+
+}  // namespace
+
+// Stage, ModuleDir, folder, switches (h, s, r: NR, v, q: QN) -> program |
+// command line. Each stage gets only its own switches, in a fixed order;
+// a command that does not fit is refused whole.
+TEST(Background, ChainCommand) {
+  const std::string m(238, 'm'), p = "C:\\P F\\M";
+  CheckRows({{"1", p, "S1", "hr", p + "\\S1\\setup_x64.exe|" + p + "\\S1\\setup_x64.exe"},
+             {"1", p, "S1", "qvs", p + "\\S1\\setup_x64.exe|" + p + "\\S1\\setup_x64.exe /s /v/qn"},
+             {"1", p, "S1", "q", p + "\\S1\\setup_x64.exe|" + p + "\\S1\\setup_x64.exe/qn"},
+             {"1", "C:\\M", "", "s", "C:\\M\\setup_x64.exe|C:\\M\\setup_x64.exe /s"},  // no folder
+             {"1", m, "Stage1", "", m + "\\Stage1\\setup_x64.exe|" + m + "\\Stage1\\setup_x64.exe"},
+             {"1", m, "Stage1", "s", "|"},  // 259 characters fit, the switch no longer does
+             {"2", "D:\\K", "S2", "vq", "D:\\K\\S2\\Setup.exe|D:\\K\\S2\\Setup.exe"},
+             {"2", "D:\\K", "S2", "rsh", "D:\\K\\S2\\Setup.exe|D:\\K\\S2\\Setup.exe /h /s /nr"},
+             {"2", "D:\\K", "S2", "r", "D:\\K\\S2\\Setup.exe|D:\\K\\S2\\Setup.exe /nr"},
+             {"2", "C:\\M", "", "", "C:\\M\\Setup.exe|C:\\M\\Setup.exe"},
+             {"2", m, std::string(30, 'd'), "", "|"}},
+            [](const Row& r) {
+              SettingsRecord s = Media(r[1], r[2], r[2]);
+              s.HiddenMode = r[3].find('h') != r[3].npos;
+              s.SilentMode = r[3].find('s') != r[3].npos;
+              s.NoRestart = r[3].find('r') != r[3].npos;
+              s.SwitchV = r[3].find('v') != r[3].npos;
+              s.SwitchQN = r[3].find('q') != r[3].npos;
+              ChainCommand cmd;
+              int result =
+                  r[0] == "1" ? BuildFirstChainCommand(s, cmd) : BuildSecondChainCommand(s, cmd);
+              std::string got = std::string(cmd.Application) + "|" + cmd.CommandLine;
+              return result == (got == "|" ? kChainTooLong : kChainReady) ? got : "wrong result";
+            });
+}
+
+// Without DirName1 this program installs by itself when the first program
+// would be itself or is missing. Then each outcome of the first stage: what
+// the chain message does (the same again: the first program starts once),
+// and after the first program's signal.
+TEST(Background, ChainSequence) {
+  CheckRows({{"", "ready", "1", "1", "wizard"}, {"", "ready", "0", "0", "wizard"},
+             {"", "ready", "0", "1", "start"}, {"", "long", "0", "0", "wizard"},
+             {"S1", "ready", "0", "0", "start"}, {"S1", "ready", "1", "1", "start"},
+             {"S1", "long", "0", "1", "nothing"}},
+            [](const Row& r) {
+              int stage = ChooseFirstStage(Media("C:\\M", r[0], "S2"),
+                                           r[1] == "ready" ? kChainReady : kChainTooLong, Num(r[2]),
+                                           Num(r[3]));
+              return std::string(stage == kFirstStartProgram ? "start"
+                                 : stage == kFirstOpenWizard ? "wizard"
+                                                             : "nothing");
+            });
+  CheckRows({{"running", "S2", "wait wait second+end"},
+             {"running, signal first", "S2", "second+end second+end"},
+             {"not started", "S2", "end end"},  // its signal can never come
+             {"wizard ended", "S2", "second+end second+end"}, {"wizard ended", "", "end end"},
+             {"wizard cancelled", "S2", "end end"}},
+            [](const Row& r) {
+              auto show = [](unsigned a) {
+                return a == kActWaitAgain                 ? "wait"
+                       : a == (kActStartSecond | kActEnd) ? "second+end"
+                       : a == kActEnd                     ? "end"
+                                                          : "?";
+              };
+              ChainState st;
+              if (r[0].find("signal") != r[0].npos) st.ChainWait = 0;
+              if (ChainStep(st) != kActStartFirst) return std::string("first not started");
+              int outcome = r[0][0] == 'r'           ? kFirstRunning
+                            : r[0][0] == 'n'         ? kFirstNotStarted
+                            : r[0] == "wizard ended" ? kFirstWizardEnded
+                                                     : kFirstWizardCancelled;
+              ChainFirstDone(st, outcome, Media("C:\\M", "S1", r[1]));
+              std::string got = std::string(show(ChainStep(st))) + " ";
+              got += show(ChainStep(st));
+              if (got == "wait wait") {
+                st.ChainWait = 0;  // the signal
+                got += std::string(" ") + show(ChainStep(st));
+              }
+              return got;
+            });
+}
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A PCX file: the header (Ymin 10, 328 by 72 dpi, header palette bytes 0,
+// 1, 2, ...) and body. width may be negative: Xmax below Xmin.
+Bytes Pcx(int width, int height, int bytesPerLine, Bytes body = {}, int bits = 8, int planes = 1,
+          int xmin = 0) {
+  Bytes b(128, 0);
+  auto word = [&](int at, int v) { b[at] = std::uint8_t(v), b[at + 1] = std::uint8_t(v >> 8); };
+  b[0] = 10, b[1] = 5, b[2] = 1, b[3] = std::uint8_t(bits), b[65] = std::uint8_t(planes);
+  word(4, xmin), word(6, 10), word(8, xmin + width - 1), word(10, 10 + height - 1);
+  word(12, 328), word(14, 72), word(66, bytesPerLine);
+  for (int i = 0; i < 48; ++i) b[16 + i] = std::uint8_t(i);
+  b.insert(b.end(), body.begin(), body.end());
+  return b;
+}
+
+PcxHeader Header(const Bytes& file) {
+  PcxHeader h{};
+  EXPECT_EQ(1, ReadPcxHeader(file.data(), file.size(), h));
+  return h;
+}
+
+}  // namespace
+
+TEST(Background, PcxHeader) {
+  PcxHeader h{};
+  Bytes file = Pcx(258, 50, 260, {}, 8, 1, 300);  // words above 255 in both bytes
+  EXPECT_EQ(0, ReadPcxHeader(file.data(), 127, h)) << "shorter than the header";
+  EXPECT_EQ(0, ReadPcxHeader(nullptr, 0, h));
+  file[0] = 11;
+  EXPECT_EQ(0, ReadPcxHeader(file.data(), file.size(), h)) << "first byte not 10";
+  file[0] = 10;
+  h = Header(file);
+  EXPECT_EQ("258 50 260", Str(PcxWidth(h)) + " " + Str(PcxHeight(h)) + " " + Str(h.BytesPerLine));
+  EXPECT_EQ(0, PcxHeight(Header(Pcx(4, 0, 4)))) << "Ymax below Ymin";
+  // Colours: 2 to the power of the bits per pixel, for 1 to 8 bits and one
+  // plane. Palette: 16 colours from the header, others from the last 768
+  // bytes (offset of the first triple), none when the file cannot hold them.
+  CheckRows({{"1", "1", "897", "2 at 129"}, {"2", "1", "128", "4 -"}, {"4", "1", "128", "16 at 16"},
+             {"8", "1", "901", "256 at 133"}, {"8", "1", "896", "256 at 128"},
+             {"8", "1", "895", "256 -"}, {"0", "1", "901", "0 -"}, {"9", "1", "901", "0 -"},
+             {"8", "3", "901", "0 -"}, {"8", "0", "901", "0 -"}},
+            [](const Row& r) {
+              Bytes file = Pcx(4, 1, 4, Bytes(Num(r[2]) - 128, 0), Num(r[0]), Num(r[1]));
+              PcxHeader h = Header(file);
+              const std::uint8_t* p = PcxPaletteTriples(file.data(), file.size(), h);
+              PcxDibInfo info;
+              if (MakePcxDibInfo(file.data(), file.size(), h, info) != (p != nullptr))
+                return std::string("DIB info");
+              return Str(PcxColorCount(h)) + (p ? " at " + Str(p - file.data()) : " -");
+            });
+}
+
+// Rows are refused when they would be read past (scan lines shorter than
+// the width), are empty or too large; each is padded to four bytes. Runs
+// are cut at the scan line's end, the first file row is the last DIB row,
+// rows the data do not reach stay 0.
+TEST(Background, PcxRows) {
+  CheckRows({{"100", "10", "100", "8", "1", "0", "1000"}, {"101", "2", "101", "8", "1", "0", "208"},
+             {"100", "10", "96", "8", "1", "0", "0"}, {"-100", "10", "100", "8", "1", "200", "0"},
+             {"100", "0", "100", "8", "1", "0", "0"},
+             {"65535", "65525", "65535", "8", "1", "0", "0"},  // 4 GB
+             {"16", "1", "2", "1", "1", "0", "4"}, {"16", "1", "2", "1", "3", "0", "0"}},
+            [](const Row& r) {
+              return Str(PcxDecodedSize(Header(
+                  Pcx(Num(r[0]), Num(r[1]), Num(r[2]), {}, Num(r[3]), Num(r[4]), Num(r[5])))));
+            });
+  const struct {
+    int width, height;
+    Bytes data, rows;
+  } rows[] = {
+      {8,
+       2,
+       {0xC5, 7, 0xBF, 0xC9, 2, 0x11, 0x12, 0xC6, 0x13},
+       {0x11, 0x12, 0x13, 0x13, 0x13, 0x13, 0x13, 0x13, 7, 7, 7, 7, 7, 0xBF, 2, 2}}, {5,
+       2,
+       {0xC5, 0xAA, 0xC5, 0x55},
+       {0x55, 0x55, 0x55, 0x55, 0x55, 0, 0, 0, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0, 0, 0}},
+      {4, 3, {0xC4, 9, 0xC4}, {0, 0, 0, 0, 0, 0, 0, 0, 9, 9, 9, 9}},  // the data end inside a run
+      {4, 3, {}, Bytes(12, 0)}};
+  for (const auto& r : rows) {
+    Bytes file = Pcx(r.width, r.height, r.width, r.data);  // exact sizes: ASan sees overruns
+    PcxHeader h = Header(file);
+    Bytes out(PcxDecodedSize(h), 0);
+    DecodePcxRows(file.data(), file.size(), h, out.data(), out.size());
+    EXPECT_EQ(r.rows, out) << r.width << "x" << r.height;
+  }
+}
+
+// Dots per inch x 39, the colour table blue first (end palette: triple i is
+// i, 2i, 3i).
+TEST(Background, PcxDibInfo) {
+  Bytes file = Pcx(100, 50, 100, Bytes(100, 0));
+  file.push_back(12);
+  for (int i = 0; i < 768; ++i) file.push_back(std::uint8_t(i / 3 * (i % 3 + 1)));
+  PcxDibInfo info;
+  ASSERT_EQ(1, MakePcxDibInfo(file.data(), file.size(), Header(file), info));
+  EXPECT_EQ("100 50 8 12792 2808 256", Str(info.Width) + " " + Str(info.Height) + " " +
+                                           Str(info.BitCount) + " " + Str(info.XPelsPerMeter) +
+                                           " " + Str(info.YPelsPerMeter) + " " +
+                                           Str(info.ColorsUsed));
+  EXPECT_EQ((Bytes{15, 10, 5, 0}), Bytes(info.ColorTable[5], info.ColorTable[5] + 4));
+  EXPECT_EQ((Bytes{253, 254, 255, 0}), Bytes(info.ColorTable[255], info.ColorTable[255] + 4));
+  file = Pcx(100, 50, 50, {}, 4);
+  ASSERT_EQ(1, MakePcxDibInfo(file.data(), file.size(), Header(file), info));
+  EXPECT_EQ(16u, info.ColorsUsed);
+  EXPECT_EQ((Bytes{47, 46, 45, 0}), Bytes(info.ColorTable[15], info.ColorTable[15] + 4));
+}
+
+// Title, width (10 pixels a character) -> line 1 | line 2 | count. Line 1
+// is the longest run of whole words that fits with the 15-pixel margin; not
+// even the first word: that word alone; no blank: the title whole. Line 2
+// is the rest after the blanks, never wrapped.
+TEST(Background, TitleBand) {
+  CheckRows(
+      {{"Hello World", "125", "Hello World||1"}, {"Hello World", "124", "Hello|World|2"},
+       {"Hello   World", "100", "Hello|World|2"}, {"aaa bbb ccc ddd", "100", "aaa bbb|ccc ddd|2"},
+       {"aaa bbb ccc ddd", "60", "aaa|bbb ccc ddd|2"},
+       {"Internationalization Setup", "100", "Internationalization||1"},
+       {"Supercalifragilistic", "50", "Supercalifragilistic||1"}, {"a  b", "20", "a||1"},
+       {" Leading", "30", " Leading||1"}, {"", "0", "||1"},
+       {"one two  three four", "90", "one two|three four|2"},
+       {"Keyboard Setup ", "155", "Keyboard Setup||2"}},  // a trailing blank: an empty second line
+      [](const Row& r) {
+        TitleLines lines;
+        std::memset(&lines, 'x', sizeof lines);
+        auto measure = [](const char* text, void*) { return int(std::strlen(text)) * 10; };
+        WrapTitle(r[0].c_str(), Num(r[1]), measure, nullptr, lines);
+        return std::string(lines.Line1) + "|" + lines.Line2 + "|" + Str(lines.LineCount);
+      });
+  // The text lines and 10 pixels, at least the logo, then frame and caption.
+  CheckRows(
+      {{"48", "1", "0", "4", "19", "81"}, {"48", "2", "0", "4", "19", "129"},
+       {"48", "1", "120", "4", "19", "143"}, {"48", "2", "80", "4", "19", "129"},
+       {"48", "1", "58", "0", "3", "61"}},
+      [](const Row& r) {
+        return Str(ComputeTitleBandHeight(Num(r[0]), Num(r[1]), Num(r[2]), Num(r[3]), Num(r[4])));
+      });
+}
