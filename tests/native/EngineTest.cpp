@@ -16,12 +16,12 @@
 // cabinet, the others from its temporary folder when there is one. Too
 // long: refused, cut to the buffer.
 TEST(Engine, PathsOfACopyRow) {
-  CheckRows(
-      {{"KBD.DLL", "1|KBD.DLL"}, {"drv\\win2k\\KBD.SYS", "1drv\\win2k|KBD.SYS"}, {"dir\\", "1dir|"}},
-      [](const Row& r) {
-        char sub[kTextSize], name[kTextSize];
-        return Str(SplitCopyKey(r[0].c_str(), sub, name)) + sub + "|" + name;
-      });
+  CheckRows({{"KBD.DLL", "1|KBD.DLL"}, {"drv\\win2k\\KBD.SYS", "1drv\\win2k|KBD.SYS"},
+             {"dir\\", "1dir|"}},
+            [](const Row& r) {
+              char sub[kTextSize], name[kTextSize];
+              return Str(SplitCopyKey(r[0].c_str(), sub, name)) + sub + "|" + name;
+            });
   const std::string d250(250, 'd');
   CheckRows({{"C:\\P", "a.dll", "", "", "0", "C:\\P\\a.dll < D:\\M\\a.dll"},
              {"C:\\P", "a.dll", "b.dll", "", "1", "C:\\P\\b.dll < C:\\W\\_T0\\a.dll"},
