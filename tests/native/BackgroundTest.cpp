@@ -25,65 +25,54 @@ SettingsRecord Media(const std::string& moduleDir, const std::string& dir1,
 }  // namespace
 
 // Stage, ModuleDir, folder, switches (h, s, r: NR, v, q: QN) -> program |
-// command line. Each stage gets only its own switches, in a fixed order;
-// a command that does not fit is refused whole.
+// what the command line adds to it. Each stage gets only its own switches,
+// in a fixed order; a command that does not fit is refused whole.
 TEST(Background, ChainCommand) {
-  const std::string m(238, 'm'), p = "C:\\P F\\M";
-  CheckRows({{"1", p, "S1", "hr", p + "\\S1\\setup_x64.exe|" + p + "\\S1\\setup_x64.exe"},
-             {"1", p, "S1", "qvs", p + "\\S1\\setup_x64.exe|" + p + "\\S1\\setup_x64.exe /s /v/qn"},
-             {"1", p, "S1", "q", p + "\\S1\\setup_x64.exe|" + p + "\\S1\\setup_x64.exe/qn"},
-             {"1", "C:\\M", "", "s", "C:\\M\\setup_x64.exe|C:\\M\\setup_x64.exe /s"},  // no folder
-             {"1", m, "Stage1", "", m + "\\Stage1\\setup_x64.exe|" + m + "\\Stage1\\setup_x64.exe"},
-             {"1", m, "Stage1", "s", "|"},  // 259 characters fit, the switch no longer does
-             {"2", "D:\\K", "S2", "vq", "D:\\K\\S2\\Setup.exe|D:\\K\\S2\\Setup.exe"},
-             {"2", "D:\\K", "S2", "rsh", "D:\\K\\S2\\Setup.exe|D:\\K\\S2\\Setup.exe /h /s /nr"},
-             {"2", "D:\\K", "S2", "r", "D:\\K\\S2\\Setup.exe|D:\\K\\S2\\Setup.exe /nr"},
-             {"2", "C:\\M", "", "", "C:\\M\\Setup.exe|C:\\M\\Setup.exe"},
+  const std::string m(238, 'm');
+  CheckRows({{"1", "C:\\P F", "S1", "hr", "C:\\P F\\S1\\setup_x64.exe|"},
+             {"1", "C:\\P F", "S1", "qvs", "C:\\P F\\S1\\setup_x64.exe| /s /v/qn"},
+             {"1", "C:\\M", "", "q", "C:\\M\\setup_x64.exe|/qn"},     // no folder: beside us
+             {"1", m, "Stage1", "", m + "\\Stage1\\setup_x64.exe|"},  // 259 characters fit
+             {"1", m, "Stage1", "s", "|"}, {"2 D:\\K S2 vq D:\\K\\S2\\Setup.exe|"},
+             {"2", "D:\\K", "S2", "rsh", "D:\\K\\S2\\Setup.exe| /h /s /nr"},
+             {"2", "C:\\M", "", "r", "C:\\M\\Setup.exe| /nr"},
              {"2", m, std::string(30, 'd'), "", "|"}},
             [](const Row& r) {
               SettingsRecord s = Media(r[1], r[2], r[2]);
-              s.HiddenMode = r[3].find('h') != r[3].npos;
-              s.SilentMode = r[3].find('s') != r[3].npos;
-              s.NoRestart = r[3].find('r') != r[3].npos;
-              s.SwitchV = r[3].find('v') != r[3].npos;
-              s.SwitchQN = r[3].find('q') != r[3].npos;
+              auto has = [&](char c) { return int(r[3].find(c) != r[3].npos); };
+              s.HiddenMode = has('h'), s.SilentMode = has('s'), s.NoRestart = has('r');
+              s.SwitchV = has('v'), s.SwitchQN = has('q');
               ChainCommand cmd;
               int result =
                   r[0] == "1" ? BuildFirstChainCommand(s, cmd) : BuildSecondChainCommand(s, cmd);
-              std::string got = std::string(cmd.Application) + "|" + cmd.CommandLine;
-              return result == (got == "|" ? kChainTooLong : kChainReady) ? got : "wrong result";
+              std::string app = cmd.Application, line = cmd.CommandLine;
+              if (result != (app.empty() ? kChainTooLong : kChainReady) || line.find(app))
+                return line;
+              return app + "|" + line.substr(app.size());
             });
 }
 
-// Without DirName1 this program installs by itself when the first program
-// would be itself or is missing. Then each outcome of the first stage: what
-// the chain message does (the same again: the first program starts once),
-// and after the first program's signal.
+// DirName1, command, this program, exists -> the first stage: without
+// DirName1 this program installs by itself when the first program would be
+// itself or is missing. Then the first stage's outcome -> what the chain
+// message does, twice (the first program starts once), and after the signal.
 TEST(Background, ChainSequence) {
   CheckRows({{"", "ready", "1", "1", "wizard"}, {"", "ready", "0", "0", "wizard"},
              {"", "ready", "0", "1", "start"}, {"", "long", "0", "0", "wizard"},
-             {"S1", "ready", "0", "0", "start"}, {"S1", "ready", "1", "1", "start"},
-             {"S1", "long", "0", "1", "nothing"}},
+             {"S1 ready 0 0 start"}, {"S1 ready 1 1 start"}, {"S1 long 0 1 nothing"}},
             [](const Row& r) {
-              int stage = ChooseFirstStage(Media("C:\\M", r[0], "S2"),
-                                           r[1] == "ready" ? kChainReady : kChainTooLong, Num(r[2]),
-                                           Num(r[3]));
+              int build = r[1] == "ready" ? kChainReady : kChainTooLong;
+              int stage = ChooseFirstStage(Media("C:\\M", r[0], "S2"), build, Num(r[2]), Num(r[3]));
               return std::string(stage == kFirstStartProgram ? "start"
                                  : stage == kFirstOpenWizard ? "wizard"
                                                              : "nothing");
             });
-  CheckRows({{"running", "S2", "wait wait second+end"},
-             {"running, signal first", "S2", "second+end second+end"},
+  CheckRows({{"running", "S2", "wait wait second"},
+             {"running, signal first", "S2", "second second"},
              {"not started", "S2", "end end"},  // its signal can never come
-             {"wizard ended", "S2", "second+end second+end"}, {"wizard ended", "", "end end"},
+             {"wizard ended", "S2", "second second"}, {"wizard ended", "", "end end"},
              {"wizard cancelled", "S2", "end end"}},
             [](const Row& r) {
-              auto show = [](unsigned a) {
-                return a == kActWaitAgain                 ? "wait"
-                       : a == (kActStartSecond | kActEnd) ? "second+end"
-                       : a == kActEnd                     ? "end"
-                                                          : "?";
-              };
               ChainState st;
               if (r[0].find("signal") != r[0].npos) st.ChainWait = 0;
               if (ChainStep(st) != kActStartFirst) return std::string("first not started");
@@ -92,12 +81,15 @@ TEST(Background, ChainSequence) {
                             : r[0] == "wizard ended" ? kFirstWizardEnded
                                                      : kFirstWizardCancelled;
               ChainFirstDone(st, outcome, Media("C:\\M", "S1", r[1]));
-              std::string got = std::string(show(ChainStep(st))) + " ";
-              got += show(ChainStep(st));
-              if (got == "wait wait") {
-                st.ChainWait = 0;  // the signal
-                got += std::string(" ") + show(ChainStep(st));
-              }
+              auto step = [&st] {
+                unsigned a = ChainStep(st);
+                return std::string(a == kActWaitAgain                 ? "wait"
+                                   : a == (kActStartSecond | kActEnd) ? "second"
+                                   : a == kActEnd                     ? "end"
+                                                                      : "?");
+              };
+              std::string got = step() + " " + step();
+              if (got == "wait wait") st.ChainWait = 0, got += " " + step();  // the signal
               return got;
             });
 }
@@ -128,20 +120,11 @@ PcxHeader Header(const Bytes& file) {
 
 }  // namespace
 
+// Bits, planes, file size -> colours (2 to the power of the bits, for 1 to 8
+// bits and one plane) and the palette: 16 colours from the header, others
+// from the last 768 bytes (offset of the first triple), none when the file
+// cannot hold them. Then the header's words, little-endian.
 TEST(Background, PcxHeader) {
-  PcxHeader h{};
-  Bytes file = Pcx(258, 50, 260, {}, 8, 1, 300);  // words above 255 in both bytes
-  EXPECT_EQ(0, ReadPcxHeader(file.data(), 127, h)) << "shorter than the header";
-  EXPECT_EQ(0, ReadPcxHeader(nullptr, 0, h));
-  file[0] = 11;
-  EXPECT_EQ(0, ReadPcxHeader(file.data(), file.size(), h)) << "first byte not 10";
-  file[0] = 10;
-  h = Header(file);
-  EXPECT_EQ("258 50 260", Str(PcxWidth(h)) + " " + Str(PcxHeight(h)) + " " + Str(h.BytesPerLine));
-  EXPECT_EQ(0, PcxHeight(Header(Pcx(4, 0, 4)))) << "Ymax below Ymin";
-  // Colours: 2 to the power of the bits per pixel, for 1 to 8 bits and one
-  // plane. Palette: 16 colours from the header, others from the last 768
-  // bytes (offset of the first triple), none when the file cannot hold them.
   CheckRows({{"1", "1", "897", "2 at 129"}, {"2", "1", "128", "4 -"}, {"4", "1", "128", "16 at 16"},
              {"8", "1", "901", "256 at 133"}, {"8", "1", "896", "256 at 128"},
              {"8", "1", "895", "256 -"}, {"0", "1", "901", "0 -"}, {"9", "1", "901", "0 -"},
@@ -155,21 +138,30 @@ TEST(Background, PcxHeader) {
                 return std::string("DIB info");
               return Str(PcxColorCount(h)) + (p ? " at " + Str(p - file.data()) : " -");
             });
+  PcxHeader h{};
+  Bytes file = Pcx(258, 50, 260, {}, 8, 1, 300);  // words above 255 in both bytes
+  EXPECT_EQ(0, ReadPcxHeader(file.data(), 127, h)) << "shorter than the header";
+  EXPECT_EQ(0, ReadPcxHeader(nullptr, 0, h));
+  EXPECT_EQ("258 50 260", Str(PcxWidth(Header(file))) + " " + Str(PcxHeight(Header(file))) + " " +
+                              Str(Header(file).BytesPerLine));
+  file[0] = 11;
+  EXPECT_EQ(0, ReadPcxHeader(file.data(), file.size(), h)) << "first byte not 10";
 }
 
-// Rows are refused when they would be read past (scan lines shorter than
-// the width), are empty or too large; each is padded to four bytes. Runs
-// are cut at the scan line's end, the first file row is the last DIB row,
-// rows the data do not reach stay 0.
+// Width, height, bytes per line, bits, planes, Xmin -> the decoded size:
+// refused when rows would be read past (scan lines shorter than the width),
+// are empty or too large; each row padded to four bytes. Then the rows: runs
+// cut at the scan line's end, the first file row the last DIB row, rows the
+// data do not reach left 0.
 TEST(Background, PcxRows) {
-  CheckRows({{"100", "10", "100", "8", "1", "0", "1000"}, {"101", "2", "101", "8", "1", "0", "208"},
-             {"100", "10", "96", "8", "1", "0", "0"}, {"-100", "10", "100", "8", "1", "200", "0"},
-             {"100", "0", "100", "8", "1", "0", "0"},
-             {"65535", "65525", "65535", "8", "1", "0", "0"},  // 4 GB
-             {"16", "1", "2", "1", "1", "0", "4"}, {"16", "1", "2", "1", "3", "0", "0"}},
+  CheckRows({{"100 10 100 8 1 0 1000"}, {"101 2 101 8 1 0 208"}, {"100 10 96 8 1 0 0"},
+             {"-100 10 100 8 1 200 0"}, {"100 0 100 8 1 0 0"},
+             {"65535 65525 65535 8 1 0 0"},  // 4 GB
+             {"16 1 2 1 1 0 4"}, {"16 1 2 1 3 0 0"}},
             [](const Row& r) {
-              return Str(PcxDecodedSize(Header(
-                  Pcx(Num(r[0]), Num(r[1]), Num(r[2]), {}, Num(r[3]), Num(r[4]), Num(r[5])))));
+              Bytes file =
+                  Pcx(Num(r[0]), Num(r[1]), Num(r[2]), {}, Num(r[3]), Num(r[4]), Num(r[5]));
+              return Str(PcxDecodedSize(Header(file)));
             });
   const struct {
     int width, height;
@@ -193,37 +185,40 @@ TEST(Background, PcxRows) {
   }
 }
 
-// Dots per inch x 39, the colour table blue first (end palette: triple i is
-// i, 2i, 3i).
+// Dots per inch x 39; the colour table blue first, from the end palette
+// (triple i is i, 2i, 3i) or the header's for 16 colours.
 TEST(Background, PcxDibInfo) {
-  Bytes file = Pcx(100, 50, 100, Bytes(100, 0));
+  Bytes file = Pcx(100, 50, 100, Bytes(100, 0)), file16 = Pcx(100, 50, 50, {}, 4);
   file.push_back(12);
   for (int i = 0; i < 768; ++i) file.push_back(std::uint8_t(i / 3 * (i % 3 + 1)));
-  PcxDibInfo info;
-  ASSERT_EQ(1, MakePcxDibInfo(file.data(), file.size(), Header(file), info));
-  EXPECT_EQ("100 50 8 12792 2808 256", Str(info.Width) + " " + Str(info.Height) + " " +
-                                           Str(info.BitCount) + " " + Str(info.XPelsPerMeter) +
-                                           " " + Str(info.YPelsPerMeter) + " " +
-                                           Str(info.ColorsUsed));
-  EXPECT_EQ((Bytes{15, 10, 5, 0}), Bytes(info.ColorTable[5], info.ColorTable[5] + 4));
-  EXPECT_EQ((Bytes{253, 254, 255, 0}), Bytes(info.ColorTable[255], info.ColorTable[255] + 4));
-  file = Pcx(100, 50, 50, {}, 4);
-  ASSERT_EQ(1, MakePcxDibInfo(file.data(), file.size(), Header(file), info));
-  EXPECT_EQ(16u, info.ColorsUsed);
-  EXPECT_EQ((Bytes{47, 46, 45, 0}), Bytes(info.ColorTable[15], info.ColorTable[15] + 4));
+  std::string got;
+  for (auto [f, entry] : {std::pair{&file, 5}, {&file, 255}, {&file16, 15}}) {
+    PcxDibInfo info;
+    ASSERT_EQ(1, MakePcxDibInfo(f->data(), f->size(), Header(*f), info));
+    got += Str(info.Width) + " " + Str(info.Height) + " " + Str(info.BitCount) + " " +
+           Str(info.XPelsPerMeter) + " " + Str(info.YPelsPerMeter) + " " + Str(info.ColorsUsed) +
+           ":";
+    for (int i = 0; i < 4; ++i) got += " " + Str(info.ColorTable[entry][i]);
+    got += "|";
+  }
+  EXPECT_EQ(
+      "100 50 8 12792 2808 256: 15 10 5 0|100 50 8 12792 2808 256: 253 254 255 0|"
+      "100 50 4 12792 2808 16: 47 46 45 0|",
+      got);
 }
 
 // Title, width (10 pixels a character) -> line 1 | line 2 | count. Line 1
 // is the longest run of whole words that fits with the 15-pixel margin; not
 // even the first word: that word alone; no blank: the title whole. Line 2
-// is the rest after the blanks, never wrapped.
+// is the rest after the blanks, never wrapped. Then the band's height: the
+// text lines and 10 pixels, at least the logo, then frame and caption.
 TEST(Background, TitleBand) {
   CheckRows(
       {{"Hello World", "125", "Hello World||1"}, {"Hello World", "124", "Hello|World|2"},
        {"Hello   World", "100", "Hello|World|2"}, {"aaa bbb ccc ddd", "100", "aaa bbb|ccc ddd|2"},
        {"aaa bbb ccc ddd", "60", "aaa|bbb ccc ddd|2"},
        {"Internationalization Setup", "100", "Internationalization||1"},
-       {"Supercalifragilistic", "50", "Supercalifragilistic||1"}, {"a  b", "20", "a||1"},
+       {"Supercalifragilistic 50 Supercalifragilistic||1"}, {"a  b", "20", "a||1"},
        {" Leading", "30", " Leading||1"}, {"", "0", "||1"},
        {"one two  three four", "90", "one two|three four|2"},
        {"Keyboard Setup ", "155", "Keyboard Setup||2"}},  // a trailing blank: an empty second line
@@ -234,11 +229,9 @@ TEST(Background, TitleBand) {
         WrapTitle(r[0].c_str(), Num(r[1]), measure, nullptr, lines);
         return std::string(lines.Line1) + "|" + lines.Line2 + "|" + Str(lines.LineCount);
       });
-  // The text lines and 10 pixels, at least the logo, then frame and caption.
   CheckRows(
-      {{"48", "1", "0", "4", "19", "81"}, {"48", "2", "0", "4", "19", "129"},
-       {"48", "1", "120", "4", "19", "143"}, {"48", "2", "80", "4", "19", "129"},
-       {"48", "1", "58", "0", "3", "61"}},
+      {{"48 1 0 4 19 81"}, {"48 2 0 4 19 129"}, {"48 1 120 4 19 143"}, {"48 2 80 4 19 129"},
+       {"48 1 58 0 3 61"}},
       [](const Row& r) {
         return Str(ComputeTitleBandHeight(Num(r[0]), Num(r[1]), Num(r[2]), Num(r[3]), Num(r[4])));
       });

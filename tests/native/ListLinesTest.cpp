@@ -1,5 +1,5 @@
-// List-section values: the field grammar with its path tokens, and the lines
-// of "Add Registry", "Add Registry Files", "Run Programs" and "Kill Programs".
+// List-section values: fields with path tokens, and the lines of "Add Registry",
+// "Add Registry Files", "Run Programs" and "Kill Programs".
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -33,34 +33,30 @@ size_t Split(const char* value, size_t at, char* out, size_t cap) {
 
 }  // namespace
 
-// Every field of a value as the list readers walk it, joined by '|'.
+// Value -> its fields as the list readers walk them, joined by '|'.
 TEST(ListLines, SplitField) {
-  CheckRows({{"one,,three", "one||three"}, {"\"a, b\",second", "a, b|second"},
-             {"  \tlead,trail  , x", "lead|trail  |x"},
-             {"pre\"mid,dle\"post,next", "premid,dlepost|next"},
-             {"a\",\"b", "a,b"},  // the profile function already took the outer quotes
-             {"\"open, still open,more", "open, still open,more"},  // an open quote ends the line
-             {"abc%1\\tail,next", "abc"},  // so does an open token, dropped where it stood
-             {"%1%\\setup.inf", "D:\\Media\\setup.inf"}, {"%11%;%10%;%99%;%12%;%17%;%18%",
-              "C:\\W\\SYSTEM;C:\\W;E:\\Inst;C:\\W\\System32\\Drivers;C:\\W\\Inf;C:\\W\\Help"},
-             {"%11%%11%", "C:\\W\\SYSTEMC:\\W\\SYSTEM"},
-             {"%011%", "from strings"},  // names are texts
-             {"%%", "empty name"}, {"%Undefined%file.txt", "file.txt"},
-             {"%Loop%", "%1%\\\"x\""},  // an expansion is not scanned again
-             {"\"%1%\"", "%1%"},
-             {"%" + std::string(400, 'n') + "%,next", "|next"}},  // a long name is cut
-            [](const Row& r) {
-              std::string fields;
-              char out[kTextSize];
-              for (size_t at = 0;; ++at) {
-                at = Split(r[0].c_str(), at, out, sizeof out);
-                fields += out;
-                if (r[0][at] != ',') return fields;
-                fields += '|';
-              }
-            });
-  // Expansions are cut at the field's capacity and never written past it.
-  std::string value;
+  CheckRows(
+      {{"one,,three one||three"}, {"\"a, b\",second", "a, b|second"},
+       {"  \tlead,trail  , x", "lead|trail  |x"}, {"pre\"mid,dle\"post,next premid,dlepost|next"},
+       {"a\",\"b a,b"},
+       {"\"open, still open,more", "open, still open,more"},  // an open quote ends the line
+       {"abc%1\\tail,next", "abc"},  // so does an open token, dropped where it stood
+       {"%11%;%10%;%99%;%1%;%12%;%17%;%18% "
+        "C:\\W\\SYSTEM;C:\\W;E:\\Inst;D:\\Media;C:\\W\\System32\\Drivers;C:\\W\\Inf;C:\\W\\Help"},
+       {"%11%%11% C:\\W\\SYSTEMC:\\W\\SYSTEM"}, {"%011%", "from strings"}, {"%%", "empty name"},
+       {"%Undefined%file.txt file.txt"},
+       {"%Loop% %1%\\\"x\""},  // an expansion is not scanned again
+       {"\"%1%\" %1%"}, {"%" + std::string(400, 'n') + "%,next", "|next"}},  // a long name is cut
+      [](const Row& r) {
+        std::string fields;
+        char out[kTextSize];
+        for (size_t at = 0;; ++at, fields += '|') {
+          at = Split(r[0].c_str(), at, out, sizeof out);
+          fields += out;
+          if (r[0][at] != ',') return fields;
+        }
+      });
+  std::string value;  // expansions are cut at the field's capacity, never written past it
   while (value.size() + 3 <= 259) value += "%A%";
   char out[kTextSize + 16];
   std::memset(out, '#', sizeof out);
@@ -76,15 +72,15 @@ TEST(ListLines, SplitField) {
   tokens.module = "D:\\Media";
 }
 
-// Root|key|name|kind and the bytes the value write gets.
+// Line -> root|key|name|kind and the bytes the value write gets; at most 260 bytes.
 TEST(ListLines, AddRegistry) {
-  CheckRows({{"HKLM", "LM|||key"}, {"hkcu,Software\\Kq", "CU|Software\\Kq||key"},
-             {"  HkCr,S,", "CR|S||sz ''"},  // blanks after a comma are dropped
-             {"HKLM ,S", "U|S||key"},  // blanks before one are not: any other text is HKEY_USERS
-             {"HKEY_LOCAL_MACHINE,S", "U|S||key"},
+  CheckRows({{"HKLM LM|||key"}, {"hkcu,Software\\Kq CU|Software\\Kq||key"},
+             {"  HkCr,S,", "CR|S||sz ''"},  // blanks after a comma are dropped, not before one:
+             {"HKLM ,S", "U|S||key"},
+             {"HKEY_LOCAL_MACHINE,S U|S||key"},  // anything else is HKEY_USERS
              {"HKCU,%1%\\Kq,\"a,b\"", "CU|D:\\Media\\Kq|a,b|sz ''"}, {"HKLM,S,V,0", "LM|S|V|sz ''"},
              {"HKLM,S,V,0,  hi there ,more", "LM|S|V|sz 'hi there '"},
-             {"HKLM,S,V,,%99%\\bin", "LM|S|V|sz 'E:\\Inst\\bin'"},
+             {"HKLM,S,V,,%99%", "LM|S|V|sz 'E:\\Inst'"},
              {"HKLM,S,V,00,1", "LM|S|V|dword 01 00 00 00"},  // only "0" itself means a string
              {"HKLM,S,V,1", "LM|S|V|dword 00 00 00 00"},
              {"HKLM,S,V,1,7f", "LM|S|V|dword 7f 00 00 00"},
@@ -109,20 +105,22 @@ TEST(ListLines, AddRegistry) {
                 std::snprintf(hex, sizeof hex, " %02x", data[i]);
               return data == nullptr && size != 0 ? "size without data" : out;
             });
-  for (int fields : {260, 261}) {  // at most 260 bytes
+  for (int fields : {260, 261}) {
     std::string value = "HKLM,S,V,1";
     for (int i = 0; i < fields; ++i) value += i < 259 ? ",1" : ",2";
     RegistryLine line;
     ParseRegistryLine(value.c_str(), Split, line);
     EXPECT_EQ("260 2", Str(line.ByteCount) + " " + Str(line.Bytes[259])) << fields;
   }
-  CheckRows({{"", "0"}, {"aBcD", "43981"}, {"12g4", "18"}, {"0x10", "0"}, {" 1", "0"},
-             {"ffffffff", "4294967295"}, {"123456789", "591751049"}},  // wraps
+  CheckRows({{"", "0"}, {"aBcD 43981"}, {"12g4 18"}, {"0x10 0"}, {" 1", "0"},
+             {"ffffffff 4294967295"}, {"123456789 591751049"}},  // leading hex digits, wrapping
             [](const Row& r) { return Str(ParseHexNumber(r[0].c_str())); });
 }
 
+// The locale read from the registry, NUL-ended or not (too long: the old one
+// stays); the lines for it, in any case; regedit's command line, or nothing:
+// a cut path would import another file.
 TEST(ListLines, AddRegistryFiles) {
-  // The locale read from the registry, NUL-ended or not; too long keeps the old one.
   CheckRows({{std::string("00000407\0", 9), "1 00000407"}, {"00000407", "1 00000407"},
              {std::string(259, '4'), "1 " + std::string(259, '4')},
              {std::string(260, '4'), "0 old"}},
@@ -131,10 +129,9 @@ TEST(ListLines, AddRegistryFiles) {
               int took = TakeLocaleId(r[0].data(), r[0].size(), id);
               return Str(took) + " " + id;
             });
-  CheckRows({{"0000040a", "0000040A", "1"}, {"00000407", "00000409", "0"},
-             {"00000409 ", "00000409", "0"}, {"", "", "0"}},  // an empty field never runs
+  CheckRows({{"0000040a 0000040A 1"}, {"00000407 00000409 0"}, {"00000409 ", "00000409", "0"},
+             {"", "", "0"}},
             [](const Row& r) { return Str(RegistryFileRuns(r[0].c_str(), r[1].c_str())); });
-  // The path in quotes, or nothing: a cut path would import another file.
   CheckRows({{"D:\\My Media\\kq.reg", "regedit /S \"D:\\My Media\\kq.reg\""},
              {std::string(246, 'p'), "regedit /S \"" + std::string(246, 'p') + "\""},
              {std::string(247, 'p'), ""}},
@@ -145,26 +142,25 @@ TEST(ListLines, AddRegistryFiles) {
             });
 }
 
-// Program|parameters|folder; a cut file could be another program, cut
-// parameters other arguments: refused, all empty.
+// Program, line -> file|parameters|folder; a cut file could be another program,
+// cut parameters other arguments: refused, all empty. Parameters are quoted so
+// that the program reads back one unchanged argument. Kill lines: class|title.
 TEST(ListLines, RunAndKillPrograms) {
   const std::string f250(250, 'f');
-  CheckRows({{"Tool.exe", "C:\\P", "C:\\P\\Tool.exe|\"\"|C:\\P"},
+  CheckRows({{"Tool.exe C:\\P C:\\P\\Tool.exe|\"\"|C:\\P"},
              {"T.exe", "%99%,  /q a ,b", "E:\\Inst\\T.exe|\"/q a \"|E:\\Inst"},
-             {"T.exe", "C:\\P,%Quote%", "C:\\P\\T.exe|\"a\\\"b\"|C:\\P"},
-             {"T.exe", "", "\\T.exe|\"\"|"}, {"Tool.exe", f250, f250 + "\\Tool.exe|\"\"|" + f250},
-             {"Tools.exe", f250, "||"}, {"T.exe", "C:\\P,%Long%", "||"},
-             {std::string(400, 'k'), "C:\\P", "||"}},
+             {"T.exe C:\\P,%Quote% C:\\P\\T.exe|\"a\\\"b\"|C:\\P"}, {"T.exe", "", "\\T.exe|\"\"|"},
+             {"Tool.exe", f250, f250 + "\\Tool.exe|\"\"|" + f250}, {"Tools.exe", f250, "||"},
+             {"T.exe C:\\P,%Long% ||"}, {std::string(400, 'k'), "C:\\P", "||"}},
             [](const Row& r) {
               RunLine run;
               int ok = ParseRunLine(r[0].c_str(), r[1].c_str(), Split, run);
               std::string got = std::string(run.File) + "|" + run.Parameters + "|" + run.Folder;
               return ok == (got != "||") ? got : "wrong result";
             });
-  // Quoted so that the program reads back exactly one unchanged argument.
-  CheckRows({{"", "\"\""}, {"C:\\a b\\x", "\"C:\\a b\\x\""},
-             {"C:\\dir\\", "\"C:\\dir\\\\\""},  // a trailing backslash must not escape the quote
-             {"a\\\"b", "\"a\\\\\\\"b\""},      // nor a quote end the argument
+  CheckRows({{"C:\\a b\\x", "\"C:\\a b\\x\""},
+             {"C:\\dir\\ \"C:\\dir\\\\\""},  // no escaped closing quote
+             {"a\\\"b \"a\\\\\\\"b\""},
              {std::string(257, 'x'), "\"" + std::string(257, 'x') + "\""},
              {std::string(258, 'x'), ""}, {std::string(256, 'x') + "\\", ""}},
             [](const Row& r) {
@@ -172,9 +168,8 @@ TEST(ListLines, RunAndKillPrograms) {
               int fits = QuoteArgument(r[0].c_str(), out);
               return fits == (out[0] != '\0') ? std::string(out) : "wrong result";
             });
-  // Class|title, each empty when absent.
-  CheckRows({{"KqTray", "KqTray|"}, {"Kq, Tray ,more", "Kq|Tray "}, {"Kq,,Tray", "Kq|"},
-             {",Tray", "|Tray"}, {"\"Kq,Tray\"", "Kq,Tray|"}},
+  CheckRows({{"KqTray KqTray|"}, {"Kq, Tray ,more", "Kq|Tray "}, {",Tray |Tray"},
+             {"\"Kq,Tray\" Kq,Tray|"}},
             [](const Row& r) {
               KillLine kill;
               std::memset(&kill, 'z', sizeof kill);

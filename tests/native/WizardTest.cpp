@@ -26,9 +26,9 @@ PixelRect Rect(const std::string& text) {
 
 // Ask License, Interface, Destination, Program Folder -> the pages that run.
 TEST(Wizard, PageSequence) {
-  CheckRows({{"0000", "WSPR"}, {"0001", "WFSPR"}, {"0010", "WDSPR"}, {"0100", "WISPR"},
-             {"1000", "WLSPR"}, {"0700", "WISPR"},  // any non-zero value asks
-             {"1010", "WLDSPR"}, {"0101", "WIFSPR"}, {"1111", "WLIDFSPR"}},
+  CheckRows({{"0000 WSPR"}, {"0001 WFSPR"}, {"0010 WDSPR"}, {"0100 WISPR"}, {"1000 WLSPR"},
+             {"0700 WISPR"},  // any non-zero value asks
+             {"1010 WLDSPR"}, {"0101 WIFSPR"}, {"1111 WLIDFSPR"}},
             [](const Row& r) {
               SettingsRecord s{};
               s.AskLicense = r[0][0] - '0', s.AskType = r[0][1] - '0';
@@ -45,9 +45,9 @@ TEST(Wizard, PageSequence) {
 // needed with its choice and the disk note, D: done, F: failed, P: no
 // privilege, M: see the README) and whether it presses Finish itself.
 TEST(Wizard, ResultPageAndExitCode) {
-  CheckRows({{"0", "0", "0", "0", "0", "D"}, {"0", "1", "0", "1", "0", "R finish"},
-             {"0", "1", "1", "1", "0", "D finish"}, {"1", "1", "0", "1", "0", "FP"},
-             {"3", "0", "0", "1", "0", "FM"}, {"-1", "1", "0", "0", "0", "FM"},
+  CheckRows({{"0 0 0 0 0 D"}, {"0", "1", "0", "1", "0", "R finish"},
+             {"0", "1", "1", "1", "0", "D finish"}, {"1 1 0 1 0 FP"}, {"3 0 0 1 0 FM"},
+             {"-1 1 0 0 0 FM"},
              {"3", "0", "0", "1", "1", "FM finish"},  // nobody else can finish a hidden sheet
              {"0", "0", "0", "0", "1", "D finish"}},
             [](const Row& r) {
@@ -61,11 +61,9 @@ TEST(Wizard, ResultPageAndExitCode) {
               return got + (ResultPressesFinish(Num(r[0]), Num(r[3]), Num(r[4])) ? " finish" : "");
             });
   // How the wizard ended, result, restart needed, restart made -> exit code.
-  CheckRows({{"finished", "0", "0", "0", "0"}, {"finished", "0", "1", "1", "0"},
-             {"finished", "0", "1", "0", "3010"}, {"finished", "1", "1", "0", "5"},
-             {"finished", "3", "0", "0", "1603"}, {"finished", "-1", "1", "0", "1603"},
-             {"cancelled", "3", "0", "0", "1602"}, {"failed", "0", "0", "0", "1603"},
-             {"7", "0", "0", "0", "1603"}},
+  CheckRows({{"finished 0 0 0 0"}, {"finished 0 1 1 0"}, {"finished 0 1 0 3010"},
+             {"finished 1 1 0 5"}, {"finished 3 0 0 1603"}, {"finished -1 1 0 1603"},
+             {"cancelled 3 0 0 1602"}, {"failed 0 0 0 1603"}, {"7 0 0 0 1603"}},
             [](const Row& r) {
               int end = r[0] == "finished"    ? kWizardFinished
                         : r[0] == "cancelled" ? kWizardCancelled
@@ -78,24 +76,20 @@ TEST(Wizard, ResultPageAndExitCode) {
 // Centred in the work area but below the title band; on the work area's
 // bottom when it does not fit under the band; never above its top.
 TEST(Wizard, Layout) {
-  CheckRows(
-      {{"0,0,1024,738", "500", "400", "0", "262,169"},
-       {"100,30,1124,798", "500", "400", "0", "362,214"},  // work area off the screen's origin
-       {"0,0,1024,768", "500", "400", "250", "262,250"},
-       {"0,0,1024,768", "500", "600", "250", "262,168"},
-       {"0,40,1024,768", "500", "450", "300", "262,300"},
-       {"0,40,1024,768", "500", "400", "30", "262,204"},
-       {"0,30,800,600", "801", "700", "0", "0,30"}},
-      [](const Row& r) {
-        PixelPoint p = CentredSheetPosition(Rect(r[0]), Num(r[1]), Num(r[2]), Num(r[3]));
-        return Str(p.x) + ',' + Str(p.y);
-      });
+  CheckRows({{"0,0,1024,738 500 400 0 262,169"},
+             {"100,30,1124,798 500 400 0 362,214"},  // work area off the screen's origin
+             {"0,0,1024,768 500 400 250 262,250"}, {"0,0,1024,768 500 600 250 262,168"},
+             {"0,40,1024,768 500 450 300 262,300"}, {"0,40,1024,768 500 400 30 262,204"},
+             {"0,30,800,600 801 700 0 0,30"}},
+            [](const Row& r) {
+              PixelPoint p = CentredSheetPosition(Rect(r[0]), Num(r[1]), Num(r[2]), Num(r[3]));
+              return Str(p.x) + ',' + Str(p.y);
+            });
   // A page's side picture fills its height, the control's top margin kept
   // below it too, at the control's proportions.
-  CheckRows({{"10,10,110,210", "0,0,500,360", "10,10,180,350"},
-             {"5,7,68,100", "0,0,400,300", "5,7,198,293"},
-             {"10,10,110,10", "0,0,500,360", "10,10,500,350"},         // no height: full width
-             {"0,0,50000,50000", "0,0,10,60000", "0,0,60000,60000"}},  // product past 32 bits
+  CheckRows({{"10,10,110,210 0,0,500,360 10,10,180,350"}, {"5,7,68,100 0,0,400,300 5,7,198,293"},
+             {"10,10,110,10 0,0,500,360 10,10,500,350"},         // no height: full width
+             {"0,0,50000,50000 0,0,10,60000 0,0,60000,60000"}},  // product past 32 bits
             [](const Row& r) { return Show(SideBitmapDestination(Rect(r[0]), Rect(r[1]))); });
 }
 
