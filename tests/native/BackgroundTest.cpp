@@ -67,19 +67,18 @@ TEST(Background, ChainSequence) {
                                  : stage == kFirstOpenWizard ? "wizard"
                                                              : "nothing");
             });
-  CheckRows({{"running", "S2", "wait wait second"},
-             {"running, signal first", "S2", "second second"},
-             {"not started", "S2", "end end"},  // its signal can never come
-             {"wizard ended", "S2", "second second"}, {"wizard ended", "", "end end"},
-             {"wizard cancelled", "S2", "end end"}},
+  CheckRows({{"running S2 wait,wait,second"}, {"signal-first S2 second,second"},
+             {"not-started S2 end,end"},  // its signal can never come
+             {"wizard-ended S2 second,second"}, {"wizard-ended", "", "end,end"},
+             {"wizard-cancelled S2 end,end"}},
             [](const Row& r) {
               ChainState st;
-              if (r[0].find("signal") != r[0].npos) st.ChainWait = 0;
+              if (r[0] == "signal-first") st.ChainWait = 0;
               if (ChainStep(st) != kActStartFirst) return std::string("first not started");
-              int outcome = r[0][0] == 'r'           ? kFirstRunning
-                            : r[0][0] == 'n'         ? kFirstNotStarted
-                            : r[0] == "wizard ended" ? kFirstWizardEnded
-                                                     : kFirstWizardCancelled;
+              int outcome = r[0] == "not-started"        ? kFirstNotStarted
+                            : r[0] == "wizard-ended"     ? kFirstWizardEnded
+                            : r[0] == "wizard-cancelled" ? kFirstWizardCancelled
+                                                         : kFirstRunning;
               ChainFirstDone(st, outcome, Media("C:\\M", "S1", r[1]));
               auto step = [&st] {
                 unsigned a = ChainStep(st);
@@ -88,8 +87,8 @@ TEST(Background, ChainSequence) {
                                    : a == kActEnd                     ? "end"
                                                                       : "?");
               };
-              std::string got = step() + " " + step();
-              if (got == "wait wait") st.ChainWait = 0, got += " " + step();  // the signal
+              std::string got = step() + "," + step();
+              if (got == "wait,wait") st.ChainWait = 0, got += "," + step();  // the signal
               return got;
             });
 }
@@ -125,10 +124,9 @@ PcxHeader Header(const Bytes& file) {
 // from the last 768 bytes (offset of the first triple), none when the file
 // cannot hold them. Then the header's words, little-endian.
 TEST(Background, PcxHeader) {
-  CheckRows({{"1", "1", "897", "2 at 129"}, {"2", "1", "128", "4 -"}, {"4", "1", "128", "16 at 16"},
-             {"8", "1", "901", "256 at 133"}, {"8", "1", "896", "256 at 128"},
-             {"8", "1", "895", "256 -"}, {"0", "1", "901", "0 -"}, {"9", "1", "901", "0 -"},
-             {"8", "3", "901", "0 -"}, {"8", "0", "901", "0 -"}},
+  CheckRows({{"1 1 897 2@129"}, {"2 1 128 4@-"}, {"4 1 128 16@16"}, {"8 1 901 256@133"},
+             {"8 1 896 256@128"}, {"8 1 895 256@-"}, {"0 1 901 0@-"}, {"9 1 901 0@-"},
+             {"8 3 901 0@-"}, {"8 0 901 0@-"}},
             [](const Row& r) {
               Bytes file = Pcx(4, 1, 4, Bytes(Num(r[2]) - 128, 0), Num(r[0]), Num(r[1]));
               PcxHeader h = Header(file);
@@ -136,7 +134,7 @@ TEST(Background, PcxHeader) {
               PcxDibInfo info;
               if (MakePcxDibInfo(file.data(), file.size(), h, info) != (p != nullptr))
                 return std::string("DIB info");
-              return Str(PcxColorCount(h)) + (p ? " at " + Str(p - file.data()) : " -");
+              return Str(PcxColorCount(h)) + "@" + (p ? Str(p - file.data()) : "-");
             });
   PcxHeader h{};
   Bytes file = Pcx(258, 50, 260, {}, 8, 1, 300);  // words above 255 in both bytes

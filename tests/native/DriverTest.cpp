@@ -63,19 +63,15 @@ TEST(Driver, LineFields) {
 // follows that result, what follows the OEM INF copy.
 TEST(Driver, Way) {
   CheckRows(
-      {{"ME", "Keyboard", "0", "Newdev OemInfCopy Nothing"},
-       {"ME", "unknown", "0", "Newdev OemInfCopy Reenumerate"},
-       {"ME+P", "HIDClass", "0", "Newdev Preload Nothing"},
-       {"ME+P", "HIDClass", "1", "Newdev EndLine+pause Nothing"},
-       {"2K", "keyboard", "0", "Library OemInfCopy InstallWithOemInf"},
-       {"2K", "Keyboard", "2", "Library EndLine+pause InstallWithOemInf"},
-       {"2K", "HIDClass", "-1", "None EndLine InstallWithOemInf"},  // negative ends it too
-       {"2K", "Unknown", "0", "None OemInfCopy Reenumerate"},
-       {"2K+P", "Keyboard", "0", "Library Preload InstallWithOemInf"},
-       {"9x", "HIDClass", "0", "Library LegacyCopy Nothing"},
-       {"9x+P", "Keyboard", "0", "Library LegacyCopy Nothing"},
-       {"9x", "UNKNOWN", "-5", "None EndLine Reenumerate"},
-       {"9x", "", "0", "Library LegacyCopy Nothing"}},
+      {{"ME Keyboard 0 Newdev,OemInfCopy,Nothing"}, {"ME unknown 0 Newdev,OemInfCopy,Reenumerate"},
+       {"ME+P HIDClass 0 Newdev,Preload,Nothing"}, {"ME+P HIDClass 1 Newdev,EndLine+pause,Nothing"},
+       {"2K keyboard 0 Library,OemInfCopy,InstallWithOemInf"},
+       {"2K Keyboard 2 Library,EndLine+pause,InstallWithOemInf"},
+       {"2K HIDClass -1 None,EndLine,InstallWithOemInf"},  // negative ends it too
+       {"2K Unknown 0 None,OemInfCopy,Reenumerate"},
+       {"2K+P Keyboard 0 Library,Preload,InstallWithOemInf"},
+       {"9x HIDClass 0 Library,LegacyCopy,Nothing"}, {"9x+P Keyboard 0 Library,LegacyCopy,Nothing"},
+       {"9x UNKNOWN -5 None,EndLine,Reenumerate"}, {"9x", "", "0", "Library,LegacyCopy,Nothing"}},
       [](const Row& r) {
         const char* const ways[] = {"Newdev", "Library", "None"};
         const char* const fallbacks[] = {"EndLine", "Preload", "OemInfCopy", "LegacyCopy"};
@@ -83,8 +79,8 @@ TEST(Driver, Way) {
         DriverPlatform p{r[0].find("ME") == 0, r[0].find("2K") == 0, r[0].find("+P") != r[0].npos};
         const char* cls = r[1].c_str();
         int result = Num(r[2]);
-        return std::string(ways[int(ChooseFirstWay(p, cls))]) + " " +
-               fallbacks[int(ChooseFallback(p, result))] + (PausesAfter(result) ? "+pause " : " ") +
+        return std::string(ways[int(ChooseFirstWay(p, cls))]) + "," +
+               fallbacks[int(ChooseFallback(p, result))] + (PausesAfter(result) ? "+pause," : ",") +
                afters[int(ChooseAfterOemCopy(p, cls))];
       });
 }

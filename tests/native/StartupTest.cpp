@@ -63,15 +63,14 @@ TEST(Startup, CutCommandLine) {
 // TYPE:PS2 sets on that family. Then the arguments past the program's name:
 // a slash in its path is never read as a switch.
 TEST(Startup, ApplyCommandLine) {
-  CheckRows({{"/H", "NT", "Hidden=1 Silent=1 AskType=0 AskPath=0 AskFolder=0"},
-             {"/QN", "NT", "Hidden=1 QN=1"},
-             {"/s", "NT", "Silent=1 AskType=0 AskPath=0 AskFolder=0"}, {"/v NT V=1"},
-             {"/nr NT NR=1"}, {"/P NT Preload=1"}, {"/preload NT Preload=1"}, {"/PR", "NT", ""},
-             {"/SS", "NT", ""}, {"/TYPE:PS2", "NT", "Type=2 Restart=1 AskType=0"},
-             {"/type:ps2", "9x", "Type=2 Restart=0 ConfigMg=1 AskType=0"},
-             {"/TYPE:PS2/TYPE:USB", "NT", "ConfigMg=1 AskType=0"},
-             {"/TYPE:USB", "9x", "Restart=0 ConfigMg=1 AskType=0"},
-             {"/S//H", "NT", "Silent=1 AskType=0 AskPath=0 AskFolder=0"}, {"null", "NT", ""}},
+  CheckRows({{"/H NT Hidden=1,Silent=1,AskType=0,AskPath=0,AskFolder=0"}, {"/QN NT Hidden=1,QN=1"},
+             {"/s NT Silent=1,AskType=0,AskPath=0,AskFolder=0"}, {"/v NT V=1"}, {"/nr NT NR=1"},
+             {"/P NT Preload=1"}, {"/preload NT Preload=1"}, {"/PR NT -"}, {"/SS NT -"},
+             {"/TYPE:PS2 NT Type=2,Restart=1,AskType=0"},
+             {"/type:ps2 9x Type=2,Restart=0,ConfigMg=1,AskType=0"},
+             {"/TYPE:PS2/TYPE:USB NT ConfigMg=1,AskType=0"},
+             {"/TYPE:USB 9x Restart=0,ConfigMg=1,AskType=0"},
+             {"/S//H NT Silent=1,AskType=0,AskPath=0,AskFolder=0"}, {"null NT -"}},
             [](const Row& r) {
               using S = SettingsRecord;
               const std::pair<const char*, int32_t S::*> fields[] = {
@@ -89,8 +88,8 @@ TEST(Startup, ApplyCommandLine) {
               std::string got;
               for (const auto& f : fields)
                 if (s.*f.second != before.*f.second)
-                  got += std::string(" ") + f.first + "=" + Str(s.*f.second);
-              return got.empty() ? got : got.substr(1);
+                  got += std::string(",") + f.first + "=" + Str(s.*f.second);
+              return got.empty() ? "-" : got.substr(1);
             });
   CheckRows({{"Setup.exe /S", "/S"}, {"\"C:\\My Media\\Setup.exe\" /S /NR", "/S /NR"},
              {"\"C:/media/H/Setup.exe\"", ""}, {"C:/media/Setup.exe\t /H", "/H"},
@@ -185,11 +184,11 @@ TEST(Startup, SetupSection) {
 // order and never takes a newer one's; no folder of our own (a path too long
 // to read): none.
 TEST(Startup, ScriptChoice) {
-  CheckRows({{"ME", "95 98 ME NT 2K", "SETUPME.INI"}, {"ME", "98 95", "SETUP98.INI"},
-             {"ME 95 SETUP95.INI"}, {"ME", "NT 2K", "-"}, {"98", "95 98 ME NT 2K", "SETUP98.INI"},
-             {"98 ME -"}, {"95", "95 98 ME NT 2K", "SETUP95.INI"},
-             {"2K", "95 98 ME NT 2K", "SETUP2K.INI"}, {"2K NT SETUPNT.INI"}, {"NT 2K -"},
-             {"none", "95 98 ME NT 2K", "SETUPNT.INI"}, {"", "95 98 ME NT 2K", "-"}},
+  CheckRows({{"ME 95+98+ME+NT+2K SETUPME.INI"}, {"ME 98+95 SETUP98.INI"}, {"ME 95 SETUP95.INI"},
+             {"ME NT+2K -"}, {"98 95+98+ME+NT+2K SETUP98.INI"}, {"98 ME -"},
+             {"95 95+98+ME+NT+2K SETUP95.INI"}, {"2K 95+98+ME+NT+2K SETUP2K.INI"},
+             {"2K NT SETUPNT.INI"}, {"NT 2K -"}, {"none 95+98+ME+NT+2K SETUPNT.INI"},
+             {"", "95+98+ME+NT+2K", "-"}},
             [](const Row& r) {
               SettingsRecord s;
               ResetSettings(s);
@@ -199,10 +198,10 @@ TEST(Startup, ScriptChoice) {
               s.IsWin9x = is("95 98 ME"), s.IsWin98OrLater = is("98 ME"), s.IsWinME = is("ME");
               s.IsNT = is("NT 2K"), s.IsWin2000OrLater = is("2K");
               CopyText(s.ModuleDir, r[0].empty() ? "" : "D:\\M");
-              std::string files = " " + r[1] + " ";
+              std::string files = "+" + r[1] + "+";
               auto exists = [](const char* name, void* ctx) {
-                return int(static_cast<std::string*>(ctx)->find(" " + std::string(name, 5, 2) +
-                                                                " ") != std::string::npos);
+                return int(static_cast<std::string*>(ctx)->find("+" + std::string(name, 5, 2) +
+                                                                "+") != std::string::npos);
               };
               const char* chosen = ChooseScriptName(s, exists, &files);
               return std::string(chosen ? chosen : "-");
@@ -215,17 +214,16 @@ TEST(Startup, ScriptChoice) {
 // The license: a whole-text match ignoring case, then the first row with the
 // same low byte, compared case-sensitively.
 TEST(Startup, Language) {
-  CheckRows({{"1036 0 1036:"}, {"2060", "0", "1036: 1036"}, {"3076", "0", "1028: 1028"},
-             {"3082", "0", "2058: 2058"}, {"1029", "0", "1033: 1033"},
-             {"2060", "1", "1033: 1036 1033"}},
+  CheckRows({{"1036 0 1036:"}, {"2060 0 1036:1036"}, {"3076 0 1028:1028"}, {"3082 0 2058:2058"},
+             {"1029 0 1033:1033"}, {"2060 1 1033:1036,1033"}},
             [](const Row& r) {
               std::string tried = r[1];  // its first character: whether setting fails
               auto trySet = [](uint32_t locale, void* c) {
                 auto& t = *static_cast<std::string*>(c);
-                return t += " " + Str(locale), int(t[0] == '0');
+                return t += "," + Str(locale), int(t[0] == '0');
               };
               uint32_t chosen = ChooseThreadLocale(Num(r[0]), trySet, &tried);
-              return Str(chosen) + ":" + tried.substr(1);
+              return Str(chosen) + ":" + tried.erase(0, 2);
             });
   CheckRows({{"0000040c LICENFRE.TXT"}, {"00000809 LICENENG.TXT"}, {"00000C04 LICENTCH.TXT"},
              {"00000C0A LICENSPA.TXT"}, {"00000c0a -"}, {"00000405 -"}, {"0000080b -"}, {"409 -"}},

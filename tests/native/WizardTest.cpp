@@ -45,11 +45,10 @@ TEST(Wizard, PageSequence) {
 // needed with its choice and the disk note, D: done, F: failed, P: no
 // privilege, M: see the README) and whether it presses Finish itself.
 TEST(Wizard, ResultPageAndExitCode) {
-  CheckRows({{"0 0 0 0 0 D"}, {"0", "1", "0", "1", "0", "R finish"},
-             {"0", "1", "1", "1", "0", "D finish"}, {"1 1 0 1 0 FP"}, {"3 0 0 1 0 FM"},
-             {"-1 1 0 0 0 FM"},
-             {"3", "0", "0", "1", "1", "FM finish"},  // nobody else can finish a hidden sheet
-             {"0", "0", "0", "0", "1", "D finish"}},
+  CheckRows({{"0 0 0 0 0 D"}, {"0 1 0 1 0 R+finish"}, {"0 1 1 1 0 D+finish"}, {"1 1 0 1 0 FP"},
+             {"3 0 0 1 0 FM"}, {"-1 1 0 0 0 FM"},
+             {"3 0 0 1 1 FM+finish"},  // nobody else can finish a hidden sheet
+             {"0 0 0 0 1 D+finish"}},
             [](const Row& r) {
               unsigned t = ChooseResultTexts(Num(r[0]), Num(r[1]), Num(r[2]));
               const unsigned kRestart = kTextRestartNeeded | kTextRestartChoice | kTextRemoveDisks;
@@ -58,7 +57,7 @@ TEST(Wizard, ResultPageAndExitCode) {
                                          {kTextFailed, 'F'}, {kTextNoPrivilege, 'P'},
                                          {kTextSeeReadme, 'M'}})
                 if (t & bit) got += letter;
-              return got + (ResultPressesFinish(Num(r[0]), Num(r[3]), Num(r[4])) ? " finish" : "");
+              return got + (ResultPressesFinish(Num(r[0]), Num(r[3]), Num(r[4])) ? "+finish" : "");
             });
   // How the wizard ended, result, restart needed, restart made -> exit code.
   CheckRows({{"finished 0 0 0 0"}, {"finished 0 1 1 0"}, {"finished 0 1 0 3010"},
@@ -96,29 +95,27 @@ TEST(Wizard, Layout) {
 // Percent, bar width -> fill, then each glyph as text@x, b(lack) or w(hite):
 // white only when its cell ends strictly inside the fill (8 pixels a digit).
 TEST(Wizard, ProgressBar) {
-  CheckRows(
-      {{"0", "200", "0 0@92b %@108b"}, {"9", "200", "18 9@92b %@108b"},
-       {"10", "200", "20 1@84b 0@92b %@108b"}, {"50", "200", "100 5@84w 0@92b %@108b"},
-       {"58", "200", "116 5@84w 8@92w %@108b"}, {"99", "200", "198 9@84w 9@92w %@108w"},
-       {"100", "200", "200 100@76w %@108w"}, {"33", "101", "33 3@34b 3@42b %@58b"},
-       {"150", "200", "200 100@76w %@108w"},  // held to the bar
-       {"-5", "200", "0 0@92b %@108b"},
-       {"99", "2000000000", "1980000000 9@999999984w 9@999999992w %@1000000008w"}},  // no overflow
-      [](const Row& r) {
-        ProgressBarLayout bar;
-        std::memset(&bar, 0x55, sizeof bar);
-        auto measure = [](const char* text, void*) { return int32_t(std::strlen(text) * 8); };
-        LayoutProgressBar(Num(r[0]), Num(r[1]), 20, 16, measure, nullptr, bar);
-        std::string got = Str(bar.FillRight);
-        for (int i = 0; i < bar.GlyphCount; ++i) {
-          const BarGlyph& g = bar.Glyphs[i];
-          got += std::string(" ") + g.Text + '@' + Str(g.X) +
-                 (g.Colour == kColourWhite   ? 'w'
-                  : g.Colour == kColourBlack ? 'b'
-                                             : '?');
-        }
-        return bar.FillBottom == 21 && bar.TextY == 2 ? got : "bottom or text row";
-      });
+  CheckRows({{"0 200 0,0@92b,%@108b"}, {"9 200 18,9@92b,%@108b"}, {"10 200 20,1@84b,0@92b,%@108b"},
+             {"50 200 100,5@84w,0@92b,%@108b"}, {"58 200 116,5@84w,8@92w,%@108b"},
+             {"99 200 198,9@84w,9@92w,%@108w"}, {"100 200 200,100@76w,%@108w"},
+             {"33 101 33,3@34b,3@42b,%@58b"}, {"150 200 200,100@76w,%@108w"},  // held to the bar
+             {"-5 200 0,0@92b,%@108b"},
+             {"99 2000000000 1980000000,9@999999984w,9@999999992w,%@1000000008w"}},  // no overflow
+            [](const Row& r) {
+              ProgressBarLayout bar;
+              std::memset(&bar, 0x55, sizeof bar);
+              auto measure = [](const char* text, void*) { return int32_t(std::strlen(text) * 8); };
+              LayoutProgressBar(Num(r[0]), Num(r[1]), 20, 16, measure, nullptr, bar);
+              std::string got = Str(bar.FillRight);
+              for (int i = 0; i < bar.GlyphCount; ++i) {
+                const BarGlyph& g = bar.Glyphs[i];
+                got += std::string(",") + g.Text + '@' + Str(g.X) +
+                       (g.Colour == kColourWhite   ? 'w'
+                        : g.Colour == kColourBlack ? 'b'
+                                                   : '?');
+              }
+              return bar.FillBottom == 21 && bar.TextY == 2 ? got : "bottom or text row";
+            });
 }
 
 // Every "%s" takes the name, "%%" is "%", any other "%" stays; cut to the
