@@ -120,28 +120,38 @@ PcxHeader Header(const Bytes& file) {
 }  // namespace
 
 // Bits, planes, file size -> colours (2 to the power of the bits, for 1 to 8
-// bits and one plane) and the palette: 16 colours from the header, others
-// from the last 768 bytes (offset of the first triple), none when the file
-// cannot hold them. Then the header's words, little-endian.
+// bits and one plane) @ the palette's offset: 16 colours from the header,
+// others from the last 768 bytes, none when the file cannot hold them; then
+// the last colour table entry, blue first (data bytes count 0, 1, 2, ...).
 TEST(Background, PcxHeader) {
-  CheckRows({{"1 1 897 2@129"}, {"2 1 128 4@-"}, {"4 1 128 16@16"}, {"8 1 901 256@133"},
-             {"8 1 896 256@128"}, {"8 1 895 256@-"}, {"0 1 901 0@-"}, {"9 1 901 0@-"},
-             {"8 3 901 0@-"}, {"8 0 901 0@-"}},
+  CheckRows({{"1 1 897 2@129:6,5,4,0"}, {"2 1 128 4@-"}, {"4 1 128 16@16:47,46,45,0"},
+             {"8 1 901 256@133:4,3,2,0"}, {"8 1 896 256@128:255,254,253,0"}, {"8 1 895 256@-"},
+             {"0 1 901 0@-"}, {"9 1 901 0@-"}, {"8 3 901 0@-"}, {"8 0 901 0@-"}},
             [](const Row& r) {
-              Bytes file = Pcx(4, 1, 4, Bytes(Num(r[2]) - 128, 0), Num(r[0]), Num(r[1]));
+              Bytes data(Num(r[2]) - 128);
+              for (size_t i = 0; i < data.size(); ++i) data[i] = std::uint8_t(i);
+              Bytes file = Pcx(4, 1, 4, data, Num(r[0]), Num(r[1]));
               PcxHeader h = Header(file);
               const std::uint8_t* p = PcxPaletteTriples(file.data(), file.size(), h);
-              PcxDibInfo info;
-              if (MakePcxDibInfo(file.data(), file.size(), h, info) != (p != nullptr))
-                return std::string("DIB info");
-              return Str(PcxColorCount(h)) + "@" + (p ? Str(p - file.data()) : "-");
+              PcxDibInfo i;
+              std::string got = Str(PcxColorCount(h)) + "@" + (p ? Str(p - file.data()) : "-");
+              if (MakePcxDibInfo(file.data(), file.size(), h, i) != (p != nullptr))
+                return "DIB " + got;
+              if (!p) return got;
+              const std::uint8_t* last = i.ColorTable[i.ColorsUsed - 1];
+              return got + ":" + Str(last[0]) + "," + Str(last[1]) + "," + Str(last[2]) + "," +
+                     Str(last[3]);
             });
   PcxHeader h{};
-  Bytes file = Pcx(258, 50, 260, {}, 8, 1, 300);  // words above 255 in both bytes
+  Bytes file = Pcx(258, 50, 260, {}, 4, 1, 300);  // words above 255 in both bytes
   EXPECT_EQ(0, ReadPcxHeader(file.data(), 127, h)) << "shorter than the header";
   EXPECT_EQ(0, ReadPcxHeader(nullptr, 0, h));
-  EXPECT_EQ("258 50 260", Str(PcxWidth(Header(file))) + " " + Str(PcxHeight(Header(file))) + " " +
-                              Str(Header(file).BytesPerLine));
+  PcxDibInfo i;  // 328 by 72 dots per inch, times 39
+  MakePcxDibInfo(file.data(), file.size(), Header(file), i);
+  EXPECT_EQ("258 50 260 258 50 4 12792 2808",
+            Str(PcxWidth(Header(file))) + " " + Str(PcxHeight(Header(file))) + " " +
+                Str(Header(file).BytesPerLine) + " " + Str(i.Width) + " " + Str(i.Height) + " " +
+                Str(i.BitCount) + " " + Str(i.XPelsPerMeter) + " " + Str(i.YPelsPerMeter));
   file[0] = 11;
   EXPECT_EQ(0, ReadPcxHeader(file.data(), file.size(), h)) << "first byte not 10";
 }
@@ -181,28 +191,6 @@ TEST(Background, PcxRows) {
     DecodePcxRows(file.data(), file.size(), h, out.data(), out.size());
     EXPECT_EQ(r.rows, out) << r.width << "x" << r.height;
   }
-}
-
-// Dots per inch x 39; the colour table blue first, from the end palette
-// (triple i is i, 2i, 3i) or the header's for 16 colours.
-TEST(Background, PcxDibInfo) {
-  Bytes file = Pcx(100, 50, 100, Bytes(100, 0)), file16 = Pcx(100, 50, 50, {}, 4);
-  file.push_back(12);
-  for (int i = 0; i < 768; ++i) file.push_back(std::uint8_t(i / 3 * (i % 3 + 1)));
-  std::string got;
-  for (auto [f, entry] : {std::pair{&file, 5}, {&file, 255}, {&file16, 15}}) {
-    PcxDibInfo info;
-    ASSERT_EQ(1, MakePcxDibInfo(f->data(), f->size(), Header(*f), info));
-    got += Str(info.Width) + " " + Str(info.Height) + " " + Str(info.BitCount) + " " +
-           Str(info.XPelsPerMeter) + " " + Str(info.YPelsPerMeter) + " " + Str(info.ColorsUsed) +
-           ":";
-    for (int i = 0; i < 4; ++i) got += " " + Str(info.ColorTable[entry][i]);
-    got += "|";
-  }
-  EXPECT_EQ(
-      "100 50 8 12792 2808 256: 15 10 5 0|100 50 8 12792 2808 256: 253 254 255 0|"
-      "100 50 4 12792 2808 16: 47 46 45 0|",
-      got);
 }
 
 // Title, width (10 pixels a character) -> line 1 | line 2 | count. Line 1
