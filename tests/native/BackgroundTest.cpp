@@ -1,5 +1,4 @@
-// The background window: the chained stage programs, the PCX logo and the
-// title band.
+// The background window: the chained stages, the PCX logo and the title band.
 #include <cstring>
 
 #include "Rows.h"
@@ -24,9 +23,7 @@ SettingsRecord Media(const std::string& moduleDir, const std::string& dir1,
 
 }  // namespace
 
-// Stage, ModuleDir, folder, switches (h, s, r: NR, v, q: QN) -> program |
-// what the command line adds to it. Each stage gets only its own switches,
-// in a fixed order; a command that does not fit is refused whole.
+// Stage, ModuleDir, folder, switches (h, s, r: NR, v, q: QN) -> program|switches added.
 TEST(Background, ChainCommand) {
   const std::string m(238, 'm');
   CheckRows({{"1", "C:\\P F", "S1", "hr", "C:\\P F\\S1\\setup_x64.exe|"},
@@ -52,10 +49,7 @@ TEST(Background, ChainCommand) {
             });
 }
 
-// DirName1, command, this program, exists -> the first stage: without
-// DirName1 this program installs by itself when the first program would be
-// itself or is missing. Then the first stage's outcome -> what the chain
-// message does, twice (the first program starts once), and after the signal.
+// DirName1, command, this program, exists -> first stage; outcome -> chain steps.
 TEST(Background, ChainSequence) {
   CheckRows({{"", "ready", "1", "1", "wizard"}, {"", "ready", "0", "0", "wizard"},
              {"", "ready", "0", "1", "start"}, {"", "long", "0", "0", "wizard"},
@@ -119,10 +113,7 @@ PcxHeader Header(const Bytes& file) {
 
 }  // namespace
 
-// Bits, planes, file size -> colours (2 to the power of the bits, for 1 to 8
-// bits and one plane) @ the palette's offset: 16 colours from the header,
-// others from the last 768 bytes, none when the file cannot hold them; then
-// the last colour table entry, blue first (data bytes count 0, 1, 2, ...).
+// Bits, planes, file size -> colours @ palette offset: last colour table entry (data 0, 1, ...).
 TEST(Background, PcxHeader) {
   CheckRows({{"1 1 897 2@129:6,5,4,0"}, {"2 1 128 4@-"}, {"4 1 128 16@16:47,46,45,0"},
              {"8 1 901 256@133:4,3,2,0"}, {"8 1 896 256@128:255,254,253,0"}, {"8 1 895 256@-"},
@@ -156,11 +147,7 @@ TEST(Background, PcxHeader) {
   EXPECT_EQ(0, ReadPcxHeader(file.data(), file.size(), h)) << "first byte not 10";
 }
 
-// Width, height, bytes per line, bits, planes, Xmin -> the decoded size:
-// refused when rows would be read past (scan lines shorter than the width),
-// are empty or too large; each row padded to four bytes. Then the rows: runs
-// cut at the scan line's end, the first file row the last DIB row, rows the
-// data do not reach left 0.
+// Width, height, bytes per line, bits, planes, Xmin -> decoded size (0: refused); then rows.
 TEST(Background, PcxRows) {
   CheckRows({{"100 10 100 8 1 0 1000"}, {"101 2 101 8 1 0 208"}, {"100 10 96 8 1 0 0"},
              {"-100 10 100 8 1 200 0"}, {"100 0 100 8 1 0 0"},
@@ -193,11 +180,7 @@ TEST(Background, PcxRows) {
   }
 }
 
-// Title, width (10 pixels a character) -> line 1 | line 2 | count. Line 1
-// is the longest run of whole words that fits with the 15-pixel margin; not
-// even the first word: that word alone; no blank: the title whole. Line 2
-// is the rest after the blanks, never wrapped. Then the band's height: the
-// text lines and 10 pixels, at least the logo, then frame and caption.
+// Title, width (10 pixels a character) -> line 1|line 2|count; then the band's height.
 TEST(Background, TitleBand) {
   CheckRows(
       {{"Hello World", "125", "Hello World||1"}, {"Hello World", "124", "Hello|World|2"},

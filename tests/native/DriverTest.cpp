@@ -1,5 +1,4 @@
-// The "Update Driver" line, the way per platform and outcome, the preload
-// command line and the product folder paths.
+// The "Update Driver" line, the way per platform, preload command, folders.
 #include <cstring>
 
 #include "Rows.h"
@@ -9,8 +8,7 @@
 
 // clang-format off: table rows are packed by hand, several to a line.
 
-// Fields split at commas outside quotes; quotes are never copied, leading
-// blanks dropped, trailing ones kept; a field the line lacks is empty.
+// Line, n -> field n: split at commas outside quotes, quotes never copied.
 TEST(Driver, LineFields) {
   CheckRows({{"Keyboard,kq.inf,a3 1 Keyboard"}, {"Keyboard,kq.inf,a3 3 a3"},
              {"a,\" x, y \",c", "2", " x, y "}, {"a,\"x\"\"y\",c 2 xy"},
@@ -25,8 +23,7 @@ TEST(Driver, LineFields) {
               GetListField(r[0].c_str(), Num(r[1]), out, sizeof out);
               return std::string(out);
             });
-  // Each token: text, index of its first copied character, and the step to
-  // behind its separator; at the end the cursor stays and the index is -1.
+  // Token, @ index of its first copied character, > step behind its separator.
   const char* line = "  ab ,,\"c\"";
   std::string got;
   for (const char *cursor = line, *next;; cursor = next) {
@@ -59,8 +56,7 @@ TEST(Driver, LineFields) {
       });
 }
 
-// Platform (ME, 2K, 9x; +P preload), class, first result -> first way, what
-// follows that result, what follows the OEM INF copy.
+// Platform (ME, 2K, 9x; +P preload), class, first result -> way,fallback,after OEM copy.
 TEST(Driver, Way) {
   CheckRows(
       {{"ME Keyboard 0 Newdev,OemInfCopy,Nothing"}, {"ME unknown 0 Newdev,OemInfCopy,Reenumerate"},

@@ -1,5 +1,4 @@
-// The install worker's pure rules: copy paths and progress, versions, and
-// the [Rename] section of wininit.ini.
+// The install worker's rules: copy paths, progress, versions, wininit.ini.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -12,9 +11,7 @@
 
 // clang-format off: table rows are packed by hand, several to a line.
 
-// Destination: a new name wins. Source: subfolder rows never come from the
-// cabinet, the others from its temporary folder when there is one. Too
-// long: refused, cut to the buffer.
+// Copy row -> destination < source; cut259: refused, cut to the buffer.
 TEST(Engine, PathsOfACopyRow) {
   CheckRows({{"KBD.DLL 1|KBD.DLL"}, {"drv\\win2k\\KBD.SYS 1drv\\win2k|KBD.SYS"}, {"dir\\ 1dir|"}},
             [](const Row& r) {
@@ -38,8 +35,7 @@ TEST(Engine, PathsOfACopyRow) {
               std::string dest = show(DestinationPath(row, out));
               return dest + " < " + show(SourcePath(row, "D:\\M", "C:\\W\\_T0", Num(r[4]), out));
             });
-  // A file in use: the path cut after its last dot (even one in a folder
-  // name), then the digit; no dot at all: a dot is added.
+  // Destination in use, digit -> its temporary name.
   CheckRows({{"C:\\W\\KBD.DLL 0 C:\\W\\KBD.0"}, {"C:\\W\\KBD.DLL 9 C:\\W\\KBD.9"},
              {"C:\\My.Dir\\README 1 C:\\My.1"}, {"C:\\Dir\\README 3 C:\\Dir\\README.3"},
              {"C:\\x.y 10 refused"}, {std::string(kTextSize - 1, 'a'), "0", "refused"}},
@@ -47,8 +43,7 @@ TEST(Engine, PathsOfACopyRow) {
               char out[kTextSize] = "";
               return InUseTempName(r[0].c_str(), Num(r[1]), out) ? std::string(out) : "refused";
             });
-  // Percent of the bytes copied: 100 with nothing to copy, never past 100,
-  // no overflow past 32 bits.
+  // Bytes copied, total -> percent, never past 100.
   CheckRows({{"0 0 100"}, {"0 10 0"}, {"1 3 33"}, {"3 3 100"}, {"100000000 200000000 50"},
              {"0xfffffffe 0xffffffff 99"}, {"20 10 100"}},
             [](const Row& r) {
@@ -56,8 +51,7 @@ TEST(Engine, PathsOfACopyRow) {
             });
 }
 
-// MS = first * 65536 + second, LS = third * 65536 + fourth, in wrapping
-// unsigned arithmetic; what the text does not supply is 0.
+// FileVersion text -> MS LS, in wrapping unsigned arithmetic.
 TEST(Engine, PackVersionText) {
   CheckRows({{"1.2.3.4", "10002 30004"}, {"1, 2, 3, 4", "10002 30004"},
              {"1 ,2 , 3,4", "10002 30004"}, {"1.2.3.4 (build label)", "10002 30004"},
@@ -74,9 +68,7 @@ TEST(Engine, PackVersionText) {
             });
 }
 
-// Newer by either kind (fixed or text) wins even when the other calls it
-// older; the same by a kind lets the dates decide; comparisons are unsigned.
-// Row: fixed "source dest" words (hex), text ones ("-": unreadable), result.
+// Fixed "source dest" words (hex), text ones ("-": unreadable) -> result.
 TEST(Engine, CompareVersions) {
   CheckRows({{"2.0 1.9", "-", "newer"}, {"1.5 1.4", "-", "newer"}, {"1.0 2.0", "3.0 2.0", "newer"},
              {"1.2 1.2", "1.0 2.0", "same"}, {"1.0 2.0", "5.5 5.5", "same"},
@@ -95,9 +87,7 @@ TEST(Engine, CompareVersions) {
             });
 }
 
-// The line goes right below the first exact "[Rename]" header of the text
-// (which ends at the first NUL); without one, a last line without break is
-// ended and the header and line are added. Without room nothing changes.
+// Content (room past it) -> the file with the line below the first "[Rename]" header.
 TEST(Engine, WininitRename) {
   const std::string line = "C:\\W\\KBD.DLL=C:\\W\\KBD.0\r\n";
   char out[kRenameLineSize], small[8];

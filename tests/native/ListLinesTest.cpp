@@ -1,5 +1,4 @@
-// List-section values: fields with path tokens, and the lines of "Add Registry",
-// "Add Registry Files", "Run Programs" and "Kill Programs".
+// List-section values: fields with path tokens, registry, program lines.
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -117,9 +116,7 @@ TEST(ListLines, AddRegistry) {
             [](const Row& r) { return Str(ParseHexNumber(r[0].c_str())); });
 }
 
-// The locale read from the registry, NUL-ended or not (too long: the old one
-// stays); the lines for it, in any case; regedit's command line, or nothing:
-// a cut path would import another file.
+// Locale as read -> taken, locale; lines that run for it; regedit's command line.
 TEST(ListLines, AddRegistryFiles) {
   CheckRows({{std::string("00000407\0", 9), "1 00000407"}, {"00000407", "1 00000407"},
              {std::string(259, '4'), "1 " + std::string(259, '4')},
@@ -142,9 +139,7 @@ TEST(ListLines, AddRegistryFiles) {
             });
 }
 
-// Program, line -> file|parameters|folder; a cut file could be another program,
-// cut parameters other arguments: refused, all empty. Parameters are quoted so
-// that the program reads back one unchanged argument. Kill lines: class|title.
+// Program, line -> file|parameters|folder; "||": refused. Then quoting, and kill lines.
 TEST(ListLines, RunAndKillPrograms) {
   const std::string f250(250, 'f');
   CheckRows({{"Tool.exe C:\\P C:\\P\\Tool.exe|\"\"|C:\\P"},

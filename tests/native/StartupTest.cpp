@@ -1,5 +1,4 @@
-// Start-up: bounded texts, platform flags, the command line, the setup
-// script's section "Setup" and the language rules.
+// Start-up: texts, platform, command line, section "Setup", language.
 #include <cstring>
 #include <map>
 
@@ -11,8 +10,7 @@
 
 // clang-format off: table rows are packed by hand, several to a line.
 
-// Op (c: CopyText, n3: CopyTextN of 3, a: AppendText), buffer, text, cap ->
-// fitted, buffer: cut to the buffer (exactly cap bytes, for ASan), always terminated.
+// Op (c: CopyText, n3: CopyTextN of 3, a: AppendText), buffer, text, cap -> fitted, buffer.
 TEST(Startup, BoundedText) {
   CheckRows({{"c", "", "abcdefg", "5", "0 abcd"}, {"c", "", "ab", "5", "1 ab"},
              {"c", "", "a", "0", "0 "}, {"a", "ab", "cd", "5", "1 abcd"},
@@ -30,8 +28,7 @@ TEST(Startup, BoundedText) {
             });
 }
 
-// Windows ME by the first four characters of VersionNumber; 64-bit only when
-// GetNativeSystemInfo exists and reports AMD64 (9), not x86 (0) or IA-64 (6).
+// ME by the first four characters of VersionNumber; 64-bit only with AMD64 (9).
 TEST(Startup, PlatformFlags) {
   CheckRows({{"4.90 1"}, {"4.90.3000 1"}, {"4.10.2222 0"}, {"4.9 0"}, {"", "0"}},
             [](const Row& r) { return Str(FlagIsWinMEFromVersionNumber(r[0].c_str())); });
@@ -40,8 +37,7 @@ TEST(Startup, PlatformFlags) {
                         Str(FlagIsX64(0, 9)));
 }
 
-// '/' opens the next of 16 slots of 15 characters; blanks are dropped, text
-// before the first '/' and past the limits is ignored.
+// '/' opens the next of 16 slots of 15 characters; blanks are dropped.
 TEST(Startup, CutCommandLine) {
   std::string many = "/" + std::string(40, 'A'), slots = std::string(15, 'A');
   for (int i = 0; i < 30; ++i) many += "/T" + Str(i), slots += i < 15 ? "|T" + Str(i) : "";
@@ -58,10 +54,7 @@ TEST(Startup, CutCommandLine) {
             });
 }
 
-// Line, family -> what it changes on fresh settings whose AskPath and
-// AskProgramFolder were asked and whose Restart is the opposite of what
-// TYPE:PS2 sets on that family. Then the arguments past the program's name:
-// a slash in its path is never read as a switch.
+// Line, family -> the fields it changes; AskPath, AskProgramFolder asked before.
 TEST(Startup, ApplyCommandLine) {
   CheckRows({{"/H NT Hidden=1,Silent=1,AskType=0,AskPath=0,AskFolder=0"}, {"/QN NT Hidden=1,QN=1"},
              {"/s NT Silent=1,AskType=0,AskPath=0,AskFolder=0"}, {"/v NT V=1"}, {"/nr NT NR=1"},
@@ -146,10 +139,7 @@ TEST(Startup, SetupSection) {
        {"AskLicense=TRUE;LicenseFolder=Lic NT AskLicense=1;License=D:\\M\\Lic"},
        {"AskLicense=true NT License=D:\\M"},
        {"AskLicense=yes;LicenseFolder=Lic NT LicenseFile=;License=-"},
-       // Taking an interface away decides it: PS2Type FALSE selects PS/2 (also with
-       // USBType FALSE), USBType FALSE USB; else AskType off: DefaultType by its
-       // first letter, then PS2DriverName. Restart FALSE or TRUE overrides.
-       // Digits: AskType, InterfaceType, Restart, CallConfigMg.
+       // Interface rules, as AskType, InterfaceType, Restart, CallConfigMg.
        {"DefaultType=ps2 NT 1111"}, {"PS2Type=FALSE NT 0210"}, {"PS2Type=FALSE 9x 0201"},
        {"USBType=FALSE NT 0101"}, {"USBType=FALSE;PS2Type=FALSE NT 0210"},
        {"AskType=FALSE;DefaultType=Pxyz NT 0210"}, {"AskType=FALSE;PS2DriverName=i8042 NT 0210"},
@@ -180,9 +170,7 @@ TEST(Startup, SetupSection) {
       });
 }
 
-// Windows, scripts present -> the script. Each family falls back in its own
-// order and never takes a newer one's; no folder of our own (a path too long
-// to read): none.
+// Windows, scripts present -> the script; no folder of our own: none.
 TEST(Startup, ScriptChoice) {
   CheckRows({{"ME 95+98+ME+NT+2K SETUPME.INI"}, {"ME 98+95 SETUP98.INI"}, {"ME 95 SETUP95.INI"},
              {"ME NT+2K -"}, {"98 95+98+ME+NT+2K SETUP98.INI"}, {"98 ME -"},
@@ -208,11 +196,7 @@ TEST(Startup, ScriptChoice) {
             });
 }
 
-// Locale, whether setting it fails -> the locale in force: the locales tried.
-// A known language's locale stays; another region of one moves to that
-// language's first row; anything else, or a refused change, ends in English.
-// The license: a whole-text match ignoring case, then the first row with the
-// same low byte, compared case-sensitively.
+// Locale, setting fails -> locale in force:locales tried; then the license file.
 TEST(Startup, Language) {
   CheckRows({{"1036 0 1036:"}, {"2060 0 1036:1036"}, {"3076 0 1028:1028"}, {"3082 0 2058:2058"},
              {"1029 0 1033:1033"}, {"2060 1 1033:1036,1033"}},

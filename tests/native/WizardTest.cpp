@@ -1,5 +1,4 @@
-// The wizard: its pages, the result page, the exit code, the layout and
-// the texts it composes.
+// The wizard: pages, result page, exit code, layout and texts.
 #include <cstring>
 
 #include "Rows.h"
@@ -41,9 +40,8 @@ TEST(Wizard, PageSequence) {
             });
 }
 
-// Result, Restart, NR, silent, hidden -> the result page's texts (R: restart
-// needed with its choice and the disk note, D: done, F: failed, P: no
-// privilege, M: see the README) and whether it presses Finish itself.
+// Result, Restart, NR, silent, hidden -> texts (R: restart, D: done, F: failed, P: no
+// privilege, M: see README) and whether the page presses Finish itself.
 TEST(Wizard, ResultPageAndExitCode) {
   CheckRows({{"0 0 0 0 0 D"}, {"0 1 0 1 0 R+finish"}, {"0 1 1 1 0 D+finish"}, {"1 1 0 1 0 FP"},
              {"3 0 0 1 0 FM"}, {"-1 1 0 0 0 FM"},
@@ -72,8 +70,7 @@ TEST(Wizard, ResultPageAndExitCode) {
             });
 }
 
-// Centred in the work area but below the title band; on the work area's
-// bottom when it does not fit under the band; never above its top.
+// Work area, sheet width, height, title band -> the sheet's corner.
 TEST(Wizard, Layout) {
   CheckRows({{"0,0,1024,738 500 400 0 262,169"},
              {"100,30,1124,798 500 400 0 362,214"},  // work area off the screen's origin
@@ -84,16 +81,14 @@ TEST(Wizard, Layout) {
               PixelPoint p = CentredSheetPosition(Rect(r[0]), Num(r[1]), Num(r[2]), Num(r[3]));
               return Str(p.x) + ',' + Str(p.y);
             });
-  // A page's side picture fills its height, the control's top margin kept
-  // below it too, at the control's proportions.
+  // The side picture: control, page -> where it is drawn.
   CheckRows({{"10,10,110,210 0,0,500,360 10,10,180,350"}, {"5,7,68,100 0,0,400,300 5,7,198,293"},
              {"10,10,110,10 0,0,500,360 10,10,500,350"},         // no height: full width
              {"0,0,50000,50000 0,0,10,60000 0,0,60000,60000"}},  // product past 32 bits
             [](const Row& r) { return Show(SideBitmapDestination(Rect(r[0]), Rect(r[1]))); });
 }
 
-// Percent, bar width -> fill, then each glyph as text@x, b(lack) or w(hite):
-// white only when its cell ends strictly inside the fill (8 pixels a digit).
+// Percent, bar width -> fill, then each glyph as text@x, b(lack) or w(hite).
 TEST(Wizard, ProgressBar) {
   CheckRows({{"0 200 0,0@92b,%@108b"}, {"9 200 18,9@92b,%@108b"}, {"10 200 20,1@84b,0@92b,%@108b"},
              {"50 200 100,5@84w,0@92b,%@108b"}, {"58 200 116,5@84w,8@92w,%@108b"},
@@ -118,8 +113,7 @@ TEST(Wizard, ProgressBar) {
             });
 }
 
-// Every "%s" takes the name, "%%" is "%", any other "%" stays; cut to the
-// buffer and always terminated.
+// Pattern, name, cap -> fitted, text: "%s" takes the name, "%%" is "%".
 TEST(Wizard, FormatWithName) {
   CheckRows({{"Welcome to %s. Install %s?", "Kbd", "64", "1 Welcome to Kbd. Install Kbd?"},
              {"%s", "a %s b", "64", "1 a %s b"},  // the name is not read as a pattern
@@ -132,9 +126,7 @@ TEST(Wizard, FormatWithName) {
             });
 }
 
-// Each label, ":", its value on the next line indented by ten spaces,
-// entries an empty line apart; the directory only with AskPath, the folder
-// only with AskProgramFolder.
+// Interface, AskPath, AskProgramFolder, folder -> the Start page's summary.
 TEST(Wizard, StartSummary) {
   const SummaryLabels labels = {"Product", "Version", "Interface", "Dir", "Folder", "USB", "PS/2"};
   const std::string head =
@@ -156,8 +148,7 @@ TEST(Wizard, StartSummary) {
               size_t length = ComposeStartSummary(s, r[3].c_str(), labels, out, sizeof out);
               return length == std::strlen(out) ? std::string(out) : "length " + Str(length);
             });
-  // No fixed limit, and a cut to any buffer; fields filling their whole
-  // buffers unterminated are read no further than each field.
+  // No fixed limit; cut to any buffer; unterminated fields read no further than their end.
   SettingsRecord s;
   std::memset(&s, 'P', sizeof s);
   s.InterfaceType = kInterfacePS2;
