@@ -23,20 +23,6 @@ TEST(Driver, LineFields) {
               GetListField(r[0].c_str(), Num(r[1]), out, sizeof out);
               return std::string(out);
             });
-  // Token, @ index of its first copied character, > step behind its separator.
-  const char* line = "  ab ,,\"c\"";
-  std::string got;
-  for (const char *cursor = line, *next;; cursor = next) {
-    char out[kTextSize];
-    int start = 99;
-    next = NextListToken(cursor, out, sizeof out, ',', &start);
-    got += std::string(out) + "@" + Str(start) + ">" + Str(next - cursor) + "|";
-    if (next == cursor) break;
-  }
-  EXPECT_EQ("ab @2>6|@0>1|c@1>3|@-1>0|", got);
-  char small[4];
-  EXPECT_STREQ("h", NextListToken("abcdefg;h", small, sizeof small, ';'));
-  EXPECT_STREQ("abc", small);
   CheckRows(
       {{"Keyboard, kq.inf ,A3,A4,A5,six,legacy\\kq.inf,TRUE,HID\\VID_1,sub\\",
         "Keyboard|kq.inf |A3|A4|A5|six|legacy\\kq.inf|TRUE|HID\\VID_1|sub\\|1"},
