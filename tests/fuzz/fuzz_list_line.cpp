@@ -1,11 +1,14 @@
-// List-section lines come from the vendor's setup script, with "Strings"
-// values spliced into their fields: every field and the data of the value
-// write stay inside their buffers. Input: the line, a NUL, the Strings value.
+// Lines of the list sections come from the vendor's setup script, with
+// "Strings" values spliced into their fields: every field and the data of
+// the value write stay inside their buffers, every cursor inside the line.
+// Input: the line, a NUL, the Strings value.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
 
+#include "driver/core/DriverRules.h"
+#include "driver/core/ListToken.h"
 #include "engine/core/ProgramLine.h"
 #include "engine/core/RegistryLine.h"
 #include "startup/core/ListFields.h"
@@ -49,5 +52,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ParseRunLine("Setup.exe", value.c_str(), Split, run);
   KillLine kill;
   ParseKillLine(value.c_str(), Split, kill);
-  return 0;
+  // "Update Driver" lines have their own field syntax, no tokens.
+  DriverLine driver;
+  ParseDriverLine(value.substr(0, 259).c_str(), driver);
+  if (driver.Force != 0 && driver.Force != 1) __builtin_trap();
+  char small[7];
+  for (const char *cursor = value.c_str(), *next;; cursor = next) {
+    next = NextListToken(cursor, small, sizeof small, ',');
+    if (!std::memchr(small, '\0', sizeof small) || next < cursor ||
+        next > value.c_str() + value.size())
+      __builtin_trap();
+    if (next == cursor) return 0;
+  }
 }
