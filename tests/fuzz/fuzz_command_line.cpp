@@ -13,6 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (std::memchr(slot, '\0', sizeof slot) == nullptr) __builtin_trap();
   SettingsRecord s;
   ResetSettings(s);
-  ApplyCommandLine(text.c_str(), size & 1, s);
+  ApplyCommandLine(SkipProgramName(text.c_str()), size & 1, s);
   return 0;
 }

@@ -1,0 +1,67 @@
+// Lines of the list sections come from the vendor's setup script, with
+// "Strings" values spliced into their fields: every field and the data of
+// the value write stay inside their buffers, every cursor inside the line.
+// Input: the line, a NUL, the Strings value.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "driver/core/DriverRules.h"
+#include "driver/core/ListToken.h"
+#include "engine/core/ProgramLine.h"
+#include "engine/core/RegistryLine.h"
+#include "startup/core/ListFields.h"
+
+namespace {
+
+std::string strings;
+
+struct Tokens : PathTokenSource {
+  void SystemDirectory(char* out, size_t cap) override { CopyText(out, cap, "C:\\W\\SYSTEM"); }
+  void WindowsDirectory(char* out, size_t cap) override { CopyText(out, cap, "C:\\W"); }
+  void InstallDir(char* out, size_t cap) override { CopyText(out, cap, "C:\\Kq"); }
+  void ModuleDir(char* out, size_t cap) override { CopyText(out, cap, "D:"); }
+  void StringsValue(const char*, char* out, size_t cap) override {
+    CopyText(out, cap, strings.c_str());
+  }
+} tokens;
+
+size_t Split(const char* value, size_t at, char* out, size_t cap) {
+  size_t end = SplitFieldWith(value, at, out, cap, tokens);
+  if (std::memchr(out, '\0', cap) == nullptr || end > std::strlen(value)) __builtin_trap();
+  return end;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string input(reinterpret_cast<const char*>(data), size);
+  // Longer than the profile function gives, to reach the byte limit too.
+  std::string value = input.substr(0, std::min(input.find('\0'), size_t{2000}));
+  strings = input.substr(std::min(value.size() + 1, size)).c_str();
+  RegistryLine line;
+  ParseRegistryLine(value.c_str(), Split, line);
+  uint32_t bytes = 0;
+  auto start = static_cast<const char*>(RegistryData(line, &bytes));
+  auto base = reinterpret_cast<const char*>(&line);
+  if (line.ByteCount > kRegistryBytes ||
+      (start && (start < base || start + bytes > base + sizeof line)))
+    __builtin_trap();
+  RunLine run;
+  ParseRunLine("Setup.exe", value.c_str(), Split, run);
+  KillLine kill;
+  ParseKillLine(value.c_str(), Split, kill);
+  // "Update Driver" lines have their own field syntax, no tokens.
+  DriverLine driver;
+  ParseDriverLine(value.substr(0, 259).c_str(), driver);
+  if (driver.Force != 0 && driver.Force != 1) __builtin_trap();
+  char small[7];
+  for (const char *cursor = value.c_str(), *next;; cursor = next) {
+    next = NextListToken(cursor, small, sizeof small, ',');
+    if (!std::memchr(small, '\0', sizeof small) || next < cursor ||
+        next > value.c_str() + value.size())
+      __builtin_trap();
+    if (next == cursor) return 0;
+  }
+}

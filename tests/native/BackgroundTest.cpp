@@ -1,0 +1,207 @@
+// The background window: the chained stages, the PCX logo and the title band.
+#include <cstring>
+
+#include "Rows.h"
+#include "background/core/ChainSequence.h"
+#include "background/core/Pcx.h"
+#include "background/core/TitleWrap.h"
+
+// clang-format off: table rows are packed by hand, several to a line.
+
+namespace {
+
+SettingsRecord Media(const std::string& moduleDir, const std::string& dir1,
+                     const std::string& dir2) {
+  SettingsRecord s;
+  ResetSettings(s);
+  CopyText(s.ModuleDir, moduleDir.c_str());
+  CopyText(s.DirName1, dir1.c_str());
+  CopyText(s.DirName2, dir2.c_str());
+  CopyText(s.SetupProgramName, "setup_x64.exe");
+  return s;
+}
+
+}  // namespace
+
+// Stage, ModuleDir, folder, switches (h, s, r: NR, v, q: QN) -> program|switches added.
+TEST(Background, ChainCommand) {
+  const std::string m(238, 'm');
+  CheckRows({{"1", "C:\\P F", "S1", "hr", "C:\\P F\\S1\\setup_x64.exe|"},
+             {"1", "C:\\P F", "S1", "qvs", "C:\\P F\\S1\\setup_x64.exe| /s /v/qn"},
+             {"1", "C:\\M", "", "q", "C:\\M\\setup_x64.exe|/qn"},     // no folder: beside us
+             {"1", m, "Stage1", "", m + "\\Stage1\\setup_x64.exe|"},  // 259 characters fit
+             {"1", m, "Stage1", "s", "|"}, {"2 D:\\K S2 vq D:\\K\\S2\\Setup.exe|"},
+             {"2", "D:\\K", "S2", "rsh", "D:\\K\\S2\\Setup.exe| /h /s /nr"},
+             {"2", "C:\\M", "", "r", "C:\\M\\Setup.exe| /nr"},
+             {"2", m, std::string(30, 'd'), "", "|"}},
+            [](const Row& r) {
+              SettingsRecord s = Media(r[1], r[2], r[2]);
+              auto has = [&](char c) { return int(r[3].find(c) != r[3].npos); };
+              s.HiddenMode = has('h'), s.SilentMode = has('s'), s.NoRestart = has('r');
+              s.SwitchV = has('v'), s.SwitchQN = has('q');
+              ChainCommand cmd;
+              int result =
+                  r[0] == "1" ? BuildFirstChainCommand(s, cmd) : BuildSecondChainCommand(s, cmd);
+              std::string app = cmd.Application, line = cmd.CommandLine;
+              if (result != (app.empty() ? kChainTooLong : kChainReady) || line.find(app))
+                return line;
+              return app + "|" + line.substr(app.size());
+            });
+}
+
+// DirName1, command, this program, exists -> first stage; outcome -> chain steps.
+TEST(Background, ChainSequence) {
+  CheckRows({{"", "ready", "1", "1", "wizard"}, {"", "ready", "0", "0", "wizard"},
+             {"", "ready", "0", "1", "start"}, {"", "long", "0", "0", "wizard"},
+             {"S1 ready 0 0 start"}, {"S1 ready 1 1 start"}, {"S1 long 0 1 nothing"}},
+            [](const Row& r) {
+              int build = r[1] == "ready" ? kChainReady : kChainTooLong;
+              int stage = ChooseFirstStage(Media("C:\\M", r[0], "S2"), build, Num(r[2]), Num(r[3]));
+              return std::string(stage == kFirstStartProgram ? "start"
+                                 : stage == kFirstOpenWizard ? "wizard"
+                                                             : "nothing");
+            });
+  CheckRows({{"running S2 wait,wait,second"}, {"signal-first S2 second,second"},
+             {"not-started S2 end,end"},  // its signal can never come
+             {"wizard-ended S2 second,second"}, {"wizard-ended", "", "end,end"},
+             {"wizard-cancelled S2 end,end"}},
+            [](const Row& r) {
+              ChainState st;
+              if (r[0] == "signal-first") st.ChainWait = 0;
+              if (ChainStep(st) != kActStartFirst) return std::string("first not started");
+              int outcome = r[0] == "not-started"        ? kFirstNotStarted
+                            : r[0] == "wizard-ended"     ? kFirstWizardEnded
+                            : r[0] == "wizard-cancelled" ? kFirstWizardCancelled
+                                                         : kFirstRunning;
+              ChainFirstDone(st, outcome, Media("C:\\M", "S1", r[1]));
+              auto step = [&st] {
+                unsigned a = ChainStep(st);
+                return std::string(a == kActWaitAgain                 ? "wait"
+                                   : a == (kActStartSecond | kActEnd) ? "second"
+                                   : a == kActEnd                     ? "end"
+                                                                      : "?");
+              };
+              std::string got = step() + "," + step();
+              if (got == "wait,wait") st.ChainWait = 0, got += "," + step();  // the signal
+              return got;
+            });
+}
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A PCX file: the header (Ymin 10, 328 by 72 dpi, header palette bytes 0,
+// 1, 2, ...) and body. width may be negative: Xmax below Xmin.
+Bytes Pcx(int width, int height, int bytesPerLine, Bytes body = {}, int bits = 8, int planes = 1,
+          int xmin = 0) {
+  Bytes b(128, 0);
+  auto word = [&](int at, int v) { b[at] = std::uint8_t(v), b[at + 1] = std::uint8_t(v >> 8); };
+  b[0] = 10, b[1] = 5, b[2] = 1, b[3] = std::uint8_t(bits), b[65] = std::uint8_t(planes);
+  word(4, xmin), word(6, 10), word(8, xmin + width - 1), word(10, 10 + height - 1);
+  word(12, 328), word(14, 72), word(66, bytesPerLine);
+  for (int i = 0; i < 48; ++i) b[16 + i] = std::uint8_t(i);
+  b.insert(b.end(), body.begin(), body.end());
+  return b;
+}
+
+PcxHeader Header(const Bytes& file) {
+  PcxHeader h{};
+  EXPECT_EQ(1, ReadPcxHeader(file.data(), file.size(), h));
+  return h;
+}
+
+}  // namespace
+
+// Bits, planes, file size -> colours @ palette offset: last colour table entry (data 0, 1, ...).
+TEST(Background, PcxHeader) {
+  CheckRows({{"1 1 897 2@129:6,5,4,0"}, {"2 1 128 4@-"}, {"4 1 128 16@16:47,46,45,0"},
+             {"8 1 901 256@133:4,3,2,0"}, {"8 1 896 256@128:255,254,253,0"}, {"8 1 895 256@-"},
+             {"0 1 901 0@-"}, {"9 1 901 0@-"}, {"8 3 901 0@-"}, {"8 0 901 0@-"}},
+            [](const Row& r) {
+              Bytes data(Num(r[2]) - 128);
+              for (size_t i = 0; i < data.size(); ++i) data[i] = std::uint8_t(i);
+              Bytes file = Pcx(4, 1, 4, data, Num(r[0]), Num(r[1]));
+              PcxHeader h = Header(file);
+              const std::uint8_t* p = PcxPaletteTriples(file.data(), file.size(), h);
+              PcxDibInfo i;
+              std::string got = Str(PcxColorCount(h)) + "@" + (p ? Str(p - file.data()) : "-");
+              if (MakePcxDibInfo(file.data(), file.size(), h, i) != (p != nullptr))
+                return "DIB " + got;
+              if (!p) return got;
+              const std::uint8_t* last = i.ColorTable[i.ColorsUsed - 1];
+              return got + ":" + Str(last[0]) + "," + Str(last[1]) + "," + Str(last[2]) + "," +
+                     Str(last[3]);
+            });
+  PcxHeader h{};
+  Bytes file = Pcx(258, 50, 260, {}, 4, 1, 300);  // words above 255 in both bytes
+  EXPECT_EQ(0, ReadPcxHeader(file.data(), 127, h)) << "shorter than the header";
+  EXPECT_EQ(0, ReadPcxHeader(nullptr, 0, h));
+  PcxDibInfo i;  // 328 by 72 dots per inch, times 39
+  MakePcxDibInfo(file.data(), file.size(), Header(file), i);
+  EXPECT_EQ("258 50 260 258 50 4 12792 2808",
+            Str(PcxWidth(Header(file))) + " " + Str(PcxHeight(Header(file))) + " " +
+                Str(Header(file).BytesPerLine) + " " + Str(i.Width) + " " + Str(i.Height) + " " +
+                Str(i.BitCount) + " " + Str(i.XPelsPerMeter) + " " + Str(i.YPelsPerMeter));
+  file[0] = 11;
+  EXPECT_EQ(0, ReadPcxHeader(file.data(), file.size(), h)) << "first byte not 10";
+}
+
+// Width, height, bytes per line, bits, planes, Xmin -> decoded size (0: refused); then rows.
+TEST(Background, PcxRows) {
+  CheckRows({{"100 10 100 8 1 0 1000"}, {"101 2 101 8 1 0 208"}, {"100 10 96 8 1 0 0"},
+             {"-100 10 100 8 1 200 0"}, {"100 0 100 8 1 0 0"},
+             {"65535 65525 65535 8 1 0 0"},  // 4 GB
+             {"16 1 2 1 1 0 4"}, {"16 1 2 1 3 0 0"}},
+            [](const Row& r) {
+              Bytes file =
+                  Pcx(Num(r[0]), Num(r[1]), Num(r[2]), {}, Num(r[3]), Num(r[4]), Num(r[5]));
+              return Str(PcxDecodedSize(Header(file)));
+            });
+  const struct {
+    int width, height;
+    Bytes data, rows;
+  } rows[] = {
+      {8,
+       2,
+       {0xC5, 7, 0xBF, 0xC9, 2, 0x11, 0x12, 0xC6, 0x13},
+       {0x11, 0x12, 0x13, 0x13, 0x13, 0x13, 0x13, 0x13, 7, 7, 7, 7, 7, 0xBF, 2, 2}}, {5,
+       2,
+       {0xC5, 0xAA, 0xC5, 0x55},
+       {0x55, 0x55, 0x55, 0x55, 0x55, 0, 0, 0, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0, 0, 0}},
+      {4, 3, {0xC4, 9, 0xC4}, {0, 0, 0, 0, 0, 0, 0, 0, 9, 9, 9, 9}},  // the data end inside a run
+      {4, 3, {}, Bytes(12, 0)}};
+  for (const auto& r : rows) {
+    Bytes file = Pcx(r.width, r.height, r.width, r.data);  // exact sizes: ASan sees overruns
+    PcxHeader h = Header(file);
+    Bytes out(PcxDecodedSize(h), 0);
+    DecodePcxRows(file.data(), file.size(), h, out.data(), out.size());
+    EXPECT_EQ(r.rows, out) << r.width << "x" << r.height;
+  }
+}
+
+// Title, width (10 pixels a character) -> line 1|line 2|count; then the band's height.
+TEST(Background, TitleBand) {
+  CheckRows(
+      {{"Hello World", "125", "Hello World||1"}, {"Hello World", "124", "Hello|World|2"},
+       {"Hello   World", "100", "Hello|World|2"}, {"aaa bbb ccc ddd", "100", "aaa bbb|ccc ddd|2"},
+       {"aaa bbb ccc ddd", "60", "aaa|bbb ccc ddd|2"},
+       {"Internationalization Setup", "100", "Internationalization||1"},
+       {"Supercalifragilistic 50 Supercalifragilistic||1"}, {"a  b", "20", "a||1"},
+       {" Leading", "30", " Leading||1"}, {"", "0", "||1"},
+       {"one two  three four", "90", "one two|three four|2"},
+       {"Keyboard Setup ", "155", "Keyboard Setup||2"}},  // a trailing blank: an empty second line
+      [](const Row& r) {
+        TitleLines lines;
+        std::memset(&lines, 'x', sizeof lines);
+        auto measure = [](const char* text, void*) { return int(std::strlen(text)) * 10; };
+        WrapTitle(r[0].c_str(), Num(r[1]), measure, nullptr, lines);
+        return std::string(lines.Line1) + "|" + lines.Line2 + "|" + Str(lines.LineCount);
+      });
+  CheckRows(
+      {{"48 1 0 4 19 81"}, {"48 2 0 4 19 129"}, {"48 1 120 4 19 143"}, {"48 2 80 4 19 129"},
+       {"48 1 58 0 3 61"}},
+      [](const Row& r) {
+        return Str(ComputeTitleBandHeight(Num(r[0]), Num(r[1]), Num(r[2]), Num(r[3]), Num(r[4])));
+      });
+}

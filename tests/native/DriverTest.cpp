@@ -1,0 +1,108 @@
+// The "Update Driver" line, the way per platform, preload command, folders.
+#include <cstring>
+
+#include "Rows.h"
+#include "driver/core/DriverRules.h"
+#include "driver/core/FolderRules.h"
+#include "driver/core/ListToken.h"
+
+// clang-format off: table rows are packed by hand, several to a line.
+
+// Line, n -> field n: split at commas outside quotes, quotes never copied.
+TEST(Driver, LineFields) {
+  CheckRows({{"Keyboard,kq.inf,a3 1 Keyboard"}, {"Keyboard,kq.inf,a3 3 a3"},
+             {"a,\" x, y \",c", "2", " x, y "}, {"a,\"x\"\"y\",c 2 xy"},
+             {"a,  two  ,c", "2", "two  "}, {"a,\t two\t,c", "2", "two\t"},
+             {"a,  \"  q\",c", "2", "  q"},  // quoted blanks are copied
+             {"a,,c", "2", ""}, {"a,b", "3", ""}, {"a,b,", "3", ""}, {"", "1", ""},
+             {"a,b\"c,d\"e,f 2 bc,de"}, {"a,\"unterminated, rest", "2", "unterminated, rest"},
+             {std::string(600, 'z'), "1", std::string(259, 'z')}},
+            [](const Row& r) {
+              char out[kTextSize];
+              std::memset(out, 'x', sizeof out);
+              GetListField(r[0].c_str(), Num(r[1]), out, sizeof out);
+              return std::string(out);
+            });
+  CheckRows(
+      {{"Keyboard, kq.inf ,A3,A4,A5,six,legacy\\kq.inf,TRUE,HID\\VID_1,sub\\",
+        "Keyboard|kq.inf |A3|A4|A5|six|legacy\\kq.inf|TRUE|HID\\VID_1|sub\\|1"},
+       {"Keyboard,kq.inf,A3,A4,A5 Keyboard|kq.inf|A3|A4|A5||||||0"},
+       {"K,i,3,4,5,6,7,true K|i|3|4|5|6|7|true|||1"}, {"K,i,3,4,5,6,7,1 K|i|3|4|5|6|7|1|||1"},
+       {"K,i,3,4,5,6,7,TRUE ", "K|i|3|4|5|6|7|TRUE |||0"},
+       {"K,i,3,4,5,6,7,01 K|i|3|4|5|6|7|01|||0"}, {"K,i,3,4,5,6,7,yes K|i|3|4|5|6|7|yes|||0"}},
+      [](const Row& r) {
+        DriverLine d;
+        std::memset(&d, 'x', sizeof d);
+        ParseDriverLine(r[0].c_str(), d);
+        std::string all;
+        for (const char* f : {d.DeviceClass, d.InfName, d.DeviceArg3, d.DeviceArg4, d.DeviceArg5,
+                              d.Unused6, d.LegacyInf, d.ForceText, d.HardwareId, d.InfFolder})
+          all += std::string(f) + "|";
+        return all + Str(d.Force);
+      });
+}
+
+// Platform (ME, 2K, 9x; +P preload), class, first result -> way,fallback,after OEM copy.
+TEST(Driver, Way) {
+  CheckRows(
+      {{"ME Keyboard 0 Newdev,OemInfCopy,Nothing"}, {"ME unknown 0 Newdev,OemInfCopy,Reenumerate"},
+       {"ME+P HIDClass 0 Newdev,Preload,Nothing"}, {"ME+P HIDClass 1 Newdev,EndLine+pause,Nothing"},
+       {"2K keyboard 0 Library,OemInfCopy,InstallWithOemInf"},
+       {"2K Keyboard 2 Library,EndLine+pause,InstallWithOemInf"},
+       {"2K HIDClass -1 None,EndLine,InstallWithOemInf"},  // negative ends it too
+       {"2K Unknown 0 None,OemInfCopy,Reenumerate"},
+       {"2K+P Keyboard 0 Library,Preload,InstallWithOemInf"},
+       {"9x HIDClass 0 Library,LegacyCopy,Nothing"}, {"9x+P Keyboard 0 Library,LegacyCopy,Nothing"},
+       {"9x UNKNOWN -5 None,EndLine,Reenumerate"}, {"9x", "", "0", "Library,LegacyCopy,Nothing"}},
+      [](const Row& r) {
+        const char* const ways[] = {"Newdev", "Library", "None"};
+        const char* const fallbacks[] = {"EndLine", "Preload", "OemInfCopy", "LegacyCopy"};
+        const char* const afters[] = {"Reenumerate", "InstallWithOemInf", "Nothing"};
+        DriverPlatform p{r[0].find("ME") == 0, r[0].find("2K") == 0, r[0].find("+P") != r[0].npos};
+        const char* cls = r[1].c_str();
+        int result = Num(r[2]);
+        return std::string(ways[int(ChooseFirstWay(p, cls))]) + "," +
+               fallbacks[int(ChooseFallback(p, result))] + (PausesAfter(result) ? "+pause," : ",") +
+               afters[int(ChooseAfterOemCopy(p, cls))];
+      });
+}
+
+// Texts that do not fit are refused whole: a cut path names the wrong folder.
+TEST(Driver, Paths) {
+  char out[1024], small[20];
+  EXPECT_EQ(1, BuildPreloadCommand("C:\\Program Files\\KQ", "HID\\VID_1", "Keyboard", out, 1024));
+  EXPECT_STREQ(
+      "C:\\Program Files\\KQ\\Preload.exe /DEVID:HID\\VID_1 /CLASS:Keyboard "
+      "/RunValue:\"Keyboard Preload Check\"",
+      out);
+  EXPECT_EQ(0, BuildPreloadCommand("D:", "X", "Keyboard", small, sizeof small));
+  EXPECT_EQ(sizeof small - 1, std::strlen(small)) << "cut, never past the buffer";
+  CheckRows({{"C:\\WINDOWS", "Keyboard Driver 1/2", "1 C:\\Program Files\\Keyboard Driver 1.2"},
+             {"D:\\Apps\\WINNT", "a/b/c", "1 D:\\Apps\\Program Files\\a.b.c"},
+             {"C:\\WINDOWS", "", "1 C:\\Program Files\\"}, {"WINDOWS", "KQ", "0 "},
+             {"C:\\WINDOWS", std::string(300, 'n'), "0 "}},
+            [](const Row& r) {
+              char path[kTextSize];
+              return Str(ProductFolderPath(r[0].c_str(), r[1].c_str(), path, sizeof path)) + " " +
+                     path;
+            });
+  // Folder levels top down, never the drive root.
+  CheckRows({{"C:\\Program Files\\Name\\", "C:\\Program Files|C:\\Program Files\\Name"},
+             {"C:\\A C:\\A"}, {"", ""}},  // must not step before the text
+            [](Row r) {
+              DropTrailingBackslash(&r[0][0]);
+              const char* path = r[0].c_str();
+              std::string got;
+              for (int k = 1; k <= FolderLevelCount(path); ++k)
+                got += "|" + std::string(path, FolderLevelLength(path, k));
+              return got.empty() ? got : got.substr(1);
+            });
+  // The root whose drive type decides the copy: never DRIVE_FIXED without a drive.
+  CheckRows({{"D: D:\\"}, {"D:\\Setup D:\\"}, {"c:\\a\\b c:\\"}, {"\\\\server\\share \\\\s"},
+             {"", ""}, {"1:\\x 1:\\"}},
+            [](const Row& r) {
+              char root[4];
+              DriveRootOf(r[0].c_str(), root);
+              return std::string(root);
+            });
+}

@@ -1,0 +1,166 @@
+// List-section values: fields with path tokens, registry, program lines.
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+#include "Rows.h"
+#include "engine/core/ProgramLine.h"
+#include "engine/core/RegistryLine.h"
+#include "startup/core/ListFields.h"
+
+// clang-format off: table rows are packed by hand, several to a line.
+
+namespace {
+
+struct Tokens : PathTokenSource {
+  std::string module = "D:\\Media";
+  std::map<std::string, std::string> strings = {
+      {"Loop", "%1%\\\"x\""},          {"011", "from strings"}, {"", "empty name"},
+      {"Long", std::string(259, 'L')}, {"Quote", "a\"b"},       {"A", std::string(200, 'x')}};
+  void SystemDirectory(char* out, size_t cap) override { CopyText(out, cap, "C:\\W\\SYSTEM"); }
+  void WindowsDirectory(char* out, size_t cap) override { CopyText(out, cap, "C:\\W"); }
+  void InstallDir(char* out, size_t cap) override { CopyText(out, cap, "E:\\Inst"); }
+  void ModuleDir(char* out, size_t cap) override { CopyText(out, cap, module.c_str()); }
+  void StringsValue(const char* name, char* out, size_t cap) override {
+    CopyText(out, cap, strings.count(name) ? strings[name].c_str() : "");
+  }
+} tokens;
+
+size_t Split(const char* value, size_t at, char* out, size_t cap) {
+  return SplitFieldWith(value, at, out, cap, tokens);
+}
+
+}  // namespace
+
+// Value -> its fields as the list readers walk them, joined by '|'.
+TEST(ListLines, SplitField) {
+  CheckRows(
+      {{"one,,three one||three"}, {"\"a, b\",second", "a, b|second"},
+       {"  \tlead,trail  , x", "lead|trail  |x"}, {"pre\"mid,dle\"post,next premid,dlepost|next"},
+       {"a\",\"b a,b"},
+       {"\"open, still open,more", "open, still open,more"},  // an open quote ends the line
+       {"abc%1\\tail,next", "abc"},  // so does an open token, dropped where it stood
+       {"%11%;%10%;%99%;%1%;%12%;%17%;%18% "
+        "C:\\W\\SYSTEM;C:\\W;E:\\Inst;D:\\Media;C:\\W\\System32\\Drivers;C:\\W\\Inf;C:\\W\\Help"},
+       {"%11%%11% C:\\W\\SYSTEMC:\\W\\SYSTEM"}, {"%011%", "from strings"}, {"%%", "empty name"},
+       {"%Undefined%file.txt file.txt"},
+       {"%Loop% %1%\\\"x\""},  // an expansion is not scanned again
+       {"\"%1%\" %1%"}, {"%" + std::string(400, 'n') + "%,next", "|next"}},  // a long name is cut
+      [](const Row& r) {
+        std::string fields;
+        char out[kTextSize];
+        for (size_t at = 0;; ++at, fields += '|') {
+          at = Split(r[0].c_str(), at, out, sizeof out);
+          fields += out;
+          if (r[0][at] != ',') return fields;
+        }
+      });
+  std::string value;  // expansions are cut at the field's capacity, never written past it
+  while (value.size() + 3 <= 259) value += "%A%";
+  char out[kTextSize + 16];
+  std::memset(out, '#', sizeof out);
+  EXPECT_EQ(value.size(), Split(value.c_str(), 0, out, kTextSize));
+  EXPECT_EQ(std::string(259, 'x') + '\0' + std::string(16, '#'), std::string(out, sizeof out));
+  char small[8] = "keep";  // an empty expansion writes nothing, a long one is cut to the room left
+  tokens.module = "";
+  EXPECT_EQ(0u, ExpandPathTokenWith("1", small, sizeof small, tokens));
+  EXPECT_STREQ("keep", small);
+  tokens.module = "D:\\A\\Long\\Path";
+  EXPECT_EQ(7u, ExpandPathTokenWith("1", small, sizeof small, tokens));
+  EXPECT_STREQ("D:\\A\\Lo", small);
+  tokens.module = "D:\\Media";
+}
+
+// Line -> root|key|name|kind and the bytes the value write gets; at most 260 bytes.
+TEST(ListLines, AddRegistry) {
+  CheckRows({{"HKLM LM|||key"}, {"hkcu,Software\\Kq CU|Software\\Kq||key"},
+             {"  HkCr,S,", "CR|S||sz ''"},  // blanks after a comma are dropped, not before one:
+             {"HKLM ,S", "U|S||key"},
+             {"HKEY_LOCAL_MACHINE,S U|S||key"},  // anything else is HKEY_USERS
+             {"HKCU,%1%\\Kq,\"a,b\"", "CU|D:\\Media\\Kq|a,b|sz ''"}, {"HKLM,S,V,0", "LM|S|V|sz ''"},
+             {"HKLM,S,V,0,  hi there ,more", "LM|S|V|sz 'hi there '"},
+             {"HKLM,S,V,,%99%", "LM|S|V|sz 'E:\\Inst'"},
+             {"HKLM,S,V,00,1", "LM|S|V|dword 01 00 00 00"},  // only "0" itself means a string
+             {"HKLM,S,V,1", "LM|S|V|dword 00 00 00 00"},
+             {"HKLM,S,V,1,7f", "LM|S|V|dword 7f 00 00 00"},
+             {"HKLM,S,V,1,80", "LM|S|V|dword 80 ff ff ff"},  // a lone byte is signed
+             {"HKLM,S,V,1,1ff", "LM|S|V|dword ff ff ff ff"}, {"HKLM,S,V,x,ff,", "LM|S|V|bin ff 00"},
+             {"HKLM,S,V,1,12345678,zz, a", "LM|S|V|bin 78 00 0a"}},
+            [](const Row& r) {
+              RegistryLine line;
+              std::memset(&line, 'x', sizeof line);
+              ParseRegistryLine(r[0].c_str(), Split, line);
+              const char* const roots[] = {"LM", "CU", "CR", "U"};
+              const char* const kinds[] = {"key", "sz", "dword", "bin"};
+              std::string out = std::string(roots[int(line.Root)]) + "|" + line.KeyPath + "|" +
+                                line.ValueName + "|" + kinds[int(line.Kind)];
+              uint32_t size = 99;
+              const uint8_t* data = static_cast<const uint8_t*>(RegistryData(line, &size));
+              if (line.Kind == RegistryKind::Text)
+                return size == std::strlen(line.Text) + 1 ? out + " '" + line.Text + "'"
+                                                          : "bad size";
+              char hex[4];
+              for (uint32_t i = 0; i < size; ++i, out += hex)
+                std::snprintf(hex, sizeof hex, " %02x", data[i]);
+              return data == nullptr && size != 0 ? "size without data" : out;
+            });
+  for (int fields : {260, 261}) {
+    std::string value = "HKLM,S,V,1";
+    for (int i = 0; i < fields; ++i) value += i < 259 ? ",1" : ",2";
+    RegistryLine line;
+    ParseRegistryLine(value.c_str(), Split, line);
+    EXPECT_EQ("260 2", Str(line.ByteCount) + " " + Str(line.Bytes[259])) << fields;
+  }
+  CheckRows({{"", "0"}, {"aBcD 43981"}, {"12g4 18"}, {"0x10 0"}, {" 1", "0"},
+             {"ffffffff 4294967295"}, {"123456789 591751049"}},  // leading hex digits, wrapping
+            [](const Row& r) { return Str(ParseHexNumber(r[0].c_str())); });
+}
+
+// Line's locale, user's -> whether it runs; then regedit's command line.
+TEST(ListLines, AddRegistryFiles) {
+  CheckRows({{"0000040a 0000040A 1"}, {"00000407 00000409 0"}, {"00000409 ", "00000409", "0"},
+             {"", "", "0"}},
+            [](const Row& r) { return Str(RegistryFileRuns(r[0].c_str(), r[1].c_str())); });
+  CheckRows({{"D:\\My Media\\kq.reg", "regedit /S \"D:\\My Media\\kq.reg\""},
+             {std::string(246, 'p'), "regedit /S \"" + std::string(246, 'p') + "\""},
+             {std::string(247, 'p'), ""}},
+            [](const Row& r) {
+              char out[kTextSize];
+              int fits = RegeditCommandLine(r[0].c_str(), out);
+              return fits == (out[0] != '\0') ? std::string(out) : "wrong result";
+            });
+}
+
+// Program, line -> file|parameters|folder; "||": refused. Then quoting, and kill lines.
+TEST(ListLines, RunAndKillPrograms) {
+  const std::string f250(250, 'f');
+  CheckRows({{"Tool.exe C:\\P C:\\P\\Tool.exe|\"\"|C:\\P"},
+             {"T.exe", "%99%,  /q a ,b", "E:\\Inst\\T.exe|\"/q a \"|E:\\Inst"},
+             {"T.exe C:\\P,%Quote% C:\\P\\T.exe|\"a\\\"b\"|C:\\P"}, {"T.exe", "", "\\T.exe|\"\"|"},
+             {"Tool.exe", f250, f250 + "\\Tool.exe|\"\"|" + f250}, {"Tools.exe", f250, "||"},
+             {"T.exe C:\\P,%Long% ||"}, {std::string(400, 'k'), "C:\\P", "||"}},
+            [](const Row& r) {
+              RunLine run;
+              int ok = ParseRunLine(r[0].c_str(), r[1].c_str(), Split, run);
+              std::string got = std::string(run.File) + "|" + run.Parameters + "|" + run.Folder;
+              return ok == (got != "||") ? got : "wrong result";
+            });
+  CheckRows({{"C:\\a b\\x", "\"C:\\a b\\x\""},
+             {"C:\\dir\\ \"C:\\dir\\\\\""},  // no escaped closing quote
+             {"a\\\"b \"a\\\\\\\"b\""},
+             {std::string(257, 'x'), "\"" + std::string(257, 'x') + "\""},
+             {std::string(258, 'x'), ""}, {std::string(256, 'x') + "\\", ""}},
+            [](const Row& r) {
+              char out[kTextSize];
+              int fits = QuoteArgument(r[0].c_str(), out);
+              return fits == (out[0] != '\0') ? std::string(out) : "wrong result";
+            });
+  CheckRows({{"KqTray KqTray|"}, {"Kq, Tray ,more", "Kq|Tray "}, {",Tray |Tray"},
+             {"\"Kq,Tray\" Kq,Tray|"}},
+            [](const Row& r) {
+              KillLine kill;
+              std::memset(&kill, 'z', sizeof kill);
+              ParseKillLine(r[0].c_str(), Split, kill);
+              return std::string(kill.ClassName) + "|" + kill.Title;
+            });
+}

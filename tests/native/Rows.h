@@ -1,0 +1,29 @@
+// Table-driven checks: each row holds the inputs as texts, then the expected
+// result as text.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using Row = std::vector<std::string>;
+
+// Compares f(row) with the row's last column; a failing row prints its inputs.
+// A row given as one text holds its columns separated by blanks.
+inline void CheckRows(const std::vector<Row>& rows, const std::function<std::string(const Row&)>& f) {
+  for (Row row : rows) {
+    if (row.size() == 1) {
+      std::istringstream in(row[0]);
+      row.clear();
+      for (std::string column; in >> column;) row.push_back(column);
+    }
+    std::string inputs;
+    for (size_t i = 0; i + 1 < row.size(); ++i) inputs += "[" + row[i] + "] ";
+    EXPECT_EQ(row.back(), f(row)) << inputs;
+  }
+}
+
+inline int Num(const std::string& text) { return std::stoi(text, nullptr, 0); }
+inline std::string Str(long long n) { return std::to_string(n); }

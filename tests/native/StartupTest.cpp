@@ -1,0 +1,218 @@
+// Start-up: texts, platform, command line, section "Setup", language.
+#include <cstring>
+#include <map>
+
+#include "Rows.h"
+#include "startup/core/CommandLine.h"
+#include "startup/core/LanguageTable.h"
+#include "startup/core/PlatformRules.h"
+#include "startup/core/SetupKeys.h"
+
+// clang-format off: table rows are packed by hand, several to a line.
+
+// Op (c: CopyText, n3: CopyTextN of 3, a: AppendText), buffer, text, cap -> fitted, buffer.
+TEST(Startup, BoundedText) {
+  CheckRows({{"c", "", "abcdefg", "5", "0 abcd"}, {"c", "", "ab", "5", "1 ab"},
+             {"c", "", "a", "0", "0 "}, {"a", "ab", "cd", "5", "1 abcd"},
+             {"a", "abcd", "e", "5", "0 abcd"}, {"a", "xxxx", "y", "4", "0 xxx"},
+             {"n3", "", "abcdef", "9", "1 abc"}},
+            [](const Row& r) {
+              std::vector<char> buf(r[1].begin(), r[1].end());
+              size_t cap = Num(r[3]);
+              buf.resize(cap, '\0');
+              const char* src = r[2].c_str();
+              int fitted = r[0] == "c"   ? CopyText(buf.data(), cap, src)
+                           : r[0] == "a" ? AppendText(buf.data(), cap, src)
+                                         : CopyTextN(buf.data(), cap, src, 3);
+              return Str(fitted) + " " + (cap ? buf.data() : "");
+            });
+}
+
+// ME by the first four characters of VersionNumber; 64-bit only with AMD64 (9).
+TEST(Startup, PlatformFlags) {
+  CheckRows({{"4.90 1"}, {"4.90.3000 1"}, {"4.10.2222 0"}, {"4.9 0"}, {"", "0"}},
+            [](const Row& r) { return Str(FlagIsWinMEFromVersionNumber(r[0].c_str())); });
+  EXPECT_EQ(0, FlagIsWinMEFromVersionNumber(nullptr));
+  EXPECT_EQ("1000", Str(FlagIsX64(1, 9)) + Str(FlagIsX64(1, 0)) + Str(FlagIsX64(1, 6)) +
+                        Str(FlagIsX64(0, 9)));
+}
+
+// '/' opens the next of 16 slots of 15 characters; blanks are dropped.
+TEST(Startup, CutCommandLine) {
+  std::string many = "/" + std::string(40, 'A'), slots = std::string(15, 'A');
+  for (int i = 0; i < 30; ++i) many += "/T" + Str(i), slots += i < 15 ? "|T" + Str(i) : "";
+  CheckRows({{"/S /TYPE: PS2 / q n", "S|TYPE:PS2|qn"}, {"junk/H H"}, {"/\tS", "\tS"},
+             {"/S//H S||H"}, {many, slots}},
+            [](const Row& r) {
+              CommandTokens t;
+              std::memset(&t, 'x', sizeof t);
+              CutCommandLine(r[0].c_str(), t);
+              std::string got;
+              for (const auto& slot : t.Slot)
+                got += "|" + (std::memchr(slot, '\0', sizeof slot) ? std::string(slot) : "open");
+              return got.substr(1, got.find_last_not_of('|'));
+            });
+}
+
+// Line, family -> the fields it changes; AskPath, AskProgramFolder asked before.
+TEST(Startup, ApplyCommandLine) {
+  CheckRows({{"/H NT Hidden=1,Silent=1,AskType=0,AskPath=0,AskFolder=0"}, {"/QN NT Hidden=1,QN=1"},
+             {"/s NT Silent=1,AskType=0,AskPath=0,AskFolder=0"}, {"/v NT V=1"}, {"/nr NT NR=1"},
+             {"/P NT Preload=1"}, {"/preload NT Preload=1"}, {"/PR NT -"}, {"/SS NT -"},
+             {"/TYPE:PS2 NT Type=2,Restart=1,AskType=0"},
+             {"/type:ps2 9x Type=2,Restart=0,ConfigMg=1,AskType=0"},
+             {"/TYPE:PS2/TYPE:USB NT ConfigMg=1,AskType=0"},
+             {"/TYPE:USB 9x Restart=0,ConfigMg=1,AskType=0"},
+             {"/S//H NT Silent=1,AskType=0,AskPath=0,AskFolder=0"}, {"null NT -"}},
+            [](const Row& r) {
+              using S = SettingsRecord;
+              const std::pair<const char*, int32_t S::*> fields[] = {
+                  {"Hidden", &S::HiddenMode},     {"Silent", &S::SilentMode},
+                  {"QN", &S::SwitchQN},           {"V", &S::SwitchV},
+                  {"NR", &S::NoRestart},          {"Preload", &S::Preload},
+                  {"Type", &S::InterfaceType},    {"Restart", &S::Restart},
+                  {"ConfigMg", &S::CallConfigMg}, {"AskType", &S::AskType},
+                  {"AskPath", &S::AskPath},       {"AskFolder", &S::AskProgramFolder}};
+              S before;
+              ResetSettings(before);
+              before.Restart = r[1] == "9x", before.AskPath = before.AskProgramFolder = 1;
+              S s = before;
+              ApplyCommandLine(r[0] == "null" ? nullptr : r[0].c_str(), r[1] == "NT", s);
+              std::string got;
+              for (const auto& f : fields)
+                if (s.*f.second != before.*f.second)
+                  got += std::string(",") + f.first + "=" + Str(s.*f.second);
+              return got.empty() ? "-" : got.substr(1);
+            });
+  CheckRows({{"Setup.exe /S", "/S"}, {"\"C:\\My Media\\Setup.exe\" /S /NR", "/S /NR"},
+             {"\"C:/media/H/Setup.exe\"", ""}, {"C:/media/Setup.exe\t /H", "/H"},
+             {"\"C:\\unterminated /S", ""}},
+            [](const Row& r) { return std::string(SkipProgramName(r[0].c_str())); });
+  EXPECT_EQ(nullptr, SkipProgramName(nullptr));
+}
+
+namespace {
+
+// "Key=value;..." as pairs, in order.
+std::vector<std::pair<std::string, std::string>> Pairs(const std::string& text) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (size_t at = 0, eq, end; at < text.size(); at = end + 1) {
+    eq = text.find('=', at), end = std::min(text.find(';', at), text.size());
+    pairs.emplace_back(text.substr(at, eq - at), text.substr(eq + 1, end - eq - 1));
+  }
+  return pairs;
+}
+
+// Section "Setup"; keeps the folder the license choice was handed ("-": never asked).
+struct Section : SetupSectionSource {
+  std::map<std::string, std::string> keys;
+  std::string license = "-";
+  void ReadKey(const char* key, const char* def, char* out, size_t cap) override {
+    CopyText(out, cap, keys.count(key) ? keys[key].c_str() : def);
+  }
+  void ChooseLicense(SettingsRecord& s) override { license = s.LicenseFile; }
+};
+
+std::string Text(const char* text) { return text; }
+std::string Text(int32_t n) { return Str(n); }
+
+}  // namespace
+
+// Keys, platform -> the fields that the expected text names.
+TEST(Startup, SetupSection) {
+  const std::string p259(259, 'p');
+  CheckRows(
+      {{"", "NT",
+        "SetupTitle= Setup;Version=1.0;SetupProgramName=Setup.exe;CabFile=0;CabFileName=;AskType=1;"
+        "CallConfigMg=1;AskPath=0;AskLicense=0;License=-;AskProgramFolder=0;Restart=1"},
+       {"ProductName=K;Version=2;DirName1=S1;UninstallKey=U", "NT",
+        "SetupTitle=K Setup;Version=2;DirName1=S1;UninstallKey=U"},
+       {"SetupTitle=Own", "NT", "SetupTitle=Own Setup"},
+       {"ProductName=P;SetupTitle=", "NT", "SetupTitle= Setup"},
+       {"ProductName=" + p259, "NT", "SetupTitle=" + p259},  // cut, never overrun
+       {"", "x64", "SetupProgramName=setup_x64.exe"},
+       // Flag words are whole texts in any case; anything else keeps the default.
+       {"AskType=false NT AskType=0"}, {"AskType=FALSE ", "NT", "AskType=1"},
+       {"CallConfigMg=yes NT CallConfigMg=0"}, {"AskProgramFolder=tRuE NT AskProgramFolder=1"},
+       {"CabFile=TRUE;CabFileName=d.cab NT CabFile=1;CabFileName=D:\\M\\d.cab"},
+       {"CabFile=yes;CabFileName=d.cab NT CabFile=0;CabFileName="},
+       {"AskLicense=TRUE;LicenseFolder=Lic NT AskLicense=1;License=D:\\M\\Lic"},
+       {"AskLicense=true NT License=D:\\M"},
+       {"AskLicense=yes;LicenseFolder=Lic NT LicenseFile=;License=-"},
+       // Interface rules, as AskType, InterfaceType, Restart, CallConfigMg.
+       {"DefaultType=ps2 NT 1111"}, {"PS2Type=FALSE NT 0210"}, {"PS2Type=FALSE 9x 0201"},
+       {"USBType=FALSE NT 0101"}, {"USBType=FALSE;PS2Type=FALSE NT 0210"},
+       {"AskType=FALSE;DefaultType=Pxyz NT 0210"}, {"AskType=FALSE;PS2DriverName=i8042 NT 0210"},
+       {"AskType=FALSE;DefaultType=USB;PS2DriverName=i8042 NT 0101"}, {"AskType=FALSE NT 0101"},
+       {"PS2Type=FALSE;Restart=FALSE NT 0200"}, {"USBType=FALSE;Restart=true NT 0111"},
+       {"PS2Type=FALSE;Restart=maybe NT 0210"}, {"Restart=FALSE NT 1101"}},
+      [](const Row& r) {
+        Section f;
+        for (auto& p : Pairs(r[0])) f.keys[p.first] = p.second;
+        SettingsRecord s;
+        ResetSettings(s);
+        s.IsNT = r[1] != "9x", s.IsWin9x = r[1] == "9x", s.IsX64 = r[1] == "x64";
+        CopyText(s.ModuleDir, "D:\\M");
+        CopyText(s.TitleSuffix, "Setup");
+        ReadSetupSection(s, f);
+#define F(field) {#field, Text(s.field)}
+        std::map<std::string, std::string> fields = {
+            F(SetupTitle),    F(Version),          F(DirName1),         F(UninstallKey),
+            F(CabFileName),   F(SetupProgramName), F(LicenseFile),      F(AskType),
+            F(InterfaceType), F(Restart),          F(CallConfigMg),     F(CabFile),
+            F(AskPath),       F(AskLicense),       F(AskProgramFolder), {"License", f.license}};
+#undef F
+        if (r[2].find('=') == std::string::npos)
+          return Str(s.AskType) + Str(s.InterfaceType) + Str(s.Restart) + Str(s.CallConfigMg);
+        std::string got;
+        for (auto& want : Pairs(r[2])) got += ";" + want.first + "=" + fields.at(want.first);
+        return got.substr(1);
+      });
+}
+
+// Windows, scripts present -> the script; no folder of our own: none.
+TEST(Startup, ScriptChoice) {
+  CheckRows({{"ME 95+98+ME+NT+2K SETUPME.INI"}, {"ME 98+95 SETUP98.INI"}, {"ME 95 SETUP95.INI"},
+             {"ME NT+2K -"}, {"98 95+98+ME+NT+2K SETUP98.INI"}, {"98 ME -"},
+             {"95 95+98+ME+NT+2K SETUP95.INI"}, {"2K 95+98+ME+NT+2K SETUP2K.INI"},
+             {"2K NT SETUPNT.INI"}, {"NT 2K -"}, {"none 95+98+ME+NT+2K SETUPNT.INI"},
+             {"", "95+98+ME+NT+2K", "-"}},
+            [](const Row& r) {
+              SettingsRecord s;
+              ResetSettings(s);
+              auto is = [&](const char* names) {
+                return int(std::string(names).find(r[0]) != std::string::npos);
+              };
+              s.IsWin9x = is("95 98 ME"), s.IsWin98OrLater = is("98 ME"), s.IsWinME = is("ME");
+              s.IsNT = is("NT 2K"), s.IsWin2000OrLater = is("2K");
+              CopyText(s.ModuleDir, r[0].empty() ? "" : "D:\\M");
+              std::string files = "+" + r[1] + "+";
+              auto exists = [](const char* name, void* ctx) {
+                return int(static_cast<std::string*>(ctx)->find("+" + std::string(name, 5, 2) +
+                                                                "+") != std::string::npos);
+              };
+              const char* chosen = ChooseScriptName(s, exists, &files);
+              return std::string(chosen ? chosen : "-");
+            });
+}
+
+// Locale, setting fails -> locale in force:locales tried; then the license file.
+TEST(Startup, Language) {
+  CheckRows({{"1036 0 1036:"}, {"2060 0 1036:1036"}, {"3076 0 1028:1028"}, {"3082 0 2058:2058"},
+             {"1029 0 1033:1033"}, {"2060 1 1033:1036,1033"}},
+            [](const Row& r) {
+              std::string tried = r[1];  // its first character: whether setting fails
+              auto trySet = [](uint32_t locale, void* c) {
+                auto& t = *static_cast<std::string*>(c);
+                return t += "," + Str(locale), int(t[0] == '0');
+              };
+              uint32_t chosen = ChooseThreadLocale(Num(r[0]), trySet, &tried);
+              return Str(chosen) + ":" + tried.erase(0, 2);
+            });
+  CheckRows({{"0000040c LICENFRE.TXT"}, {"00000809 LICENENG.TXT"}, {"00000C04 LICENTCH.TXT"},
+             {"00000C0A LICENSPA.TXT"}, {"00000c0a -"}, {"00000405 -"}, {"0000080b -"}, {"409 -"}},
+            [](const Row& r) {
+              int row = MatchLicenseRow(r[0].c_str());
+              return std::string(row < 0 ? "-" : kLanguageTable[row].LicenseFile);
+            });
+}

@@ -1,0 +1,167 @@
+// The wizard: pages, result page, exit code, layout and texts.
+#include <cstring>
+
+#include "Rows.h"
+#include "wizard/core/PageText.h"
+#include "wizard/core/StartSummary.h"
+#include "wizard/core/WizardLayout.h"
+#include "wizard/core/WizardPages.h"
+
+// clang-format off: table rows are packed by hand, several to a line.
+
+namespace {
+
+std::string Show(const PixelRect& r) {
+  return Str(r.left) + ',' + Str(r.top) + ',' + Str(r.right) + ',' + Str(r.bottom);
+}
+
+PixelRect Rect(const std::string& text) {
+  PixelRect r;
+  std::sscanf(text.c_str(), "%d,%d,%d,%d", &r.left, &r.top, &r.right, &r.bottom);
+  return r;
+}
+
+}  // namespace
+
+// Ask License, Interface, Destination, Program Folder -> the pages that run.
+TEST(Wizard, PageSequence) {
+  CheckRows({{"0000 WSPR"}, {"0001 WFSPR"}, {"0010 WDSPR"}, {"0100 WISPR"}, {"1000 WLSPR"},
+             {"0700 WISPR"},  // any non-zero value asks
+             {"1010 WLDSPR"}, {"0101 WIFSPR"}, {"1111 WLIDFSPR"}},
+            [](const Row& r) {
+              SettingsRecord s{};
+              s.AskLicense = r[0][0] - '0', s.AskType = r[0][1] - '0';
+              s.AskPath = r[0][2] - '0', s.AskProgramFolder = r[0][3] - '0';
+              int pages[kPageCount];
+              std::string got;
+              for (int n = BuildPageSequence(s, pages), k = 0; k < n; ++k)
+                got += "WLIDFSPR"[pages[k]];
+              return got;
+            });
+}
+
+// Result, Restart, NR, silent, hidden -> texts (R: restart, D: done, F: failed, P: no
+// privilege, M: see README) and whether the page presses Finish itself.
+TEST(Wizard, ResultPageAndExitCode) {
+  CheckRows({{"0 0 0 0 0 D"}, {"0 1 0 1 0 R+finish"}, {"0 1 1 1 0 D+finish"}, {"1 1 0 1 0 FP"},
+             {"3 0 0 1 0 FM"}, {"-1 1 0 0 0 FM"},
+             {"3 0 0 1 1 FM+finish"},  // nobody else can finish a hidden sheet
+             {"0 0 0 0 1 D+finish"}},
+            [](const Row& r) {
+              unsigned t = ChooseResultTexts(Num(r[0]), Num(r[1]), Num(r[2]));
+              const unsigned kRestart = kTextRestartNeeded | kTextRestartChoice | kTextRemoveDisks;
+              std::string got = (t & kRestart) == kRestart ? "R" : (t & kRestart) ? "r?" : "";
+              for (auto [bit, letter] : {std::pair{kTextDone, 'D'},
+                                         {kTextFailed, 'F'}, {kTextNoPrivilege, 'P'},
+                                         {kTextSeeReadme, 'M'}})
+                if (t & bit) got += letter;
+              return got + (ResultPressesFinish(Num(r[0]), Num(r[3]), Num(r[4])) ? "+finish" : "");
+            });
+  // How the wizard ended, result, restart needed, restart made -> exit code.
+  CheckRows({{"finished 0 0 0 0"}, {"finished 0 1 1 0"}, {"finished 0 1 0 3010"},
+             {"finished 1 1 0 5"}, {"finished 3 0 0 1603"}, {"finished -1 1 0 1603"},
+             {"cancelled 3 0 0 1602"}, {"failed 0 0 0 1603"}, {"7 0 0 0 1603"}},
+            [](const Row& r) {
+              int end = r[0] == "finished"    ? kWizardFinished
+                        : r[0] == "cancelled" ? kWizardCancelled
+                        : r[0] == "failed"    ? kWizardFailed
+                                              : Num(r[0]);
+              return Str(WizardExitCode(end, Num(r[1]), Num(r[2]), Num(r[3])));
+            });
+}
+
+// Work area, sheet width, height, title band -> the sheet's corner.
+TEST(Wizard, Layout) {
+  CheckRows({{"0,0,1024,738 500 400 0 262,169"},
+             {"100,30,1124,798 500 400 0 362,214"},  // work area off the screen's origin
+             {"0,0,1024,768 500 400 250 262,250"}, {"0,0,1024,768 500 600 250 262,168"},
+             {"0,40,1024,768 500 450 300 262,300"}, {"0,40,1024,768 500 400 30 262,204"},
+             {"0,30,800,600 801 700 0 0,30"}},
+            [](const Row& r) {
+              PixelPoint p = CentredSheetPosition(Rect(r[0]), Num(r[1]), Num(r[2]), Num(r[3]));
+              return Str(p.x) + ',' + Str(p.y);
+            });
+  // The side picture: control, page -> where it is drawn.
+  CheckRows({{"10,10,110,210 0,0,500,360 10,10,180,350"}, {"5,7,68,100 0,0,400,300 5,7,198,293"},
+             {"10,10,110,10 0,0,500,360 10,10,500,350"},         // no height: full width
+             {"0,0,50000,50000 0,0,10,60000 0,0,60000,60000"}},  // product past 32 bits
+            [](const Row& r) { return Show(SideBitmapDestination(Rect(r[0]), Rect(r[1]))); });
+}
+
+// Percent, bar width -> fill, then each glyph as text@x, b(lack) or w(hite).
+TEST(Wizard, ProgressBar) {
+  CheckRows({{"0 200 0,0@92b,%@108b"}, {"9 200 18,9@92b,%@108b"}, {"10 200 20,1@84b,0@92b,%@108b"},
+             {"50 200 100,5@84w,0@92b,%@108b"}, {"58 200 116,5@84w,8@92w,%@108b"},
+             {"99 200 198,9@84w,9@92w,%@108w"}, {"100 200 200,100@76w,%@108w"},
+             {"33 101 33,3@34b,3@42b,%@58b"}, {"150 200 200,100@76w,%@108w"},  // held to the bar
+             {"-5 200 0,0@92b,%@108b"},
+             {"99 2000000000 1980000000,9@999999984w,9@999999992w,%@1000000008w"}},  // no overflow
+            [](const Row& r) {
+              ProgressBarLayout bar;
+              std::memset(&bar, 0x55, sizeof bar);
+              auto measure = [](const char* text, void*) { return int32_t(std::strlen(text) * 8); };
+              LayoutProgressBar(Num(r[0]), Num(r[1]), 20, 16, measure, nullptr, bar);
+              std::string got = Str(bar.FillRight);
+              for (int i = 0; i < bar.GlyphCount; ++i) {
+                const BarGlyph& g = bar.Glyphs[i];
+                got += std::string(",") + g.Text + '@' + Str(g.X) +
+                       (g.Colour == kColourWhite   ? 'w'
+                        : g.Colour == kColourBlack ? 'b'
+                                                   : '?');
+              }
+              return bar.FillBottom == 21 && bar.TextY == 2 ? got : "bottom or text row";
+            });
+}
+
+// Pattern, name, cap -> fitted, text: "%s" takes the name, "%%" is "%".
+TEST(Wizard, FormatWithName) {
+  CheckRows({{"Welcome to %s. Install %s?", "Kbd", "64", "1 Welcome to Kbd. Install Kbd?"},
+             {"%s", "a %s b", "64", "1 a %s b"},  // the name is not read as a pattern
+             {"100%% of %d %", "x", "64", "1 100% of %d %"}, {"%s!", "abcdef", "5", "0 abcd"},
+             {"ab%s", "cd", "3", "0 ab"}, {"", "x", "1", "1 "}, {"%", "x", "64", "1 %"}},
+            [](const Row& r) {
+              std::vector<char> out(Num(r[2]), '#');  // exact size: ASan sees a step past it
+              int fitted = FormatWithName(out.data(), out.size(), r[0].c_str(), r[1].c_str());
+              return Str(fitted) + " " + out.data();
+            });
+}
+
+// Interface, AskPath, AskProgramFolder, folder -> the Start page's summary.
+TEST(Wizard, StartSummary) {
+  const SummaryLabels labels = {"Product", "Version", "Interface", "Dir", "Folder", "USB", "PS/2"};
+  const std::string head =
+      "Product:\r\n          Kbd\r\n\r\nVersion:\r\n          1.0\r\n\r\nInterface:\r\n          ";
+  const std::string dir = "\r\n\r\nDir:\r\n          C:\\W",
+                    folder = "\r\n\r\nFolder:\r\n          ";
+  CheckRows({{"1", "0", "0", "Tools", head + "USB"}, {"2", "1", "0", "Tools", head + "PS/2" + dir},
+             {"2", "0", "1", "Tools", head + "PS/2" + folder + "Tools"},
+             {"1", "1", "1", "Tools", head + "USB" + dir + folder + "Tools"},
+             {"1", "0", "1", "", head + "USB" + folder},  // an empty folder keeps its entry
+             {"0", "0", "0", "", head}},                  // no interface: an empty value
+            [&](const Row& r) {
+              SettingsRecord s{};
+              CopyText(s.ProductName, "Kbd");
+              CopyText(s.Version, "1.0");
+              CopyText(s.InstallDir, "C:\\W");
+              s.InterfaceType = Num(r[0]), s.AskPath = Num(r[1]), s.AskProgramFolder = Num(r[2]);
+              char out[300];
+              size_t length = ComposeStartSummary(s, r[3].c_str(), labels, out, sizeof out);
+              return length == std::strlen(out) ? std::string(out) : "length " + Str(length);
+            });
+  // No fixed limit; cut to any buffer; unterminated fields read no further than their end.
+  SettingsRecord s;
+  std::memset(&s, 'P', sizeof s);
+  s.InterfaceType = kInterfacePS2;
+  s.AskPath = s.AskProgramFolder = 1;
+  std::vector<char> whole(ComposeStartSummary(s, "F", labels, nullptr, 0) + 1, 'x');
+  ComposeStartSummary(s, "F", labels, whole.data(), whole.size());
+  const std::string full = whole.data();
+  ASSERT_EQ(whole.size() - 1, full.size());
+  EXPECT_EQ("Product:\r\n          " + std::string(kTextSize, 'P') + "\r\n", full.substr(0, 282));
+  EXPECT_EQ("\r\n          F", full.substr(full.size() - 13));
+  for (std::size_t cap = 1; cap < whole.size(); ++cap) {
+    std::vector<char> out(cap, 'x');  // exactly cap bytes, so ASan sees a step past them
+    ASSERT_EQ(full.size(), ComposeStartSummary(s, "F", labels, out.data(), cap));
+    ASSERT_EQ(full.substr(0, cap - 1), out.data()) << "cap " << cap;
+  }
+}
