@@ -1,8 +1,6 @@
-// Programs that Setup starts get the system's default error mode, not
-// Setup's own "no disk prompts" mode (a multi-disk stage setup needs its
-// "insert disk" box). Wine does not pass the error mode on to a child, so
-// the test watches the flags that reach CreateProcessA through this
-// program's import table.
+// What this process finds and hands on: platform detection in the 64-bit
+// prefix (a 32-bit Setup there must start setup_x64.exe), and the error
+// mode a started program gets.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,43 +8,51 @@
 
 #include "TestSupport.h"
 #include "common/Process.h"
+#include "startup/Platform.h"
+#include "startup/core/Settings.h"
+
+using namespace testing_support;
+
+TEST(DetectPlatform, SixtyFourBitPrefix) {
+  ResetSettings(Settings);
+  DetectPlatform(GetModuleHandleA(nullptr));
+  EXPECT_EQ(1, Settings.IsNT);
+  EXPECT_EQ(1, Settings.IsWin2000OrLater);
+  EXPECT_EQ(1, Settings.IsX64) << "the 64-bit prefix reports AMD64";
+  EXPECT_EQ(0, Settings.IsWin9x + Settings.IsWinME);
+}
 
 namespace {
 
-using CreateProcessFn = decltype(&CreateProcessA);
-CreateProcessFn RealCreateProcessA = nullptr;
-int Calls = 0;
+decltype(&CreateProcessA) RealCreateProcessA = nullptr;
 DWORD SeenFlags = 0;
 
-BOOL WINAPI RecordingCreateProcessA(LPCSTR app, LPSTR cmd, LPSECURITY_ATTRIBUTES pa,
-                                    LPSECURITY_ATTRIBUTES ta, BOOL inherit, DWORD flags, LPVOID env,
-                                    LPCSTR dir, LPSTARTUPINFOA si, LPPROCESS_INFORMATION pi) {
-  ++Calls;
+BOOL WINAPI RecordingCreateProcessA(LPCSTR app, LPSTR cmd, LPSECURITY_ATTRIBUTES pa, LPSECURITY_ATTRIBUTES ta,
+                                    BOOL inherit, DWORD flags, LPVOID env, LPCSTR dir, LPSTARTUPINFOA si,
+                                    LPPROCESS_INFORMATION pi) {
   SeenFlags = flags;
   return RealCreateProcessA(app, cmd, pa, ta, inherit, flags, env, dir, si, pi);
 }
 
-// Points this program's import of dll!name at replacement; gives the old one.
-void* PatchImport(const char* dll, const char* name, void* replacement) {
+// Points this program's import of kernel32!name at replacement; gives the old one.
+void* PatchImport(const char* name, void* replacement) {
   auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
-      base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& dir =
-      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
+      base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
   for (; d->Name; ++d) {
-    if (lstrcmpiA(reinterpret_cast<char*>(base + d->Name), dll) != 0) continue;
+    if (lstrcmpiA(reinterpret_cast<char*>(base + d->Name), "kernel32.dll") != 0) continue;
     auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-    for (; names->u1.AddressOfData; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-      if (std::strcmp(reinterpret_cast<char*>(byName->Name), name) != 0) continue;
+    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+    for (; names->u1.AddressOfData; ++names, ++slot) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
+          std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name, name))
+        continue;
       DWORD old = 0;
-      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
-      void* previous = reinterpret_cast<void*>(slots->u1.Function);
-      slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-      VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+      VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &old);
+      void* previous = reinterpret_cast<void*>(slot->u1.Function);
+      slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+      VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, old, &old);
       return previous;
     }
   }
@@ -55,25 +61,24 @@ void* PatchImport(const char* dll, const char* name, void* replacement) {
 
 }  // namespace
 
+// Not Setup's own "no disk prompts" mode: a multi-disk stage setup needs
+// its "insert disk" box. Wine does not hand the mode on to a child, so the
+// flags are watched on their way to CreateProcessA.
 TEST(StartProgram, ChildGetsTheDefaultErrorMode) {
-  RealCreateProcessA = reinterpret_cast<CreateProcessFn>(
-      PatchImport("kernel32.dll", "CreateProcessA", reinterpret_cast<void*>(&RecordingCreateProcessA)));
+  RealCreateProcessA = reinterpret_cast<decltype(&CreateProcessA)>(
+      PatchImport("CreateProcessA", reinterpret_cast<void*>(&RecordingCreateProcessA)));
   ASSERT_NE(nullptr, RealCreateProcessA) << "no import of CreateProcessA to watch";
   UINT before = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   KeepCurrentFolderOutOfDllSearch();
-
-  testing_support::TempDir dir("start");
-  testing_support::ScopedEnv log("SETUP_TEST_LOG", dir / "calls.log");
-  std::string program = testing_support::BinDir() + "\\logprog.exe";
-  char commandLine[MAX_PATH];
-  lstrcpyA(commandLine, ("\"" + program + "\" probe").c_str());
+  TempDir dir("start");
+  ScopedEnv log("SETUP_TEST_LOG", dir / "calls.log");
+  std::string program = BinDir() + "\\logprog.exe";
+  std::string commandLine = "\"" + program + "\" probe";
   ProcessInfo process;
-  ASSERT_TRUE(StartProgram(program.c_str(), commandLine, dir.path().c_str(), process));
-  EXPECT_EQ(1, Calls);
+  ASSERT_TRUE(StartProgram(program.c_str(), &commandLine[0], dir.path().c_str(), process));
   EXPECT_TRUE(SeenFlags & CREATE_DEFAULT_ERROR_MODE) << std::hex << "flags 0x" << SeenFlags;
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.pi.hProcess, 20000));
-  EXPECT_EQ(1u, testing_support::Starts(testing_support::ReadLog(dir / "calls.log")).size());
-
+  EXPECT_EQ(1u, Starts(ReadLog(dir / "calls.log")).size());
   SetErrorMode(before);
-  PatchImport("kernel32.dll", "CreateProcessA", reinterpret_cast<void*>(RealCreateProcessA));
+  PatchImport("CreateProcessA", reinterpret_cast<void*>(RealCreateProcessA));
 }

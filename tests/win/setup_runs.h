@@ -1,0 +1,131 @@
+// Runs of the real Setup.exe as rows of a table: {Windows version, setup
+// script, switches, files and registry values present} -> {programs started
+// with their folders and command lines, files, registry values, message
+// box, exit code}. In every text <M> is the media folder.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+
+#include "TestSupport.h"
+#include "UiDriver.h"
+
+namespace setup_runs {
+
+using namespace testing_support;
+
+struct RunRow {
+  const char* name;
+  const char* windows = "winxp";        // what Wine tells Setup.exe
+  const char* scripts = "SETUP2K.INI";  // the names the script is written under
+  std::string script = "";                 // after [Setup] and ProductName; <script> is the file's name
+  const char* args = "/S";
+  std::vector<std::string> files = {};  // "path=text" below the media folder; an .exe is the logging double, text its options
+  std::vector<std::string> reg = {};    // "HKLM\key\name=value" (no "=": absent), put back after
+  const char* media = "media";
+  DWORD exitCode = 0;
+  std::vector<std::string> started = {};   // "folder|command line" in the order started
+  std::vector<std::string> after = {};     // "path=text", or "path" for none
+  std::vector<std::string> regAfter = {};  // as reg; the key is removed after the run
+  const char* box = nullptr;          // the message box's text, answered OK
+  std::vector<std::string> order = {};     // "END a.exe < START b.exe" of the double's log; EXIT is Setup's end
+};
+
+inline std::string Fill(std::string text, const std::string& media, const std::string& script = "") {
+  for (auto [mark, value] : {std::pair<std::string, std::string>{"<M>", media}, {"<script>", script}})
+    for (size_t at; (at = text.find(mark)) != std::string::npos;) text.replace(at, mark.size(), value);
+  return text;
+}
+
+// "a=b" as {a, b}; "a" as {a, ""}, hasValue false.
+inline std::pair<std::string, std::string> Split(const std::string& s, bool* hasValue = nullptr) {
+  size_t eq = s.find('=');
+  if (hasValue) *hasValue = eq != std::string::npos;
+  return {s.substr(0, eq), eq == std::string::npos ? "" : s.substr(eq + 1)};
+}
+
+struct RegName {
+  HKEY root;
+  std::string key, name;
+};
+inline RegName ParseReg(const std::string& path) {
+  size_t first = path.find('\\'), last = path.rfind('\\');
+  return {path.compare(0, 4, "HKCU") ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+          path.substr(first + 1, last - first - 1), path.substr(last + 1)};
+}
+
+inline unsigned long long EventTime(const std::vector<LogLine>& log, const std::string& event,
+                                    unsigned long long exit) {
+  if (event == "EXIT") return exit;
+  size_t blank = event.find(' ');
+  const LogLine* line = FindLine(log, event.substr(0, blank), "\\" + event.substr(blank + 1));
+  EXPECT_NE(nullptr, line) << event;
+  return line ? line->timeMs : 0;
+}
+
+inline void RunSetupRow(const RunRow& row) {
+  SCOPED_TRACE(row.name);
+  ScopedWineVersion version("Setup.exe", row.windows);
+  std::vector<std::unique_ptr<ScopedRegValue>> reg;
+  for (const std::string& r : row.reg) {
+    bool has = false;
+    auto [path, value] = Split(r, &has);
+    RegName n = ParseReg(path);
+    reg.push_back(std::make_unique<ScopedRegValue>(n.root, n.key, n.name, has ? value.c_str() : nullptr));
+  }
+  SetupMedia m(row.media);
+  std::istringstream names(row.scripts);
+  for (std::string name; names >> name;)
+    m.Write(name, Fill("[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\n" + row.script, m.media(), name));
+  for (const std::string& f : row.files) {
+    auto [path, text] = Split(f);
+    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".exe") == 0)
+      m.AddDouble(path, text);
+    else
+      m.Write(path, Fill(text, m.media()));
+  }
+
+  DWORD pid = 0;
+  HANDLE setup = Start("\"" + m.setupPath() + "\" " + row.args, m.media(), &pid);
+  ASSERT_NE(nullptr, setup);
+  if (row.box) {
+    HWND box = ui::FindTopWindow("#32770", "Setup Warning", 20000, pid);
+    ASSERT_NE(nullptr, box) << "no message box";
+    int buttons = 0, texts = 0;
+    for (const ui::Control& c : ui::Children(box)) {
+      texts += c.text == row.box;
+      buttons += c.className == "Button" && c.visible;
+    }
+    EXPECT_EQ(1, texts) << "its text";
+    EXPECT_EQ(1, buttons) << "OK only";
+    EXPECT_EQ(nullptr, GetWindow(box, GW_OWNER));
+    EXPECT_TRUE(ui::PressButton(box, "OK"));
+  }
+  EXPECT_EQ(row.exitCode, FinishProcess(setup, 30000));
+  const unsigned long long exit = NowMs();
+
+  std::vector<LogLine> log = m.WaitForEnds(row.started.size());
+  std::vector<std::string> expected, started;
+  for (const std::string& s : row.started) expected.push_back(Fill(s, m.media()));
+  for (const LogLine& l : Starts(log)) started.push_back(l.cwd + "|" + l.commandLine);
+  EXPECT_EQ(expected, started);
+  for (const std::string& f : row.after) {
+    bool has = false;
+    auto [path, text] = Split(f, &has);
+    std::string full = m.media() + "\\" + path;
+    EXPECT_EQ(has ? text : "<none>", PathExists(full) ? ReadTextFile(full) : "<none>") << path;
+  }
+  for (const std::string& r : row.regAfter) {
+    auto [path, value] = Split(r);
+    RegName n = ParseReg(path);
+    EXPECT_EQ(value, RegText(n.root, n.key, n.name)) << path;
+    DeleteRegTree(n.root, n.key);
+  }
+  for (const std::string& o : row.order) {
+    size_t lt = o.find(" < ");
+    EXPECT_LE(EventTime(log, o.substr(0, lt), exit), EventTime(log, o.substr(lt + 3), exit)) << o;
+  }
+}
+
+}  // namespace setup_runs
