@@ -8,7 +8,7 @@ namespace {
 const std::string kAllScripts = "SETUP95.INI SETUP98.INI SETUPME.INI SETUPNT.INI SETUP2K.INI";
 const std::string kVersionNumber = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\VersionNumber=";
 // The first stage a 32-bit Setup starts on 64-bit Windows, signalling.
-const std::string kStage1 = "Stage1\\setup_x64.exe=--signal=300", kStage2 = "Stage2\\Setup.exe=";
+const std::string kStage1 = "Stage1\\setup_x64.exe=--signal=100", kStage2 = "Stage2\\Setup.exe=";
 const std::string kStages = "DirName1=Stage1\r\nDirName2=Stage2\r\n";
 const std::string kCopy = "[Copy Files]\r\nkeyb.txt=<M>\\dest\r\n", kPayload = "keyb.txt=installed",
                   kDest = "dest\\keep.txt=", kInstalled = "dest\\keyb.txt=installed", kNotInstalled = "dest\\keyb.txt";
@@ -42,13 +42,13 @@ const RunRow kRuns[] = {
      .script = "DirName1=NoStage\r\n[PreRun Programs]\r\nprobe.exe=%1%\\Tools,--sleep=200 first,1\r\n"
                "second.exe=%1%\\Tools,  \"quoted, arg\" %Extra%,1\r\nsecond.exe=%1%\\Tools,other\r\n"
                "probe.exe2=%1%\\Tools,missing program,1\r\nlong.exe=%1%\\Tools," + std::string(250, 'a') +
-               ",1\r\nthird.exe=%1%\\Tools,--sleep=700 no wait,0\r\n[Strings]\r\nExtra=%1%-literal\r\n",
+               ",1\r\nthird.exe=%1%\\Tools,--sleep=500 no wait,0\r\n[Strings]\r\nExtra=%1%-literal\r\n",
      .args = "/S/H",
      .files = {"Tools\\probe.exe=", "Tools\\second.exe=", "Tools\\long.exe=", "Tools\\third.exe="},
      .started = {"<M>|\"<M>\\Tools\\probe.exe\" --sleep=200 first",
                  "<M>|\"<M>\\Tools\\second.exe\" quoted, arg %1%-literal",
                  "<M>|\"<M>\\Tools\\second.exe\" quoted, arg %1%-literal",
-                 "<M>|\"<M>\\Tools\\third.exe\" --sleep=700 no wait"},
+                 "<M>|\"<M>\\Tools\\third.exe\" --sleep=500 no wait"},
      .order = {"END Tools\\probe.exe < START Tools\\second.exe", "EXIT < END Tools\\third.exe"}},
 
     // Two stages: what each is handed, the second only after the first's
@@ -66,12 +66,10 @@ const RunRow kRuns[] = {
 
     // No first stage named: setup_x64.exe beside Setup, or else Setup's own
     // installation, then the second stage unless it was cancelled.
-    {.name = "setup_x64.exe beside", .script = kCopy, .files = {"setup_x64.exe=--signal=300", kPayload, kDest},
+    {.name = "setup_x64.exe beside", .script = kCopy, .files = {"setup_x64.exe=--signal=100", kPayload, kDest},
      .started = {"<M>|<M>\\setup_x64.exe /s"}, .after = {kNotInstalled}},
     {.name = "single stage, then the second", .script = "DirName2=Stage2\r\n" + kCopy,
      .files = {kStage2, kPayload, kDest}, .started = {"<M>|<M>\\Stage2\\Setup.exe /s"}, .after = {kInstalled}},
-    {.name = "single stage, hidden", .script = kCopy, .args = "/H", .files = {kPayload, kDest},
-     .after = {kInstalled}},
     {.name = "single stage fails",
      .script = "DirName2=Stage2\r\nCabFile=TRUE\r\nCabFileName=missing.cab\r\n" + kCopy, .args = "/H",
      .files = {kStage2, kPayload, kDest}, .exitCode = 1603, .started = {"<M>|<M>\\Stage2\\Setup.exe /h /s"},
