@@ -8,11 +8,9 @@
 #include "UiDriver.h"
 #include "background/BackgroundState.h"
 #include "background/BackgroundWindow.h"
-#include "background/PcxBitmap.h"
 #include "startup/core/Settings.h"
 
 using namespace testing_support;
-using namespace pcx_fixture;
 
 namespace {
 
@@ -21,26 +19,26 @@ const COLORREF kTop = RGB(255, 0, 0), kBelow = RGB(0, 0, 255), kLeft = RGB(0, 25
 // 8 bits (palette at the end) or 4 (in the header): colour 1 in the first
 // file rows down to a third, colour 2 below, colour 3 in the first 4 columns.
 std::string WriteLogo(const std::string& path, int bits, int width, int height, int planes = 1) {
-  PcxSpec s;
+  pcx_fixture::PcxSpec s;
   s.bitsPerPixel = static_cast<std::uint8_t>(bits);
   s.planes = static_cast<std::uint8_t>(planes);
   s.xmax = static_cast<std::uint16_t>(width - 1);
   s.ymax = static_cast<std::uint16_t>(height - 1);
   s.bytesPerLine = static_cast<std::uint16_t>(width * bits / 8);
   s.palette = {{0, 0, 0}, {255, 0, 0}, {0, 0, 255}, {0, 255, 0}};
-  s.palette.resize(16, Rgb{9, 9, 9});
-  std::vector<Bytes> lines(height, Bytes(s.bytesPerLine, 0));
+  s.palette.resize(16, {9, 9, 9});
+  std::vector<pcx_fixture::Bytes> lines(height, pcx_fixture::Bytes(s.bytesPerLine, 0));
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
       lines[y][x * bits / 8] |= (x < 4 ? 3 : y < height / 3 ? 1 : 2) << (bits == 8 || x % 2 ? 0 : 4);
-  Bytes file = MakePcx(s, lines);
+  pcx_fixture::Bytes file = pcx_fixture::MakePcx(s, lines);
   WriteTextFile(path, std::string(file.begin(), file.end()));
   return path;
 }
 
 // The window, made here with this logo and title; destroyed at the end.
 struct OwnWindow {
-  OwnWindow(const std::string& logo, const std::string& title = "Velmorax Comfort Keyboard Setup") {
+  explicit OwnWindow(const std::string& logo, const std::string& title = "Velmorax Keyboard Setup") {
     ResetSettings(Settings);
     Settings.IsNT = 1;
     CopyText(Settings.TitleSuffix, "Setup");
@@ -66,52 +64,25 @@ struct OwnWindow {
 
 }  // namespace
 
-// What only GDI can get wrong: the bitmap the loader builds, the right way
-// up, and the palette. What the file's bytes mean is PcxTest's.
-TEST(LoadPcx, BitmapAndPaletteOfEachKind) {
+// Created hidden over the work area, the logo loaded as GDI builds it (the
+// file's bytes are PcxTest's). A logo that does not load counts as none: its
+// height would size the band. One emptied meanwhile is dropped at the
+// next display change, which makes a new bitmap. The default title font has no
+// Japanese letters.
+TEST(BackgroundWindow, StateThroughItsMessages) {
   struct Row {
     int bits, planes;
-    UINT paletteEntries;  // 0: nothing loads
-  } const rows[] = {{8, 1, 256}, {4, 1, 16}, {8, 3, 0}};
-  TempDir dir("pcx");
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.bits << " bits, " << r.planes << " planes");
-    std::string path = WriteLogo(dir / "logo.pcx", r.bits, 40, 30, r.planes);
-    HBITMAP bitmap = LoadPcxBitmap(path.c_str());
-    HPALETTE palette = LoadPcxPalette(nullptr, path.c_str());
-    PALETTEENTRY entries[257] = {};
-    EXPECT_EQ(r.paletteEntries, palette ? GetPaletteEntries(palette, 0, 257, entries) : 0);
-    EXPECT_EQ(kLeft, palette ? RGB(entries[3].peRed, entries[3].peGreen, entries[3].peBlue) : kLeft);
-    ASSERT_EQ(r.paletteEntries != 0, bitmap != nullptr);
-    if (!bitmap) continue;
-    HDC dc = CreateCompatibleDC(nullptr);
-    SelectObject(dc, bitmap);
-    BITMAP bm{};
-    GetObjectA(bitmap, sizeof bm, &bm);
-    EXPECT_EQ(40 * 30, bm.bmWidth * bm.bmHeight);
-    EXPECT_EQ(kTop, GetPixel(dc, 39, 0)) << "the first file row on top";
-    EXPECT_EQ(kBelow, GetPixel(dc, 39, 29));
-    EXPECT_EQ(kLeft, GetPixel(dc, 3, 15));
-    EXPECT_EQ(kBelow, GetPixel(dc, 4, 15));
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-    DeleteObject(palette);
-  }
-  WriteTextFile(dir / "empty.pcx", "");
-  for (const char* name : {"empty.pcx", "missing.pcx"}) {
-    EXPECT_EQ(nullptr, LoadPcxBitmap((dir / name).c_str())) << name;
-    EXPECT_EQ(nullptr, LoadPcxPalette(nullptr, (dir / name).c_str())) << name;
-  }
-}
-
-// Created hidden over the work area. A logo that does not load counts as
-// none (its height would size the band); one that goes away meanwhile is
-// dropped at the next display change, which makes a new bitmap.
-TEST(BackgroundWindow, StateThroughItsMessages) {
+    UINT paletteEntries;  // 0: the logo does not load
+    const char* locale;
+  } const rows[] = {{8, 1, 256, "00000411"}, {4, 1, 16, "00000407"}, {8, 3, 0, "00000407"}};
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = 340;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
   TempDir dir("win");
-  for (int planes : {1, 3}) {
-    SCOPED_TRACE(testing::Message() << "logo of " << planes << " planes");
-    std::string logo = WriteLogo(dir / "logo.pcx", 8, 100, 50, planes);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.bits << " bits, " << r.planes << " planes, locale " << r.locale);
+    ScopedRegValue locale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", r.locale);
+    std::string logo = WriteLogo(dir / "logo.pcx", r.bits, 40, 30, r.planes);
     OwnWindow w(logo);
     ASSERT_EQ(1, w.created);
     ASSERT_NE(nullptr, w.hwnd);
@@ -121,28 +92,44 @@ TEST(BackgroundWindow, StateThroughItsMessages) {
     GetWindowRect(w.hwnd, &rc);
     EXPECT_EQ(work.right - work.left, rc.right - rc.left);
     EXPECT_EQ(work.bottom - work.top, rc.bottom - rc.top);
-    const bool loads = planes == 1;
-    EXPECT_EQ(loads ? 50 : 0, Background.LogoHeight * Background.LogoPresent);
-    EXPECT_EQ(loads, Background.LogoPalette != nullptr);
-    if (loads)
-      EXPECT_EQ(w.ClientWidth() - 100 + 2 * GetSystemMetrics(SM_CXFRAME), Background.LogoX)
+    const bool japanese = r.locale[7] == '1';
+    EXPECT_EQ(japanese, Background.JapaneseTitleFont);
+    if (japanese) {
+      EXPECT_STREQ(metrics.lfCaptionFont.lfFaceName, Background.TitleLogFont.lfFaceName);
+    }
+
+    const bool loads = r.paletteEntries != 0;
+    EXPECT_EQ(loads ? 30 : 0, Background.LogoHeight * Background.LogoPresent);
+    EXPECT_EQ(r.paletteEntries, GetPaletteEntries(Background.LogoPalette, 0, 0, nullptr));
+    if (loads) {
+      EXPECT_EQ(w.ClientWidth() - 40 + 2 * GetSystemMetrics(SM_CXFRAME), Background.LogoX)
           << "at creation the logo stands two frames further right";
+      HDC dc = CreateCompatibleDC(nullptr);
+      HGDIOBJ old = SelectObject(dc, Background.LogoBitmap);
+      EXPECT_EQ(kTop, GetPixel(dc, 39, 0)) << "the first file row on top";
+      EXPECT_EQ(kBelow, GetPixel(dc, 39, 29));
+      EXPECT_EQ(kLeft, GetPixel(dc, 3, 15));
+      EXPECT_EQ(kBelow, GetPixel(dc, 4, 15));
+      SelectObject(dc, old);
+      DeleteDC(dc);
+    }
     SendMessageA(w.hwnd, WM_SETTINGCHANGE, 0, 0);
-    EXPECT_EQ(w.ClientWidth() - (loads ? 100 : 0), Background.LogoX) << "after a work-area change";
+    EXPECT_EQ(w.ClientWidth() - (loads ? 40 : 0), Background.LogoX) << "after a work-area change";
     HBITMAP before = Background.LogoBitmap;
     EXPECT_EQ(0, SendMessageA(w.hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024)));
     EXPECT_EQ(loads, GetObjectType(Background.LogoBitmap) == OBJ_BITMAP);
-    if (before && before != Background.LogoBitmap) EXPECT_EQ(0u, GetObjectType(before)) << "old bitmap kept";
-    DeleteFileA(logo.c_str());
+    if (before && before != Background.LogoBitmap) {
+      EXPECT_EQ(0u, GetObjectType(before)) << "old bitmap kept";
+    }
+    WriteTextFile(logo, "");
     SendMessageA(w.hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
-    EXPECT_EQ(0, Background.LogoPresent + Background.LogoHeight + Background.LogoWidth) << "logo gone";
+    EXPECT_EQ(0, Background.LogoPresent + Background.LogoHeight + Background.LogoWidth) << "logo emptied";
     EXPECT_EQ(nullptr, Background.LogoBitmap);
 
     EXPECT_EQ(1, SendMessageA(w.hwnd, WM_QUERYENDSESSION, 0, 0));
     EXPECT_EQ(0, SendMessageA(w.hwnd, kStageDoneMessage, 0, 0));
     EXPECT_EQ(0, Background.Chain.ChainWait);
     SendMessageA(w.hwnd, WM_DESTROY, 0, 0);
-    EXPECT_EQ(nullptr, Background.LogoPalette);
     MSG m;
     bool quit = false;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) quit |= m.message == WM_QUIT && m.wParam == 0;
@@ -150,8 +137,8 @@ TEST(BackgroundWindow, StateThroughItsMessages) {
   }
 }
 
-// One shown window: a title that wraps to two lines beside the logo at the
-// top right, over a plain band that holds them both.
+// One shown window: a title that wraps to two lines, over a plain band
+// that holds it and the logo at the top right.
 TEST(BackgroundWindow, PaintsTheLogoAndTheTitleInTheBand) {
   TempDir dir("win");
   std::string title;
@@ -166,8 +153,8 @@ TEST(BackgroundWindow, PaintsTheLogoAndTheTitleInTheBand) {
   HGDIOBJ old = SelectObject(dc, CreateCompatibleBitmap(window, right, 200));
   BitBlt(dc, 0, 0, right, 200, window, 0, 0, SRCCOPY);
   ReleaseDC(w.hwnd, window);
-  const COLORREF band = GetPixel(dc, 2, 2);
   // Rows above the title, which is drawn over the logo where it is long.
+  const COLORREF band = GetPixel(dc, 2, 2);
   EXPECT_EQ(kLeft, GetPixel(dc, x, 2));
   EXPECT_EQ(band, GetPixel(dc, x - 1, 2)) << "left of the logo";
   EXPECT_EQ(kTop, GetPixel(dc, right - 1, 0)) << "the logo reaches the right edge";
@@ -181,19 +168,4 @@ TEST(BackgroundWindow, PaintsTheLogoAndTheTitleInTheBand) {
   EXPECT_GT(lowest, 60) << "the second line goes below the logo";
   EXPECT_GT(TitleBandHeight - GetSystemMetrics(SM_CYFRAME) - GetSystemMetrics(SM_CYCAPTION), lowest)
       << "the band holds the title";
-}
-
-// The default title font has no Japanese letters.
-TEST(BackgroundWindow, JapaneseLocaleTakesTheCaptionFont) {
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = 340;
-  ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
-  for (const char* locale : {"00000411", "00000407"}) {
-    SCOPED_TRACE(locale);
-    ScopedRegValue value(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", locale);
-    OwnWindow w("");
-    const bool japanese = locale[7] == '1';
-    EXPECT_EQ(japanese, Background.JapaneseTitleFont);
-    if (japanese) EXPECT_STREQ(metrics.lfCaptionFont.lfFaceName, Background.TitleLogFont.lfFaceName);
-  }
 }

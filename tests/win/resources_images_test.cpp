@@ -1,15 +1,13 @@
 // Setup.exe's pictures as Windows loads them, its manifest, and both
 // animations opened and played by an animation control.
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "resources_support.h"
 
-#include <commctrl.h>
-
 using namespace res_test;
-
 
 TEST(Pictures, IconsAndTheSideBitmapLoad) {
   for (WORD id = IDI_SETUP; id <= IDI_NETWORK_DRIVE; ++id)
@@ -24,7 +22,8 @@ TEST(Pictures, AnimationsOpenPlayAndDraw) {
   ASSERT_TRUE(InitCommonControlsEx(&icc));
   for (WORD id : {IDA_COPY, IDA_REGISTRY}) {
     SCOPED_TRACE(testing::Message() << "animation " << id);
-    HWND anim = CreateWindowExA(0, ANIMATE_CLASSA, "", WS_POPUP, 0, 0, 272, 60, nullptr, nullptr, nullptr, nullptr);
+    HWND anim =
+        CreateWindowExA(0, ANIMATE_CLASSA, "", WS_POPUP, 0, 0, 272, 60, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, anim);
     ShowWindow(anim, SW_SHOWNA);  // not activated: no window manager to wait for when it goes
     EXPECT_TRUE(SendMessageA(anim, ACM_OPENA, reinterpret_cast<WPARAM>(SetupData()),

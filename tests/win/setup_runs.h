@@ -19,17 +19,17 @@ struct RunRow {
   const char* name;
   const char* windows = "winxp";        // what Wine tells Setup.exe
   const char* scripts = "SETUP2K.INI";  // the names the script is written under
-  std::string script = "";                 // after [Setup] and ProductName; <script> is the file's name
+  std::string script = "";              // after [Setup] and ProductName; <script> is the file's name
   const char* args = "/S";
-  std::vector<std::string> files = {};  // "path=text" below the media folder; an .exe is the logging double, text its options
-  std::vector<std::string> reg = {};    // "HKLM\key\name=value" (no "=": absent), put back after
+  std::vector<std::string> files = {};  // "path=text"; an .exe is the logging double, text its options
+  std::vector<std::string> reg = {};    // "HKLM\key\name=value" (without "=": absent), put back after
   const char* media = "media";
   DWORD exitCode = 0;
   std::vector<std::string> started = {};   // "folder|command line" in the order started
   std::vector<std::string> after = {};     // "path=text", or "path" for none
   std::vector<std::string> regAfter = {};  // as reg; the key is removed after the run
-  const char* box = nullptr;          // the message box's text, answered OK
-  std::vector<std::string> order = {};     // "END a.exe < START b.exe" of the double's log; EXIT is Setup's end
+  const char* box = nullptr;               // the message box's text, answered OK
+  std::vector<std::string> order = {};     // "END a.exe < START b.exe" in the double's log; EXIT: Setup's end
 };
 
 inline std::string Fill(std::string text, const std::string& media, const std::string& script = "") {
@@ -38,22 +38,20 @@ inline std::string Fill(std::string text, const std::string& media, const std::s
   return text;
 }
 
-// "a=b" as {a, b}; "a" as {a, ""}, hasValue false.
-inline std::pair<std::string, std::string> Split(const std::string& s, bool* hasValue = nullptr) {
-  size_t eq = s.find('=');
-  if (hasValue) *hasValue = eq != std::string::npos;
-  return {s.substr(0, eq), eq == std::string::npos ? "" : s.substr(eq + 1)};
-}
-
-struct RegName {
+// "HKCU\key\name=value": root, key, name, and the value or nullptr.
+struct RegLine {
+  RegLine(const std::string& line) : value(line.substr(line.find('=') + 1)) {
+    size_t eq = line.find('='), first = line.find('\\'), last = line.rfind('\\', eq);
+    root = line.compare(0, 4, "HKCU") ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    key = line.substr(first + 1, last - first - 1);
+    name = line.substr(last + 1, eq == std::string::npos ? eq : eq - last - 1);
+    if (eq == std::string::npos) value.clear();
+    has = eq != std::string::npos;
+  }
   HKEY root;
-  std::string key, name;
+  std::string key, name, value;
+  bool has;
 };
-inline RegName ParseReg(const std::string& path) {
-  size_t first = path.find('\\'), last = path.rfind('\\');
-  return {path.compare(0, 4, "HKCU") ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-          path.substr(first + 1, last - first - 1), path.substr(last + 1)};
-}
 
 inline unsigned long long EventTime(const std::vector<LogLine>& log, const std::string& event,
                                     unsigned long long exit) {
@@ -68,20 +66,17 @@ inline void RunSetupRow(const RunRow& row) {
   SCOPED_TRACE(row.name);
   ScopedWineVersion version("Setup.exe", row.windows);
   // Xvfb runs no window manager, and Wine would wait 2 s for one at every window hidden.
-  ScopedRegValue unmanaged(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Setup.exe\\X11 Driver", "Managed", "N");
+  ScopedRegValue unmanaged(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Setup.exe\\X11 Driver", "Managed",
+                           "N");
   std::vector<std::unique_ptr<ScopedRegValue>> reg;
-  for (const std::string& r : row.reg) {
-    bool has = false;
-    auto [path, value] = Split(r, &has);
-    RegName n = ParseReg(path);
-    reg.push_back(std::make_unique<ScopedRegValue>(n.root, n.key, n.name, has ? value.c_str() : nullptr));
-  }
+  for (const RegLine r : row.reg)
+    reg.push_back(std::make_unique<ScopedRegValue>(r.root, r.key, r.name, r.has ? r.value.c_str() : nullptr));
   SetupMedia m(row.media);
   std::istringstream names(row.scripts);
   for (std::string name; names >> name;)
     m.Write(name, Fill("[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\n" + row.script, m.media(), name));
   for (const std::string& f : row.files) {
-    auto [path, text] = Split(f);
+    std::string path = f.substr(0, f.find('=')), text = f.substr(f.find('=') + 1);
     if (path.size() > 4 && path.compare(path.size() - 4, 4, ".exe") == 0)
       m.AddDouble(path, text);
     else
@@ -94,13 +89,10 @@ inline void RunSetupRow(const RunRow& row) {
   if (row.box) {
     HWND box = ui::FindTopWindow("#32770", "Setup Warning", 20000, pid);
     ASSERT_NE(nullptr, box) << "no message box";
-    int buttons = 0, texts = 0;
-    for (const ui::Control& c : ui::Children(box)) {
-      texts += c.text == row.box;
-      buttons += c.className == "Button" && c.visible;
-    }
-    EXPECT_EQ(1, texts) << "its text";
-    EXPECT_EQ(1, buttons) << "OK only";
+    std::string texts;
+    for (const ui::Control& c : ui::Children(box))
+      texts += c.visible && !c.text.empty() ? "[" + c.text + "]" : "";
+    EXPECT_EQ("[OK][" + std::string(row.box) + "]", texts) << "its text and one button";
     EXPECT_EQ(nullptr, GetWindow(box, GW_OWNER));
     EXPECT_TRUE(ui::PressButton(box, "OK"));
   }
@@ -113,21 +105,19 @@ inline void RunSetupRow(const RunRow& row) {
   for (const LogLine& l : Starts(log)) started.push_back(l.cwd + "|" + l.commandLine);
   EXPECT_EQ(expected, started);
   for (const std::string& f : row.after) {
-    bool has = false;
-    auto [path, text] = Split(f, &has);
-    std::string full = m.media() + "\\" + path;
-    EXPECT_EQ(has ? text : "<none>", PathExists(full) ? ReadTextFile(full) : "<none>") << path;
+    std::string path = m.media() + "\\" + f.substr(0, f.find('='));
+    EXPECT_EQ(f.find('=') == std::string::npos ? "<none>" : f.substr(f.find('=') + 1),
+              PathExists(path) ? ReadTextFile(path) : "<none>")
+        << path;
   }
-  for (const std::string& r : row.regAfter) {
-    auto [path, value] = Split(r);
-    RegName n = ParseReg(path);
-    EXPECT_EQ(value, RegText(n.root, n.key, n.name)) << path;
-    DeleteRegTree(n.root, n.key);
+  for (const RegLine r : row.regAfter) {
+    EXPECT_EQ(r.value, RegText(r.root, r.key, r.name)) << r.key << "\\" << r.name;
+    DeleteRegTree(r.root, r.key);
   }
-  for (const std::string& o : row.order) {
-    size_t lt = o.find(" < ");
-    EXPECT_LE(EventTime(log, o.substr(0, lt), exit), EventTime(log, o.substr(lt + 3), exit)) << o;
-  }
+  for (const std::string& o : row.order)
+    EXPECT_LE(EventTime(log, o.substr(0, o.find(" < ")), exit),
+              EventTime(log, o.substr(o.find(" < ") + 3), exit))
+        << o;
 }
 
 }  // namespace setup_runs

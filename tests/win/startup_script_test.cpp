@@ -32,9 +32,10 @@ TEST(SetupScript, ValuesAsTheProfileFunctionsGiveThem) {
   SettingsRecord before = Settings;
   EXPECT_EQ(0, LoadSetupScript());
   EXPECT_EQ(0, std::memcmp(&before, &Settings, sizeof before));
-  WriteTextFile(media / "SETUP2K.INI", "[Setup]\r\nProductName =  \"Comfort Keyboard\"  \r\nVersion='3.1 beta'\r\n"
-                                       "DirName1=  Disk 1  \r\nAskPath= true \r\nUninstallKey=" +
-                                           std::string(300, 'k') + "\r\n");
+  WriteTextFile(media / "SETUP2K.INI",
+                "[Setup]\r\nProductName =  \"Comfort Keyboard\"  \r\nVersion='3.1 beta'\r\n"
+                "DirName1=  Disk 1  \r\nAskPath= true \r\nUninstallKey=" +
+                    std::string(300, 'k') + "\r\n");
   ASSERT_EQ(1, LoadSetupScript());
   EXPECT_EQ(media / "SETUP2K.INI", Settings.ScriptPath);
   EXPECT_STREQ("Comfort Keyboard Setup", Settings.SetupTitle);
@@ -73,9 +74,12 @@ TEST(LicenseFile, ChosenByTheUsersLocale) {
     const char* file;
     int length;
   } const rows[] = {
-      {1, "0000040c", "\\LICENFRE.TXT", 77}, {1, "00000809", "\\LICENENG.TXT", 1234},  // another English region
-      {1, "00000407", "", 0},                {1, nullptr, "\\LICENENG.TXT", 1234},
-      {1, huge.c_str(), "", 0},              {0, "0000040C", "\\LICENFRE.TXT", 77},
+      {1, "0000040c", "\\LICENFRE.TXT", 77},
+      {1, "00000809", "\\LICENENG.TXT", 1234},  // another English region
+      {1, "00000407", "", 0},
+      {1, nullptr, "\\LICENENG.TXT", 1234},
+      {1, huge.c_str(), "", 0},
+      {0, "0000040C", "\\LICENFRE.TXT", 77},
   };
   TempDir media("license");
   WriteFileMakingDirs(media / "License\\LICENENG.TXT", std::string(1234, 'e'));
@@ -83,8 +87,10 @@ TEST(LicenseFile, ChosenByTheUsersLocale) {
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << "NT " << r.isNT << ", locale " << (r.locale ? r.locale : "none"));
     Prepare(media, r.isNT);
-    ScopedRegValue nt(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", r.isNT ? r.locale : "00000409");
-    ScopedRegValue w9x(HKEY_CURRENT_USER, "Control Panel\\Desktop\\ResourceLocale", "", r.isNT ? nullptr : r.locale);
+    ScopedRegValue nt(HKEY_CURRENT_USER, "Control Panel\\International", "Locale",
+                      r.isNT ? r.locale : "00000409");
+    ScopedRegValue w9x(HKEY_CURRENT_USER, "Control Panel\\Desktop\\ResourceLocale", "",
+                       r.isNT ? nullptr : r.locale);
     CopyText(Settings.LicenseFile, (media / "License").c_str());
     ChooseLicenseFile();
     EXPECT_EQ(media / "License" + r.file, Settings.LicenseFile);
