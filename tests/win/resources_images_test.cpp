@@ -1,11 +1,12 @@
 // Setup.exe's pictures as Windows loads them, its manifest, and both
 // animations opened and played by an animation control.
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "resources_support.h"
+
+#include <commctrl.h>
 
 using namespace res_test;
 

@@ -12,7 +12,8 @@ const std::string kProbe = "DirName1=NoStage\r\n[PreRun Programs]\r\nprobe.exe=%
 const std::string kRead = "<M>|\"<M>\\Tools\\probe.exe\" ";
 // The first stage a 32-bit Setup starts on 64-bit Windows, signalling.
 const std::string kStage1 = "Stage1\\setup_x64.exe=--signal=100", kStage2 = "Stage2\\Setup.exe=";
-const std::string kStages = "DirName1=Stage1\r\nDirName2=Stage2\r\n";
+// Blanks and one pair of outer quotes are not part of a value.
+const std::string kStages = "DirName1=  \"Stage1\"  \r\nDirName2= 'Stage2' \r\n";
 const std::string kCopy = "[Copy Files]\r\nkeyb.txt=<M>\\dest\r\n", kKeyb = "keyb.txt=installed",
                   kDest = "dest\\x=";
 const std::string kInstalled = "dest\\keyb.txt=installed", kNotInstalled = "dest\\keyb.txt";

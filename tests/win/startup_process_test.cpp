@@ -1,6 +1,4 @@
-// What this process finds and hands on: platform detection in the 64-bit
-// prefix (a 32-bit Setup there must start setup_x64.exe), and the error
-// mode a started program gets.
+// The error mode a program that Setup starts gets.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,19 +6,8 @@
 
 #include "TestSupport.h"
 #include "common/Process.h"
-#include "startup/Platform.h"
-#include "startup/core/Settings.h"
 
 using namespace testing_support;
-
-TEST(DetectPlatform, SixtyFourBitPrefix) {
-  ResetSettings(Settings);
-  DetectPlatform(GetModuleHandleA(nullptr));
-  EXPECT_EQ(1, Settings.IsNT);
-  EXPECT_EQ(1, Settings.IsWin2000OrLater);
-  EXPECT_EQ(1, Settings.IsX64) << "the 64-bit prefix reports AMD64";
-  EXPECT_EQ(0, Settings.IsWin9x + Settings.IsWinME);
-}
 
 namespace {
 
