@@ -63,11 +63,11 @@ struct OwnWindow {
 
 }  // namespace
 
-// Created hidden over the work area, the logo loaded as GDI builds it (the
-// file's bytes are PcxTest's). A logo that does not load counts as none: its
-// height would size the band. One emptied meanwhile is dropped at the next
-// display change, which makes a new bitmap. The default title font has no
-// Japanese letters.
+// Created hidden, the logo loaded as GDI builds it (the file's bytes are
+// PcxTest's). A logo that does not load counts as none: its height would
+// size the band. One emptied meanwhile is dropped at the next display
+// change, which makes a new bitmap. The default title font has no Japanese
+// letters.
 TEST(BackgroundWindow, StateThroughItsMessages) {
   struct Row {
     int bits, planes;
@@ -85,11 +85,6 @@ TEST(BackgroundWindow, StateThroughItsMessages) {
     OwnWindow w(logo);
     ASSERT_NE(nullptr, w.hwnd);
     EXPECT_FALSE(IsWindowVisible(w.hwnd));
-    RECT work{}, rc{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    GetWindowRect(w.hwnd, &rc);
-    EXPECT_EQ(work.right - work.left, rc.right - rc.left);
-    EXPECT_EQ(work.bottom - work.top, rc.bottom - rc.top);
     const bool japanese = r.locale[7] == '1';
     EXPECT_EQ(japanese, Background.JapaneseTitleFont);
     if (japanese) {

@@ -22,7 +22,7 @@ struct RunRow {
   std::string script = "";              // after [Setup] and ProductName; <script> is the file's name
   const char* args = "/S";
   std::vector<std::string> files = {};  // "path=text"; an .exe is the logging double, text its options
-  std::vector<std::string> reg = {};    // "HKLM\key\name=value" (without "=": absent), put back after
+  std::vector<std::string> reg = {};    // "HKLM\key\name=value", put back after
   const char* media = "media";
   DWORD exitCode = 0;
   std::vector<std::string> started = {};   // "folder|command line" in the order started
@@ -38,19 +38,15 @@ inline std::string Fill(std::string text, const std::string& media, const std::s
   return text;
 }
 
-// "HKCU\key\name=value": root, key, name, and the value or nullptr.
+// "HKCU\key\name=value" (or HKLM).
 struct RegLine {
-  RegLine(const std::string& line) : value(line.substr(line.find('=') + 1)) {
-    size_t eq = line.find('='), first = line.find('\\'), last = line.rfind('\\', eq);
-    root = line.compare(0, 4, "HKCU") ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    key = line.substr(first + 1, last - first - 1);
-    name = line.substr(last + 1, eq == std::string::npos ? eq : eq - last - 1);
-    if (eq == std::string::npos) value.clear();
-    has = eq != std::string::npos;
-  }
+  RegLine(const std::string& line)
+      : root(line.compare(0, 4, "HKCU") ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER),
+        key(line.substr(5, line.rfind('\\', line.find('=')) - 5)),
+        name(line.substr(key.size() + 6, line.find('=') - key.size() - 6)),
+        value(line.substr(line.find('=') + 1)) {}
   HKEY root;
   std::string key, name, value;
-  bool has;
 };
 
 inline unsigned long long EventTime(const std::vector<LogLine>& log, const std::string& event,
@@ -70,17 +66,14 @@ inline void RunSetupRow(const RunRow& row) {
                            "N");
   std::vector<std::unique_ptr<ScopedRegValue>> reg;
   for (const RegLine r : row.reg)
-    reg.push_back(std::make_unique<ScopedRegValue>(r.root, r.key, r.name, r.has ? r.value.c_str() : nullptr));
+    reg.push_back(std::make_unique<ScopedRegValue>(r.root, r.key, r.name, r.value.c_str()));
   SetupMedia m(row.media);
   std::istringstream names(row.scripts);
   for (std::string name; names >> name;)
     m.Write(name, Fill("[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\n" + row.script, m.media(), name));
   for (const std::string& f : row.files) {
     std::string path = f.substr(0, f.find('=')), text = f.substr(f.find('=') + 1);
-    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".exe") == 0)
-      m.AddDouble(path, text);
-    else
-      m.Write(path, Fill(text, m.media()));
+    path.rfind(".exe") == path.size() - 4 ? m.AddDouble(path, text) : m.Write(path, text);
   }
 
   DWORD pid = 0;

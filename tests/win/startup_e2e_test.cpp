@@ -62,8 +62,6 @@ const RunRow kRuns[] = {
      .started = {"<M>|<M>\\Stage1\\setup_x64.exe /s /v/qn", "<M>|<M>\\Stage2\\Setup.exe /h /s /nr"}},
     {.name = "first stage missing", .script = "DirName1=Missing\r\nDirName2=Stage2\r\n" + kCopy,
      .files = {kStage2, kKeyb, kDest}, .after = {kNotInstalled}},
-    {.name = "first stage only", .script = "DirName1=Stage1\r\n" + kCopy, .files = {kStage1, kKeyb, kDest},
-     .started = {"<M>|<M>\\Stage1\\setup_x64.exe /s"}, .after = {kNotInstalled}},
 
     // No first stage named: setup_x64.exe beside Setup, or else Setup's own
     // installation, then the second stage unless it was cancelled.

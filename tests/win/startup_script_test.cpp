@@ -23,14 +23,11 @@ void Prepare(const TempDir& media, int isNT = 1) {
 
 }  // namespace
 
-// No script changes nothing. A value too long for its field is cut, and
-// list key names beyond the 1024-byte list are not seen: nothing overrun.
+// A value too long for its field is cut, and list key names beyond the
+// 1024-byte list are not seen: nothing is overrun.
 TEST(SetupScript, LongValuesAndListsAreCut) {
   TempDir media("script");
   Prepare(media);
-  SettingsRecord before = Settings;
-  EXPECT_EQ(0, LoadSetupScript());
-  EXPECT_EQ(0, std::memcmp(&before, &Settings, sizeof before));
   std::string text = "[Setup]\r\nUninstallKey=" + std::string(300, 'k') + "\r\n[Many]\r\nfirst.exe=\r\n";
   for (int i = 0; i < 200; ++i) text += "name" + std::to_string(1000 + i) + ".exe=x\r\n";
   WriteTextFile(media / "SETUP2K.INI", text);
