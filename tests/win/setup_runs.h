@@ -1,7 +1,8 @@
 // Runs of the real Setup.exe as rows of a table: {Windows version, setup
 // script, switches, files and registry values present} -> {programs started
 // with their folders and command lines, files, registry values, message
-// box, exit code}. In every text <M> is the media folder.
+// box, exit code}. In every text <M> is the media folder, <SYS> and <WIN>
+// the system and Windows folders.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -33,7 +34,10 @@ struct RunRow {
 };
 
 inline std::string Fill(std::string text, const std::string& media, const std::string& script = "") {
-  for (auto [mark, value] : {std::pair<std::string, std::string>{"<M>", media}, {"<script>", script}})
+  for (auto [mark, value] : {std::pair<std::string, std::string>{"<M>", media},
+                             {"<script>", script},
+                             {"<SYS>", SystemDir()},
+                             {"<WIN>", WindowsDir()}})
     for (size_t at; (at = text.find(mark)) != std::string::npos;) text.replace(at, mark.size(), value);
   return text;
 }
