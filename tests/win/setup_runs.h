@@ -99,7 +99,10 @@ inline void RunSetupRow(const RunRow& row) {
   std::vector<LogLine> log = m.WaitForEnds(row.started.size());
   std::vector<std::string> expected, started;
   for (const std::string& s : row.started) expected.push_back(Fill(s, m.media()));
-  for (const LogLine& l : Starts(log)) started.push_back(l.cwd + "|" + l.commandLine);
+  for (const LogLine& l : Starts(log)) {
+    started.push_back(l.cwd + "|" + l.commandLine);
+    EXPECT_NE(std::string::npos, l.commandLine.find(l.exe)) << l.exe << " ran, not the program named";
+  }
   EXPECT_EQ(expected, started);
   for (const std::string& f : row.after) {
     std::string path = m.media() + "\\" + f.substr(0, f.find('='));
