@@ -46,11 +46,11 @@ const RunRow kRuns[] = {
      .script = "DirName1=NoStage\r\n[PreRun Programs]\r\nprobe.exe=%1%\\Tools,--sleep=200 %11% %10% %17%,1\r\n"
                "second.exe=%1%\\Tools,  \"quoted, arg\" %Extra%,1\r\nsecond.exe=%1%\\Tools,other\r\n"
                "probe.exe2=%1%\\Tools,missing program,1\r\n" + kLong +
-               "third.exe=%1%\\Tools,--sleep=500 no wait,0\r\n[Strings]\r\nExtra=%1%-literal\r\n", .args = "/S/H",
+               "third.exe=%1%\\Tools,--sleep=800 no wait,0\r\n[Strings]\r\nExtra=%1%-literal\r\n", .args = "/S/H",
      .files = {"Tools\\probe.exe=", "Tools\\second.exe=", "Tools\\long.exe=", "Tools\\third.exe="},
      .started = {kRead + "--sleep=200 <SYS> <WIN> <WIN>\\Inf", "<M>|\"<M>\\Tools\\second.exe\" quoted, arg %1%-literal",
                  "<M>|\"<M>\\Tools\\second.exe\" quoted, arg %1%-literal",
-                 "<M>|\"<M>\\Tools\\third.exe\" --sleep=500 no wait"},
+                 "<M>|\"<M>\\Tools\\third.exe\" --sleep=800 no wait"},
      .order = {"END Tools\\probe.exe < START Tools\\second.exe", "EXIT < END Tools\\third.exe"}},
 
     // Two stages: what each is handed, the second only after the first's
