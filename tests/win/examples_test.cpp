@@ -11,6 +11,8 @@ using namespace driver_tests;
 namespace {
 
 const std::string kKey = "Software\\Velmorax\\Keyboard";
+const char* const kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const kPreload = "Keyboard Preload Check";
 // The device library's install call for the keyboard line, from the INF
 // on the media or from the copy Windows made, with CallConfigMg.
 std::string Install(const char* inf, const char* callConfigMg, const char* answer) {
@@ -39,7 +41,7 @@ void CopyTree(const std::string& from, const std::string& to) {
 
 // A REG_SZ value as its text, others as "<type>:<hex bytes>".
 std::string RegData(HKEY root, const std::string& key, const std::string& name) {
-  BYTE data[64] = {};
+  BYTE data[1024] = {};
   DWORD type = 0, size = sizeof data - 1;
   HKEY k;
   if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return "<none>";
@@ -83,7 +85,8 @@ TEST(ExampleMedia, SilentInstallOnEachWindowsVersion) {
       // keeps the restart.
       {"win98", "single", "/S /NR", "closed", 3010, "connected=0", "SETUP98.INI",
        Install("%1%\\Driver", "1", "1") + "0" + kFilter, true},
-      {"winme", "single", "/S /TYPE:USB", "", 0, "", "SETUPME.INI", kFilter.substr(1), false},
+      // Preload: the drivers are left to Preload.exe at the next logon, no program is run.
+      {"winme", "single", "/S /TYPE:USB /PRELOAD", "", 0, "", "SETUPME.INI", "", false},
       {"nt40", "single", "/S /TYPE:PS2 /NR", "ended", 3010, "install=0", "SETUPNT.INI",
        Install("%1%\\Driver", "0", "0") + "1" + kFilter, true},
       {"win2k", "single", "/H /TYPE:USB", "", 0, "install=0", "SETUP2K.INI",
@@ -108,6 +111,8 @@ TEST(ExampleMedia, SilentInstallOnEachWindowsVersion) {
     ScopedRegValue w9x(HKEY_CURRENT_USER, "Control Panel\\Desktop\\ResourceLocale", "", "00000409");
     ScopedUninstallRecords records("VelmoraxKeyboard");
     ScopedInfFolder infs({"VKBD.INF", "VFILT.INF"});
+    ScopedRegValue run(HKEY_LOCAL_MACHINE, kRunKey, kPreload, nullptr);
+    const bool preload = std::string(row.args).find("/PRELOAD") != std::string::npos;
     KqSession kq;
     kq.Configure(row.kqConfig);
     TempDir trayLog("tray");
@@ -124,7 +129,8 @@ TEST(ExampleMedia, SilentInstallOnEachWindowsVersion) {
     m.AddDouble("Tools\\welcome.exe");
     CopyFileOrDie(BinDir() + "\\kqsetup.dll", m.media() + "\\kqsetup.dll");
 
-    RunResult r = m.RunSetup(row.args, full ? 2 : 0);
+    const size_t programs = full ? (preload ? 1 : 2) : 0;
+    RunResult r = m.RunSetup(row.args, programs);
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(row.exitCode, r.exitCode);
     for (const auto& [source, installed] :
@@ -149,7 +155,13 @@ TEST(ExampleMedia, SilentInstallOnEachWindowsVersion) {
     EXPECT_EQ(row.driverCalls, calls);
     EXPECT_EQ(row.legacyInfs, ReadTextFile(single + "Driver\\VFILT95.INF") ==
                                   ReadTextFile(WindowsDir() + "\\inf\\VFILT.INF"));
-    EXPECT_EQ(full ? 2u : 0u, infs.AddedInfs().size());
+    EXPECT_EQ(full && !preload ? 2u : 0u, infs.AddedInfs().size());
+    // The last line's registration stands.
+    EXPECT_EQ(preload ? m.media() +
+                            "\\Preload.exe /DEVID:ROOT\\VFILT /CLASS:Unknown "
+                            "/RunValue:\"Keyboard Preload Check\""
+                      : "<none>",
+              RegData(HKEY_LOCAL_MACHINE, kRunKey, kPreload));
     if (!full) continue;
 
     if (*row.tray) {
@@ -159,14 +171,16 @@ TEST(ExampleMedia, SilentInstallOnEachWindowsVersion) {
                 FindLine(ReadLog(trayLog / "log"), "CLOSE", "windowprog.exe") != nullptr);
     }
     std::vector<LogLine> starts = Starts(m.Lines());
-    ASSERT_EQ(2u, starts.size()) << ReadTextFile(m.log());
+    ASSERT_EQ(programs, starts.size()) << ReadTextFile(m.log());
     EXPECT_EQ("\"" + m.media() +
                   "\\Tools\\check.exe\" /check /from=Comfort Keyboard Setup /skip=USB, PS2",
               starts[0].commandLine);
-    EXPECT_NE(std::string::npos,
-              starts[1].commandLine.find("welcome.exe\" \"Comfort Keyboard Setup ready\""))
-        << starts[1].commandLine;
-    EXPECT_EQ(m.media() + "\\Tools", starts[1].cwd);
+    if (!preload) {
+      EXPECT_NE(std::string::npos,
+                starts[1].commandLine.find("welcome.exe\" \"Comfort Keyboard Setup ready\""))
+          << starts[1].commandLine;
+      EXPECT_EQ(m.media() + "\\Tools", starts[1].cwd);
+    }
     // The registry file is imported by a program Setup does not wait for.
     for (DWORD t = GetTickCount();
          RegData(HKEY_CURRENT_USER, kKey + "\\Layout", "Name") == "<none>" &&
