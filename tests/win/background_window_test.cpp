@@ -3,7 +3,6 @@
 // it paints.
 #include <gtest/gtest.h>
 
-#include "../native/PcxFixture.h"
 #include "TestSupport.h"
 #include "UiDriver.h"
 #include "background/BackgroundState.h"
@@ -19,20 +18,20 @@ const COLORREF kTop = RGB(255, 0, 0), kBelow = RGB(0, 0, 255), kLeft = RGB(0, 25
 // 8 bits (palette at the end) or 4 (in the header): colour 1 in the first
 // file rows down to a third, colour 2 below, colour 3 in the first 4 columns.
 std::string WriteLogo(const std::string& path, int bits, int width, int height, int planes = 1) {
-  pcx_fixture::PcxSpec s;
-  s.bitsPerPixel = static_cast<std::uint8_t>(bits);
-  s.planes = static_cast<std::uint8_t>(planes);
-  s.xmax = static_cast<std::uint16_t>(width - 1);
-  s.ymax = static_cast<std::uint16_t>(height - 1);
-  s.bytesPerLine = static_cast<std::uint16_t>(width * bits / 8);
-  s.palette = {{0, 0, 0}, {255, 0, 0}, {0, 0, 255}, {0, 255, 0}};
-  s.palette.resize(16, {9, 9, 9});
-  std::vector<pcx_fixture::Bytes> lines(height, pcx_fixture::Bytes(s.bytesPerLine, 0));
-  for (int y = 0; y < height; ++y)
+  const unsigned char colours[] = {0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 255, 0};
+  std::string f(128, '\0'), palette(768, '\0');
+  auto word = [&](int at, int v) { f[at] = char(v), f[at + 1] = char(v >> 8); };
+  f[0] = 10, f[1] = 5, f[2] = 1, f[3] = char(bits), f[65] = char(planes);
+  word(8, width - 1), word(10, height - 1), word(66, width * bits / 8);
+  for (int i = 0; i < 12; ++i) f[16 + i] = palette[i] = char(colours[i]);
+  for (int y = 0; y < height; ++y) {
+    std::string line(width * bits / 8, '\0');
     for (int x = 0; x < width; ++x)
-      lines[y][x * bits / 8] |= (x < 4 ? 3 : y < height / 3 ? 1 : 2) << (bits == 8 || x % 2 ? 0 : 4);
-  pcx_fixture::Bytes file = pcx_fixture::MakePcx(s, lines);
-  WriteTextFile(path, std::string(file.begin(), file.end()));
+      line[x * bits / 8] |= (x < 4 ? 3 : y < height / 3 ? 1 : 2) << (bits == 8 || x % 2 ? 0 : 4);
+    for (char c : line) f += "\xC1", f += c;  // every byte a run of one
+  }
+  if (bits == 8) f += '\x0C' + palette;
+  WriteTextFile(path, f);
   return path;
 }
 

@@ -107,9 +107,6 @@ TEST(ExampleMedia, SilentInstallOnEachWindowsVersion) {
                           "VersionNumber", me ? "4.90.3000" : nullptr);
     ScopedRegValue newdev(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Setup.exe\\DllOverrides",
                           "newdev", me ? "" : nullptr);
-    // Without a window manager Wine waits 2 s for each hidden managed window.
-    ScopedRegValue unmanaged(HKEY_CURRENT_USER,
-                             "Software\\Wine\\AppDefaults\\Setup.exe\\X11 Driver", "Managed", "N");
     ScopedRegValue nt(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000409");
     ScopedRegValue w9x(HKEY_CURRENT_USER, "Control Panel\\Desktop\\ResourceLocale", "", "00000409");
     ScopedUninstallRecords records("VelmoraxKeyboard");

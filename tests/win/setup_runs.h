@@ -65,9 +65,6 @@ inline unsigned long long EventTime(const std::vector<LogLine>& log, const std::
 inline void RunSetupRow(const RunRow& row) {
   SCOPED_TRACE(row.name);
   ScopedWineVersion version("Setup.exe", row.windows);
-  // Xvfb runs no window manager, and Wine would wait 2 s for one at every window hidden.
-  ScopedRegValue unmanaged(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Setup.exe\\X11 Driver", "Managed",
-                           "N");
   std::vector<std::unique_ptr<ScopedRegValue>> reg;
   for (const RegLine r : row.reg)
     reg.push_back(std::make_unique<ScopedRegValue>(r.root, r.key, r.name, r.value.c_str()));
