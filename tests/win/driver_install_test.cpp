@@ -31,8 +31,8 @@ std::string Replace(std::string s, const std::string& from, const std::string& t
 std::string Inf(const std::string& name = "") { return WindowsDir() + "\\inf\\" + name; }
 std::string Times(int n, const std::string& s) { return n ? s + Times(n - 1, s) : ""; }
 
-std::string MediumText(const std::string& file) {
-  return (file[0] == 'd' ? "[Version]\r\nSignature=\"$Chicago$\"\r\n;" : ";") + file;
+std::string MediumText(const std::string& file) {  // drv\ holds INFs as setupapi accepts them
+  return (file.rfind("drv", 0) == 0 ? "[Version]\r\nSignature=\"$Chicago$\"\r\n;" : ";") + file;
 }
 
 Files InfFolder() {
@@ -97,18 +97,18 @@ bool DefineDriveR(UINT type, const std::string& unixPath) {
                          drive, sizeof drive, nullptr, 0, &got, nullptr);
 }
 
-// version: Wine's name of the Windows. dll: a copy of the double planted on the medium as that
-//   library, which Wine is told to prefer to its builtin one, as Windows would.
-// where: preload; cd: the medium on a CD-ROM; old: the product folder exists; nolib, syslib: no
-//   kqsetup.dll on the medium, one in the system folder; internet: newdev's copy of ka.inf exists.
-// setup: [Setup] lines; answers: the double's, a key a word; M is the medium, P the product
-//   folder, INF the INF folder. Wine's SetupCopyOEMInfA keeps the source's name.
 // clang-format off
 // The medium: read-only, hidden and two levels deep; a file's tag follows its last ';'.
 const std::map<std::string, DWORD> kMedium = {
     {"hidden.txt", FILE_ATTRIBUTE_HIDDEN}, {"a\\b\\c.txt", FILE_ATTRIBUTE_READONLY},
     {"legacy\\la.inf", FILE_ATTRIBUTE_READONLY}, {"legacy\\lu.inf", 0},
     {"drv\\ka.inf", 0}, {"drv\\kh.inf", 0}, {"drv\\ku.inf", 0}};
+// version: Wine's name of the Windows. dll: a copy of the double planted on the medium as that
+//   library, which Wine is told to prefer to its builtin one, as Windows would.
+// where: preload; cd: the medium on a CD-ROM; old: the product folder exists; nolib, syslib: no
+//   kqsetup.dll on the medium, one in the system folder; internet: newdev's copy of ka.inf exists.
+// setup: [Setup] lines; answers: the double's, a key a word; M is the medium, P the product
+//   folder, INF the INF folder. Wine's SetupCopyOEMInfA keeps the source's name.
 struct Row {
   const char *name, *version, *dll, *where, *setup;
   std::vector<const char*> lines;
