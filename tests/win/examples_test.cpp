@@ -4,9 +4,12 @@
 // record and driver calls that a vendor's script of that shape gets.
 #include <gtest/gtest.h>
 
-#include "driver_test_support.h"
+#include <set>
+#include <sstream>
 
-using namespace driver_tests;
+#include "TestSupport.h"
+
+using namespace testing_support;
 
 namespace {
 
@@ -52,6 +55,34 @@ std::string RegData(HKEY root, const std::string& key, const std::string& name) 
   for (DWORD i = 0; i < size; ++i)
     out += {"0123456789abcdef"[data[i] >> 4], "0123456789abcdef"[data[i] & 15]};
   return out;
+}
+
+// The device library double's calls, "Name(args)=result" each; a CALL line is
+// CALL|time|dll|function|args...|result.
+std::string KqTrace(const std::string& log) {
+  std::string out;
+  std::istringstream in(ReadTextFile(log));
+  for (std::string line; std::getline(in, line);) {
+    std::vector<std::string> f;
+    std::istringstream fields(line.substr(0, line.find_last_not_of('\r') + 1));
+    for (std::string field; std::getline(fields, field, '|');) f.push_back(field);
+    if (f.size() < 5 || f[0] != "CALL") continue;
+    out += (out.empty() ? "" : " ") + f[3] + "(";
+    for (size_t i = 4; i + 1 < f.size(); ++i) out += (i > 4 ? "|" : "") + f[i];
+    out += ")=" + f.back();
+  }
+  return out;
+}
+
+std::set<std::string> InfFiles() {
+  std::set<std::string> names;
+  WIN32_FIND_DATAA d;
+  HANDLE find = FindFirstFileA((WindowsDir() + "\\inf\\*").c_str(), &d);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do names.insert(d.cFileName);
+  while (FindNextFileA(find, &d));
+  FindClose(find);
+  return names;
 }
 
 // What the examples put into the prefix, removed before and after each run.
@@ -110,11 +141,14 @@ TEST(ExampleMedia, SilentInstallOnEachWindowsVersion) {
     ScopedRegValue nt(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000409");
     ScopedRegValue w9x(HKEY_CURRENT_USER, "Control Panel\\Desktop\\ResourceLocale", "", "00000409");
     ScopedUninstallRecords records("VelmoraxKeyboard");
-    ScopedInfFolder infs({"VKBD.INF", "VFILT.INF"});
+    for (const char* inf : {"VKBD.INF", "VFILT.INF"})
+      DeleteFileA((WindowsDir() + "\\inf\\" + inf).c_str());
+    const std::set<std::string> infsBefore = InfFiles();
     ScopedRegValue run(HKEY_LOCAL_MACHINE, kRunKey, kPreload, nullptr);
     const bool preload = std::string(row.args).find("/PRELOAD") != std::string::npos;
-    KqSession kq;
-    kq.Configure(row.kqConfig);
+    TempDir kq("kq");
+    ScopedEnv kqLog("KQSETUP_LOG", kq / "log"), kqConfig("KQSETUP_CONFIG", kq / "cfg");
+    WriteTextFile(kq / "cfg", row.kqConfig);
     TempDir trayLog("tray");
     HANDLE tray = nullptr;
     if (*row.tray) {
@@ -148,14 +182,21 @@ TEST(ExampleMedia, SilentInstallOnEachWindowsVersion) {
               RegText(HKEY_LOCAL_MACHINE, records.Product() + "\\DeleteRegs\\HKEY_LOCAL_MACHINE",
                       kKey + "\\\\Path"));
 
-    std::string calls = kq.Trace();
+    std::string calls = KqTrace(kq / "log");
     for (const auto& [path, token] : {std::pair(m.media(), "%1%"), std::pair(WindowsDir(), "%10%")})
       for (size_t at; (at = calls.find(path)) != std::string::npos;)
         calls.replace(at, path.size(), token);
     EXPECT_EQ(row.driverCalls, calls);
     EXPECT_EQ(row.legacyInfs, ReadTextFile(single + "Driver\\VFILT95.INF") ==
                                   ReadTextFile(WindowsDir() + "\\inf\\VFILT.INF"));
-    EXPECT_EQ(full && !preload ? 2u : 0u, infs.AddedInfs().size());
+    std::set<std::string> added = InfFiles();
+    for (const std::string& n : infsBefore) added.erase(n);
+    size_t addedInfs = 0;
+    for (const std::string& n : added) {
+      addedInfs += SameText(n.substr(n.find_last_of('.') + 1), "inf");
+      DeleteFileA((WindowsDir() + "\\inf\\" + n).c_str());
+    }
+    EXPECT_EQ(full && !preload ? 2u : 0u, addedInfs);
     // The last line's registration stands.
     EXPECT_EQ(preload ? m.media() +
                             "\\Preload.exe /DEVID:ROOT\\VFILT /CLASS:Unknown "
