@@ -144,10 +144,10 @@ class EngineTest : public ::testing::Test {
   // "m:"/"d:" a media/destination file name=text[@year][+ro] (ver_*: that
   // DLL; name\: a folder), "l:" a "Copy Files" line ($: the destination, ~:
   // a folder name that makes the path one too long), "c:" the cabinet.
-  void Put(const std::string& specs) {
-    std::istringstream words(specs);
-    for (std::string spec; words >> spec;)
-      if (spec[1] == ':') PutOne(spec.substr(2), spec[0]);
+  void Put(const std::string& items) {
+    std::istringstream words(items);
+    for (std::string word; words >> word;)
+      if (word[1] == ':') PutOne(word.substr(2), word[0]);
   }
   void PutOne(std::string body, char kind) {
     std::string path = (kind == 'm' ? media_ : dest_).path() + "\\";
@@ -191,7 +191,7 @@ class EngineTest : public ::testing::Test {
 };
 
 // Each row: the copy step, then a confirmed cancel (with "keep" the worker's
-// end). Setup: Put's specs (a cabinet's folder is listed after "/");
+// end). Setup: Put's words (a cabinet's folder is listed after "/");
 // hold:<name>:<mode>; nobackup; full (rename list); entry, other (an entry,
 // another product's record of n, from before the run); nokey; pause ("Exit
 // Setup" open at the first file; cancel: its answer). Expected: destination|
@@ -432,14 +432,14 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     if (has("existing")) MakeDirs(dest_ / "Top\\L2");
     Settings.AskPath = Settings.CallConfigMg = 1, Settings.CabFile = has("cab");
     Settings.Preload = has("preload"), Settings.IsNT = has("nt"), CancelRequested = has("cancel");
-    std::istringstream spec(row[2] + ",");
+    std::istringstream list(row[2] + ",");
     Script("Kill Programs", row[1],
            std::string(has("nofiles") ? "" : "[Copy Files]\r\nTool.exe=%99%\r\n") +
                "[Add Registry]\r\nA=HKCU,Software\\KqT\\V,r,0,x\r\n[Add Registry "
                "Files]\r\nA=kq.reg,0000040C\r\n[Run Programs]\r\nTool.exe=%99%,  /q a b\r\n");
     std::vector<std::unique_ptr<Program>> windows;
     for (std::string c, t, m;
-         std::getline(spec, c, '/') && std::getline(spec, t, '/') && std::getline(spec, m, ',');)
+         std::getline(list, c, '/') && std::getline(list, t, '/') && std::getline(list, m, ',');)
       windows.push_back(std::make_unique<Program>(c, t, m));
     TestPage page("KqTestSheet");
     SheetMessages.clear();
