@@ -339,8 +339,7 @@ TEST_F(EngineTest, HeldFilesAreReplacedAtTheRestart) {
   EXPECT_EQ("HOOK.0=new@2004 HOOK.DLL=old@2003 KBD.0=new@2004 KBD.DLL=old@2003 ",
             Listing(dest_.path()));
   ASSERT_TRUE(testing_support::Run(SystemDir() + "\\wineboot.exe -r", "", 60000).finished);
-  EXPECT_EQ("HOOK.DLL=new@2004 KBD.DLL=new@2004 ", Listing(dest_.path()));
-  DeleteFileA((WindowsDir() + "\\wininit.ini").c_str());
+  EXPECT_EQ("HOOK.DLL=new@2004 KBD.DLL=new@2004 ", Listing(dest_.path()));  // wininit.ini used up
   PendingRenames[0] = {"B", ""}, PendingRenames[1] = {"C:\\A", "C:\\a"};
   Settings.IsWin95 = 0, Settings.IsWin9x = 1, RenameAtRestart(0), RenameAtRestart(1);
   EXPECT_EQ("[Rename]\r\nB=\r\n", ReadTextFile(WindowsDir() + "\\wininit.ini"));
@@ -483,9 +482,10 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     LPWSTR* argv = CommandLineToArgvW(wide.c_str(), &count);
     EXPECT_EQ(L"2 /q a b", std::to_wstring(count) + L" " + argv[1]);
     LocalFree(argv);
-    EXPECT_TRUE(SameText(tool, started->exe) && SameText(dest_ / "Top\\L2", started->cwd))
-        << started->exe << " in " << started->cwd;
-    EXPECT_EQ("KQUninst.exe KBDTEST", RegText(HKEY_LOCAL_MACHINE, kProduct, "UninstallString"));
+    EXPECT_TRUE(SameText(tool, started->exe) && SameText(dest_ / "Top\\L2", started->cwd));
+    EXPECT_EQ("KQUninst.exe KBDTEST|Kbd", RegText(HKEY_LOCAL_MACHINE, kProduct, "UninstallString") +
+                                              "|" +
+                                              RegText(HKEY_LOCAL_MACHINE, kProduct, "DisplayName"));
     HKEY key = nullptr;
     ULARGE_INTEGER written{};
     RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KqT\\V", 0, KEY_READ, &key);
