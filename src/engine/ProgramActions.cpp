@@ -34,7 +34,7 @@ DWORD EndProcess(HANDLE process, UINT exitCode) {
   if (!thread) return GetLastError();
   // A program whose DLLs hang while it exits would otherwise hold the
   // installation for good.
-  if (WaitForSingleObject(process, kProcessEndMs) != WAIT_OBJECT_0) return WAIT_TIMEOUT;
+  if (WaitForSingleObject(process, ProcessEndMs) != WAIT_OBJECT_0) return WAIT_TIMEOUT;
   return 0;
 }
 
@@ -50,9 +50,9 @@ void KillProgramLine(const char* value) {
   // A program that asks a question on closing, or that hangs, would
   // otherwise keep the worker waiting for ever.
   DWORD_PTR answer = 0;
-  SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kCloseAnswerMs,
+  SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, CloseAnswerMs,
                       &answer);
-  Sleep(1000);
+  Sleep(ClosePauseMs);
 }
 
 void RunProgramLine(const char* program, const char* value) {
@@ -65,6 +65,10 @@ void RunProgramLine(const char* program, const char* value) {
 }
 
 }  // namespace
+
+DWORD CloseAnswerMs = 5000;
+DWORD ProcessEndMs = 10000;
+DWORD ClosePauseMs = 1000;
 
 BOOL TerminateWindowProcess(HWND window, UINT exitCode) {
   DWORD processId = 0;

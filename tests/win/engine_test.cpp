@@ -1,0 +1,499 @@
+// The install engine on the real system, in scenario tables.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
+// clang-format on
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+#include <numeric>
+#include <sstream>
+
+#include "../../res/resource.h"
+#include "TestSupport.h"
+#include "engine/Backup.h"
+#include "engine/Cabinet.h"
+#include "engine/CopyFiles.h"
+#include "engine/EngineState.h"
+#include "engine/InstallWorker.h"
+#include "engine/PageControls.h"
+#include "engine/ProgramActions.h"
+#include "engine/RegistryActions.h"
+#include "engine/UninstallRecord.h"
+#include "finish/Finish.h"
+#include "startup/core/Settings.h"
+
+namespace {
+
+using namespace testing_support;
+const std::string kTemp0 = WindowsDir() + "\\_QuessorTempDir0";
+const std::string kProduct = kUninstallRoot + std::string("KBDTEST");
+const std::string kShared = kVendorRoot + std::string("\\Uninstall\\SharedFile\\");
+std::map<std::string, std::string> Dlls;  // the test DLLs' contents, for Listing
+std::string SheetMessages;                // what the stand-in sheet was sent, in order
+
+LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == PSM_CANCELTOCLOSE) SheetMessages += "to-close ";
+  if (message == PSM_PRESSBUTTON) SheetMessages += wParam == PSBTN_NEXT ? "next " : "other ";
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK PageProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+DWORD WINAPI ThreadMain(void* body) { return (*static_cast<std::function<void()>*>(body))(), 0; }
+
+struct TestPage {  // the progress page in a hidden stand-in for the sheet
+  explicit TestPage(const char* sheetClass = "STATIC")
+      : sheet(CreateWindowA(sheetClass, "", WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0)),
+        hwnd(CreateDialogParamA(nullptr, MAKEINTRESOURCEA(IDD_PROGRESS), sheet, PageProc, 0)) {}
+  ~TestPage() { DestroyWindow(sheet); }
+  HWND sheet, hwnd;
+};
+
+struct Worker {  // engine code on its own thread while this one serves the page
+  explicit Worker(std::function<void()> f)
+      : body(std::move(f)), thread(CreateThread(0, 0, ThreadMain, &body, 0, 0)) {}
+  ~Worker() { Join(30000), CloseHandle(thread); }
+  bool Join(DWORD ms) {  // true when it ended within ms
+    for (DWORD start = GetTickCount(); GetTickCount() - start <= ms; Pump())
+      if (!MsgWaitForMultipleObjects(1, &thread, FALSE, 20, QS_ALLINPUT)) return true;
+    return false;
+  }
+  std::function<void()> body;
+  HANDLE thread;
+};
+
+// The files of dir, sorted: "name=text@year " (a test DLL by its name, "+ro"
+// when read-only); "(none)" when there is no such folder.
+std::string Listing(const std::string& dir) {
+  WIN32_FIND_DATAA d;
+  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &d);
+  if (find == INVALID_HANDLE_VALUE) return "(none)";
+  std::vector<std::string> files;
+  for (BOOL more = TRUE; more; more = FindNextFileA(find, &d)) {
+    std::string text = ReadTextFile(dir + "\\" + d.cFileName);
+    SYSTEMTIME st;
+    FileTimeToSystemTime(&d.ftLastWriteTime, &st);
+    if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      files.push_back(d.cFileName + ("=" + (Dlls.count(text) ? Dlls[text] : text)) + "@" +
+                      std::to_string(st.wYear) + (d.dwFileAttributes & 1 ? "+ro " : " "));
+  }
+  FindClose(find);
+  std::sort(files.begin(), files.end());
+  return std::accumulate(files.begin(), files.end(), std::string());
+}
+
+// holdfile holding a file (mode "", share-read, share-delete, load) or windowprog.
+struct Program {
+  Program(const std::string& file, const std::string& mode) {
+    process = Start(
+        BinDir() + "\\holdfile.exe " + file + " " + flags / "ready " + flags / "go " + mode, "");
+    for (int i = 0; i < 500 && !PathExists(flags / "ready"); ++i) Sleep(10);
+    EXPECT_TRUE(PathExists(flags / "ready")) << "holdfile did not take " << file;
+  }
+  Program(const std::string& cls, const std::string& title, const std::string& mode) : wait(0) {
+    process =
+        Start("\"" + BinDir() + "\\windowprog.exe\" \"" + cls + "\" \"" + title + "\" " + mode, "");
+    for (int i = 0; i < 500 && !FindWindowA(cls.c_str(), title.c_str()); ++i) Sleep(10);
+  }
+  ~Program() { WriteTextFile(flags / "go", ""), FinishProcess(process, wait); }
+  testing_support::TempDir flags{"hold"};  // the engine has a TempDir too
+  HANDLE process;
+  DWORD wait = 5000;  // holdfile ends when told, windowprog not
+};
+
+// Waits until no registry editor runs: it imports on its own time.
+void WaitForEditors() {
+  for (bool running = true; running; Sleep(50)) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 e{};
+    e.dwSize = sizeof e, running = false;
+    for (BOOL ok = Process32First(snap, &e); ok; ok = Process32Next(snap, &e))
+      running |= !lstrcmpiA(e.szExeFile, "regedit.exe");
+    CloseHandle(snap);
+  }
+}
+
+// Each case and row starts a fresh run with empty folders and registry keys.
+class EngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Fresh(); }
+  void TearDown() override { Fresh(); }
+  void Fresh() {
+    RemoveTree(kTemp0), RemoveTree(media_.path()), RemoveTree(dest_.path());
+    MakeDirs(media_.path()), MakeDirs(dest_.path());
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT, HKEY_USERS})
+      DeleteRegTree(root, "KqT"), DeleteRegTree(root, "Software\\KqT");
+    RegDeleteValueA(HKEY_CURRENT_USER, "KqT");
+    for (const std::string& key :
+         {kProduct, kUninstallRoot + std::string("OTHERKBD"), std::string(kVendorRoot)})
+      DeleteRegTree(HKEY_LOCAL_MACHINE, key);
+    ResetSettings(Settings), ResetFileTable(), ResetEngineState(), ResetUninstallRecordState();
+    SetEvent(PauseEvent = PauseEvent ? PauseEvent : CreateEventA(nullptr, TRUE, TRUE, nullptr));
+    CopyText(Settings.ModuleDir, media_.path().c_str());
+    CopyText(Settings.ScriptPath, (media_ / "SETUP.INI").c_str());
+    CopyText(Settings.UninstallKey, "KBDTEST"), CopyText(Settings.ProductName, "Kbd");
+    CloseAnswerMs = ProcessEndMs = ClosePauseMs = 300, script_.clear();
+    DeleteFileA(log_.c_str()), DeleteFileA((WindowsDir() + "\\wininit.ini").c_str());
+  }
+  // "m:"/"d:" a media/destination file name=text[@year][+ro] (ver_*: that
+  // DLL; name\: a folder), "l:" a "Copy Files" line ($: the destination, ~:
+  // a folder name that makes the path one too long), "c:" the cabinet.
+  void Put(const std::string& items) {
+    std::istringstream words(items);
+    for (std::string word; words >> word;)
+      if (word[1] == ':') PutOne(word.substr(2), word[0]);
+  }
+  void PutOne(std::string body, char kind) {
+    std::string path = (kind == 'm' ? media_ : dest_).path() + "\\";
+    if (kind == 'c')
+      return void(Settings.CabFile = CopyText(Settings.CabFileName,
+                                              (BinDir() + "\\engine_cabinets\\" + body).c_str()));
+    if (kind == 'l') {
+      for (size_t at; (at = body.find_first_of("$~")) != std::string::npos;)
+        body.replace(at, 1,
+                     body[at] == '$' ? dest_.path() : std::string(254 - dest_.path().size(), 'x'));
+      WriteTextFile(media_ / "SETUP.INI", "[Copy Files]\r\n" + (script_ += body + "\r\n"));
+      return void(FileCount = ReadCopyFiles());
+    }
+    if (body.back() == '\\') return MakeDirs(path + body);
+    size_t eq = body.find('='), at = body.find('@'), plus = body.find('+');
+    std::string text = body.substr(eq + 1, std::min(at, plus) - eq - 1);
+    MakeDirs((path += body.substr(0, eq)).substr(0, path.rfind('\\')));
+    text.rfind("ver_", 0) ? WriteTextFile(path, text)
+                          : CopyFileOrDie(BinDir() + "\\" + text + ".dll", path);
+    if (!text.rfind("ver_", 0)) Dlls[ReadTextFile(path)] = text;
+    SYSTEMTIME st{};
+    st.wYear = at != std::string::npos ? std::stoi(body.substr(at + 1)) : 2003 + (kind == 'm');
+    st.wMonth = st.wDay = 1, st.wHour = 12;
+    FILETIME ft;
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, 0, OPEN_EXISTING, 0, 0);
+    SystemTimeToFileTime(&st, &ft), SetFileTime(file, 0, 0, &ft), CloseHandle(file);
+    if (plus != std::string::npos) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  }
+  // A setup script: a section's lines (keyed L0, L1...; "|" between), more.
+  void Script(const std::string& section, const std::string& lines, const std::string& more = "") {
+    std::string text = "[" + section + "]\r\n", line;
+    std::istringstream in(lines);
+    for (int i = 0; std::getline(in, line, '|'); ++i)
+      text += "L" + std::to_string(i) + "=" + line + "\r\n";
+    WriteTextFile(media_ / "SETUP.INI", text + more);
+    FileCount = ReadCopyFiles();
+  }
+  testing_support::TempDir media_{"media"}, dest_{"dest"};
+  std::string script_, log_ = media_ / "calls.log";
+  ScopedEnv logEnv_{"SETUP_TEST_LOG", log_};
+};
+
+// Each row: the copy step, then a confirmed cancel (with "keep" the worker's
+// end). Setup: Put's words (a cabinet's folder is listed after "/");
+// hold:<name>:<mode>; nobackup; full (rename list); entry, other (an entry,
+// another product's record of n, from before the run); nokey; pause ("Exit
+// Setup" open at the first file; cancel: its answer). Expected: destination|
+// numbered names|InstallResult|records; after a cancel, all as before.
+TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
+  const std::string dll = "m:K.DLL=ver_both_1235 d:K.DLL=ver_both_1234 l:K.DLL=$ hold:K.DLL:";
+  const std::string held = "K.0=ver_both_1235@2004 K.DLL=ver_both_1234@2003 |K.0|0|K.DLL";
+  const std::string ab = "alpha.txt=alpha from the cabinet\r\n@2003 ",
+                    sh = "shared.txt=shared by two rows\r\n@2004 ";
+  const std::string rows[][2] = {
+      {"m:n=N m:s=S@2003 d:s=s m:l=L d:l=l+ro m:h=H+ro l:n=$ l:s=$ l:l=$ l:h=$ l:gone=$,renamed "
+       "other",
+       "h=H@2004 l=L@2004 n=N@2004 s=s@2003 ||0|h l n renamed s"},
+      // Older by both kinds; newer by the text only; newer by the text of a
+      // file without a fixed version; older by the text of another language;
+      // no kind on both, so the dates decide.
+      {"m:a=ver_both_1234@2005 d:a=ver_both_1235@1999 m:b=ver_fixed_old_text_new@1999 "
+       "d:b=ver_both_1234@2005 m:c=ver_string_only@1999 d:c=ver_both_1234@2005 "
+       "m:d=ver_german_1252@2005 "
+       "d:d=ver_string_only@1999 m:e=ver_fixed_only@1999 d:e=ver_string_only@2005 l:a=$ l:b=$ "
+       "l:c=$ l:d=$ l:e=$ keep",
+       "a=ver_both_1235@1999 b=ver_fixed_old_text_new@1999 c=ver_string_only@1999 "
+       "d=ver_string_only@1999 e=ver_string_only@2005 ||0|a b c d e"},
+      {"m:o=O m:one\\two\\deep=D d:given=g l:o=$,given l:one\\two\\deep=$ nokey",
+       "deep=D@2004 given=O@2004 ||0|"},
+      {"m:a\\x=1 m:b\\x=2@2030 d:x=before l:a\\x=$ l:b\\x=$ entry", "x=2@2030 ||0|x"},
+      {"m:r=new d:r=old l:r=$ nobackup", "r=new@2004 ||0|r"},
+      {"m:a.txt=A l:a.txt=$\\~", "||0|"},
+      {"m:a=A l:a=$\\none", "||3|a"},
+      {"m:K.DLL=K@2030 d:K.DLL\\ d:K.0\\ d:K.1\\ d:K.2\\ d:K.3\\ d:K.4\\ d:K.5\\ d:K.6\\ d:K.7\\ "
+       "d:K.8\\ d:K.9\\ l:K.DLL=$",
+       "||1|K.DLL"},
+      {dll + " m:L=new d:L=old@2030 l:L=$ hold:L:",
+       "K.0=ver_both_1235@2004 K.DLL=ver_both_1234@2003 L=old@2030 |K.0|0|K.DLL L"},
+      {dll + "share-delete", held},
+      {dll + "load", held},
+      {"m:K.DLL=new d:K.DLL=old d:K.0=theirs l:K.DLL=$ hold:K.DLL: hold:K.0:",
+       "K.0=theirs@2003 K.1=new@2004 K.DLL=old@2003 |K.1|0|K.DLL"},
+      {"m:K.DLL=new d:K.DLL=old l:K.DLL=$ hold:K.DLL: full", "K.DLL=old@2003 ||3|K.DLL"},
+      {"d:beta.dat=old@2000 d:second\\ m:sub\\s.txt=S l:alpha.txt=$ l:beta.dat=$ l:shared.txt=$ "
+       "l:shared.txt=$\\second l:notincab.txt=$ l:sub\\s.txt=$ c:good.cab",
+       ab + "beta.dat=beta from the cabinet, somewhat longer\r\n@2004 s.txt=S@2004 " + sh +
+           "/(none)||0|alpha.txt beta.dat notincab.txt s.txt shared.txt"},
+      {"l:alpha.txt=$ l:shared.txt=$ c:good.cab keep", ab + sh + "/(none)||0|alpha.txt shared.txt"},
+      {"l:alpha.txt=$ c:absent.cab", "/||3|"},
+      {"l:alpha.txt=$ c:garbage.cab", "/||3|"},
+      {"l:alpha.txt=$ c:truncated.cab", "/||3|"},
+      {"c:absent.cab", "/(none)||0|"},  // an empty table looks for no cabinet
+      {"m:a=1 m:b=2 l:a=$ l:b=$ pause", "a=1@2004 b=2@2004 ||0|a b"},
+      {"m:a=1 m:b=2 l:a=$ l:b=$ pause cancel", "||0|a"},
+      {"l:alpha.txt=$ l:shared.txt=$ c:good.cab pause",
+       ab + sh + "/(none)||0|alpha.txt shared.txt"},
+      {"l:alpha.txt=$ l:shared.txt=$ c:good.cab pause cancel", "/(none)||0|alpha.txt shared.txt"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row[0]);
+    Fresh();
+    auto has = [&](const char* flag) { return row[0].find(flag) != std::string::npos; };
+    Put(row[0]);
+    const std::string before = Listing(dest_.path()) + (Settings.CabFile ? "/(none)" : "");
+    std::vector<std::unique_ptr<Program>> holders;
+    std::istringstream words(row[0]);
+    for (std::string w; words >> w;)
+      if (!w.rfind("hold:", 0))
+        holders.emplace_back(
+            new Program(dest_ / w.substr(5, w.rfind(':') - 5), w.substr(w.rfind(':') + 1)));
+    if (has("entry")) RecordDeleteDirectory("C:\\Kbd", "1", 2);
+    if (has("other"))
+      CopyText(Settings.UninstallKey, "OTHERKBD"), RecordDeleteFile((dest_ / "n").c_str());
+    CopyText(Settings.UninstallKey, has("nokey") ? "" : "KBDTEST");
+    if (has("nobackup")) CopyText(BackupDir, (dest_ / "none").c_str());
+    if (has("full")) PendingRenameCount = kPendingRenameRows;
+    if (has("pause")) ResetEvent(PauseEvent);
+    ResetUninstallRecordState();  // what was recorded so far is from before the run
+    TestPage page;
+    bool stepped = false;
+    Worker worker([&] { stepped = CopyStep(page.hwnd); });
+    if (has("pause")) {
+      EXPECT_FALSE(worker.Join(200) || !Listing(dest_.path()).empty()) << "held at the first file";
+      CancelRequested = has("cancel");  // the page's order: the flag, then the event
+      SetEvent(PauseEvent);
+    }
+    ASSERT_TRUE(worker.Join(30000));
+    EXPECT_EQ(InstallResult == 0 && !has("cancel"), stepped);
+    holders.clear();  // a file held without sharing cannot be read
+    const std::string after =
+        Listing(dest_.path()) + (Settings.CabFile ? "/" + Listing(kTemp0) : "");
+    std::string got = after + "|";
+    for (int i = has("full") ? kPendingRenameRows : 0; i < PendingRenameCount; ++i)
+      got += PendingRenames[i].TempPath + dest_.path().size() + 1;
+    std::vector<std::string> names = RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles");
+    std::sort(names.begin(), names.end());
+    got += "|" + std::to_string(InstallResult) + "|";
+    for (const std::string& n : names) got += (&n == &names[0] ? "" : " ") + n;
+    EXPECT_EQ(row[1], got);
+    EXPECT_FALSE(has("nokey") && RegKeyExists(HKEY_LOCAL_MACHINE, kVendorRoot)) << "without a key";
+    const std::string backups = BackupDir;
+    has("keep") ? DiscardBackups() : (CancelRequested = 1, CancelCleanup());
+    const bool kept = has("keep") || has("entry");
+    EXPECT_EQ(has("keep") || has("nobackup") ? after : before,
+              Listing(dest_.path()) + (Settings.CabFile ? "/" + Listing(kTemp0) : ""));
+    EXPECT_EQ(kept, RegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
+    for (const std::string& n : names)  // the shared records of this run's files go
+      EXPECT_EQ(kept + (has("other") && n == "n"),
+                RegValueNames(HKEY_LOCAL_MACHINE, kShared + n).size())
+          << n;
+    EXPECT_TRUE(backups.empty() || !PathExists(backups)) << "backups left in " << backups;
+  }
+}
+
+// A destination damaged by a failed copy and held keeps its tracked backup
+// at the worker's end; the cleanup puts it back once the file is free.
+TEST_F(EngineTest, ADamagedDestinationKeepsItsBackupUntilItIsBack) {
+  Put("m:KBD.DLL=new d:KBD.DLL=old l:KBD.DLL=$");
+  ASSERT_TRUE(BackupDestination(0, (dest_ / "KBD.DLL").c_str()));
+  const std::string backups = BackupDir;
+  FileTable[0].Existed = FileTable[0].BackedUp = FileTable[0].RestorePending = 1;
+  WriteTextFile(dest_ / "KBD.DLL", "half a new fi");
+  Program(dest_ / "KBD.DLL", ""), DiscardBackups();  // the worker's end while the file is held
+  EXPECT_EQ(1, FileTable[0].BackedUp);
+  CancelCleanup();
+  EXPECT_EQ("KBD.DLL=old@2003 ", Listing(dest_.path()));
+  EXPECT_FALSE(PathExists(backups));
+}
+
+// Held files replaced at a real restart: KBD.DLL by the delayed move, HOOK.DLL
+// by wininit.ini in short names (its rename program knows no long ones);
+// no index outside the list; on 98 and ME wininit.ini if the move fails.
+TEST_F(EngineTest, HeldFilesAreReplacedAtTheRestart) {
+  ScopedRegValue pending(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                         "PendingFileRenameOperations", nullptr);
+  Put("m:KBD.DLL=new d:KBD.DLL=old m:HOOK.DLL=new d:HOOK.DLL=old l:KBD.DLL=$ l:HOOK.DLL=$");
+  {
+    Program kbd(dest_ / "KBD.DLL", ""), hook(dest_ / "HOOK.DLL", "");
+    ASSERT_TRUE(CopyStep(TestPage().hwnd));
+    RenameAtRestart(0), Settings.IsWin95 = 1;
+    for (int index : {1, 2, -1, kPendingRenameRows}) RenameAtRestart(index);
+  }
+  char final[MAX_PATH] = "", temp[MAX_PATH] = "";
+  GetShortPathNameA((dest_ / "HOOK.DLL").c_str(), final, MAX_PATH);
+  GetShortPathNameA((dest_ / "HOOK.0").c_str(), temp, MAX_PATH);
+  ASSERT_NE(dest_ / "HOOK.DLL", final) << "a folder with a long name";
+  EXPECT_EQ("[Rename]\r\n" + std::string(final) + "=" + temp + "\r\n",
+            ReadTextFile(WindowsDir() + "\\wininit.ini"));
+  EXPECT_EQ("HOOK.0=new@2004 HOOK.DLL=old@2003 KBD.0=new@2004 KBD.DLL=old@2003 ",
+            Listing(dest_.path()));
+  ASSERT_TRUE(testing_support::Run(SystemDir() + "\\wineboot.exe -r", "", 60000).finished);
+  EXPECT_EQ("HOOK.DLL=new@2004 KBD.DLL=new@2004 ", Listing(dest_.path()));  // wininit.ini used up
+  PendingRenames[0] = {"B", ""}, PendingRenames[1] = {"C:\\A", "C:\\a"};
+  Settings.IsWin95 = 0, Settings.IsWin9x = 1, RenameAtRestart(0), RenameAtRestart(1);
+  EXPECT_EQ("[Rename]\r\nB=\r\n", ReadTextFile(WindowsDir() + "\\wininit.ini"));
+}
+
+// Each value kind and root written and recorded (also as shared), not a
+// value in a root itself (expected: root|key|name|type:bytes); on NT, the
+// registry files of the NT key's locale imported (the worker reads 9x's).
+TEST_F(EngineTest, RegistryValuesAndFiles) {
+  const std::string rows[][2] = {
+      {"HKLM,Software\\KqT\\Only", "HKEY_LOCAL_MACHINE|Software\\KqT\\Only||none"},
+      {"hkcu,Software\\KqT\\Sub,", "HKEY_CURRENT_USER|Software\\KqT\\Sub||1:00"},
+      {"HkCr,KqT,Name", "HKEY_CLASSES_ROOT|KqT|Name|1:00"},
+      {"HKLM ,KqT,Blank,0,x", "HKEY_USERS|KqT|Blank|1:7800"},
+      {"HKLM,Software\\KqT,One,1,1", "HKEY_LOCAL_MACHINE|Software\\KqT|One|4:01000000"},
+      {"HKLM,Software\\KqT,Two,1,01,ff", "HKEY_LOCAL_MACHINE|Software\\KqT|Two|3:01ff"},
+      {"HKLM,Software\\KqT,,0,d", "HKEY_LOCAL_MACHINE|Software\\KqT||1:6400"},
+      {"HKCU,,KqT,0,r", "HKEY_CURRENT_USER||KqT|1:7200"},
+  };
+  std::string lines;
+  for (auto& row : rows) lines += row[0] + "|";
+  Script("Add Registry", lines, "[Add Registry Files]\r\nA=a.reg,00000409\r\nB=b.reg,00000407\r\n");
+  for (std::string n : {"a", "b"})
+    WriteTextFile(media_ / (n + ".reg"),
+                  "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\KqT\\F]\r\n\"" + n + "\"=\"\"\r\n");
+  ScopedRegValue nt(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000407");
+  ScopedRegValue nine(HKEY_CURRENT_USER, "Control Panel\\Desktop\\ResourceLocale", "", "00000409");
+  Settings.IsNT = 1;
+  AddRegistry(), AddRegistryFiles(), WaitForEditors();
+  EXPECT_EQ("<no value>|", RegText(HKEY_CURRENT_USER, "Software\\KqT\\F", "a") + "|" +
+                               RegText(HKEY_CURRENT_USER, "Software\\KqT\\F", "b"));
+  for (auto& row : rows) {
+    std::string part[4], got = "none";
+    std::istringstream in(row[1]);
+    for (std::string& p : part) std::getline(in, p, '|');
+    BYTE data[64];
+    DWORD size = sizeof data, type = 0;
+    HKEY root = part[0][6] == 'S'   ? HKEY_USERS
+                : part[0][6] == 'O' ? HKEY_LOCAL_MACHINE
+                : part[0][6] == 'U' ? HKEY_CURRENT_USER
+                                    : HKEY_CLASSES_ROOT;
+    if (!RegGetValueA(root, part[1].c_str(), part[2].c_str(), RRF_RT_ANY, &type, data, &size))
+      got = std::to_string(type) + ":";
+    for (DWORD i = 0; got != "none" && i < size; ++i)
+      got += std::string{"0123456789abcdef"[data[i] / 16], "0123456789abcdef"[data[i] % 16]};
+    const std::string record = part[1] + (part[2].empty() ? "" : "\\\\" + part[2]),
+                      shared = kVendorRoot + ("\\Uninstall\\SharedReg\\KBDTEST\\" + part[0]);
+    if (!part[1].empty())
+      got += "|" + RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteRegs\\" + part[0], record) +
+             "|" + RegText(HKEY_LOCAL_MACHINE, shared, record);
+    EXPECT_EQ(part[3] + (part[1].empty() ? "" : "|" + part[2] + "|" + part[2]), got) << row[0];
+  }
+  EXPECT_EQ(1u,
+            RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteRegs\\HKEY_CURRENT_USER").size());
+}
+
+// The worker ends each "Kill Programs" line's first window of that class and
+// title (no title: an empty one), its process on NT, by WM_CLOSE on 9x, a
+// hung one not holding it; makes the folder top down (recorded when new),
+// copies, writes the registry, imports by the system's editor, starts the
+// programs in their folder with one argument, as the outcome allows (resume,
+// exit: "Exit Setup" still open after the copy). Expected: per window 1 when
+// ended, WM_CLOSE sent|copied, registry, file imported, started, driver
+// text|sheet messages|result|the folder's record.
+TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
+  WNDCLASSA wc{0, SheetProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "KqTestSheet"};
+  RegisterClassA(&wc);
+  ScopedRegValue locale(HKEY_CURRENT_USER, "Control Panel\\Desktop\\ResourceLocale", "",
+                        "0000040c"),
+      ntLocale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000407");
+  const std::string rows[][4] = {
+      {"", "KqW,T|KqH,H", "KqW/T/,KqH/H/hang", "10 1|crisd|to-close next |1|0"},
+      {"cab nt", "KqN,x|KqW", "KqW/T/,KqW//", "01 0|-----|next |31|0"},
+      {"preload existing nt", "KqH,H|KqX,X", "KqH/H/hang,KqX/X/hang-exit",
+       "10 0|cr--d|to-close next |0|<no key>"},
+      {"cancel", "KqW,T", "KqW/T/", "1 1|-----||1|0"},
+      {"nofiles resume", "KqW,T", "KqW/T/", "1 1|-ri-d|to-close next |1|0"},
+      {"nofiles exit", "KqW,T", "KqW/T/", "1 1|-----||1|0"},
+  };
+  for (auto& row : rows) {
+    SCOPED_TRACE(row[0] + " " + row[1]);
+    Fresh();
+    auto has = [&](const char* flag) { return row[0].find(flag) != std::string::npos; };
+    for (const char* name : {"Tool.exe", "regedit.exe"})
+      CopyFileOrDie(BinDir() + "\\logprog.exe", media_ / name);
+    WriteTextFile(media_ / "kq.reg",
+                  "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\KqT\\Import]\r\n\"i\"=\"1\"\r\n");
+    CopyText(Settings.InstallDir, (dest_ / "Top\\L2\\").c_str());
+    if (has("existing")) MakeDirs(dest_ / "Top\\L2");
+    Settings.AskPath = Settings.CallConfigMg = 1, Settings.CabFile = has("cab");
+    Settings.Preload = has("preload"), Settings.IsNT = has("nt"), CancelRequested = has("cancel");
+    std::istringstream list(row[2] + ",");
+    Script("Kill Programs", row[1],
+           std::string(has("nofiles") ? "" : "[Copy Files]\r\nTool.exe=%99%\r\n") +
+               "[Add Registry]\r\nA=HKCU,Software\\KqT\\V,r,0,x\r\n[Add Registry "
+               "Files]\r\nA=kq.reg,0000040C\r\n[Run Programs]\r\nTool.exe=%99%,  /q a b\r\n");
+    std::vector<std::unique_ptr<Program>> windows;
+    for (std::string c, t, m;
+         std::getline(list, c, '/') && std::getline(list, t, '/') && std::getline(list, m, ',');)
+      windows.push_back(std::make_unique<Program>(c, t, m));
+    TestPage page("KqTestSheet");
+    SheetMessages.clear();
+    if (has("resume") || has("exit")) ResetEvent(PauseEvent);
+    SetCurrentDirectoryA(media_.path().c_str());
+    {
+      Worker worker([&] { InstallWorker(page.hwnd); });
+      if (has("resume") || has("exit")) {
+        EXPECT_FALSE(worker.Join(300)) << "went on while the question was open";
+        CancelRequested = has("exit");
+        SetEvent(PauseEvent);
+      }
+      EXPECT_TRUE(worker.Join(10000)) << "held by a hung program";
+    }
+    SetCurrentDirectoryA(BinDir().c_str());
+    Pump(), WaitForEditors();
+    const std::string tool = dest_ / "Top\\L2\\Tool.exe";
+    std::vector<LogLine> log = ReadLog(log_);  // the started program logs on its own time
+    for (int i = 0;
+         i < 100 && PathExists(tool) && !has("preload") && !FindLine(log, "START", "Tool.exe"); ++i)
+      Sleep(50), log = ReadLog(log_);
+    const LogLine *close = FindLine(log, "CLOSE", "windowprog.exe"),
+                  *started = FindLine(log, "START", "Tool.exe");
+    std::string got;
+    for (auto& p : windows)  // on 9x the first one ends soon after
+      got += WaitForSingleObject(p->process, got.empty() && !Settings.IsNT ? 2000 : 0) ? '0' : '1';
+    got += close ? " 1|" : " 0|";
+    const bool shown =
+        GetWindowLongA(GetDlgItem(page.hwnd, kDriverMessage), GWL_STYLE) & WS_VISIBLE;
+    got += std::string(PathExists(tool) ? "c" : "-") +
+           (RegText(HKEY_CURRENT_USER, "Software\\KqT\\V", "r") == "x" ? "r" : "-") +
+           (RegText(HKEY_CURRENT_USER, "Software\\KqT\\Import", "i") == "1" ? "i" : "-") +
+           (started ? "s" : "-") + (shown ? "d|" : "-|");
+    got += SheetMessages + "|" + std::to_string(InstallResult * 10 + Settings.CallConfigMg) + "|";
+    EXPECT_EQ(row[3],
+              got + RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteDirectory", dest_ / "Top\\L2"));
+    EXPECT_EQ(nullptr, FindLine(log, "START", "regedit.exe")) << "a planted regedit.exe ran";
+    if (!started) continue;
+    int count = 0;
+    std::wstring wide(started->commandLine.begin(), started->commandLine.end());
+    LPWSTR* argv = CommandLineToArgvW(wide.c_str(), &count);
+    EXPECT_EQ(L"2 /q a b", std::to_wstring(count) + L" " + argv[1]);
+    LocalFree(argv);
+    EXPECT_TRUE(SameText(tool, started->exe) && SameText(dest_ / "Top\\L2", started->cwd));
+    EXPECT_EQ("KQUninst.exe KBDTEST|Kbd", RegText(HKEY_LOCAL_MACHINE, kProduct, "UninstallString") +
+                                              "|" +
+                                              RegText(HKEY_LOCAL_MACHINE, kProduct, "DisplayName"));
+    HKEY key = nullptr;
+    ULARGE_INTEGER written{};
+    RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KqT\\V", 0, KEY_READ, &key);
+    RegQueryInfoKeyA(key, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, reinterpret_cast<FILETIME*>(&written)),
+        RegCloseKey(key);
+    EXPECT_TRUE(close && close->timeMs <= written.QuadPart / 10000 &&
+                written.QuadPart / 10000 <= started->timeMs);
+  }
+}
+
+}  // namespace
