@@ -6,6 +6,7 @@
 
 #include "../../res/resource.h"
 #include "common/Handles.h"
+#include "startup/core/CommandLine.h"
 #include "startup/core/Settings.h"
 #include "wizard/PageSkeleton.h"
 #include "wizard/Wizard.h"
@@ -53,16 +54,8 @@ void InterfaceInit(HWND page) {
 // Only Next stores the choice; Back leaves the settings as they were.
 int InterfaceNotify(HWND page, NMHDR* header, INT_PTR*) {
   if (header->code != PSN_WIZNEXT) return 0;
-  if (IsChecked(page, IDC_INTERFACE_PS2)) {
-    Settings.InterfaceType = kInterfacePS2;
-    // NT loads the PS/2 driver only at start-up.
-    Settings.CallConfigMg = Settings.IsNT ? 0 : 1;
-    Settings.Restart = Settings.IsNT ? 1 : 0;
-  } else {
-    Settings.InterfaceType = kInterfaceUSB;
-    Settings.CallConfigMg = 1;
-    Settings.Restart = 0;
-  }
+  ChooseInterface(IsChecked(page, IDC_INTERFACE_PS2) ? kInterfacePS2 : kInterfaceUSB,
+                  Settings.IsNT, Settings);
   return 0;  // the skeleton's answer: go on
 }
 

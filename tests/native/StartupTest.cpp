@@ -56,14 +56,17 @@ TEST(Startup, CutCommandLine) {
 
 // Line, family -> the fields it changes; AskPath, AskProgramFolder asked before.
 TEST(Startup, ApplyCommandLine) {
-  CheckRows({{"/H NT Hidden=1,Silent=1,AskType=0,AskPath=0,AskFolder=0"}, {"/QN NT Hidden=1,QN=1"},
-             {"/s NT Silent=1,AskType=0,AskPath=0,AskFolder=0"}, {"/v NT V=1"}, {"/nr NT NR=1"},
+  // Without the interface page a silent run takes its preselected USB: no restart.
+  CheckRows({{"/H NT Hidden=1,Silent=1,ConfigMg=1,AskType=0,AskPath=0,AskFolder=0"},
+             {"/S 9x Silent=1,Restart=0,ConfigMg=1,AskType=0,AskPath=0,AskFolder=0"},
+             {"/TYPE:PS2/S NT Silent=1,Type=2,Restart=1,AskType=0,AskPath=0,AskFolder=0"},
+             {"/QN NT Hidden=1,QN=1"}, {"/v NT V=1"}, {"/nr NT NR=1"},
              {"/P NT Preload=1"}, {"/preload NT Preload=1"}, {"/PR NT -"}, {"/SS NT -"},
              {"/TYPE:PS2 NT Type=2,Restart=1,AskType=0"},
              {"/type:ps2 9x Type=2,Restart=0,ConfigMg=1,AskType=0"},
              {"/TYPE:PS2/TYPE:USB NT ConfigMg=1,AskType=0"},
              {"/TYPE:USB 9x Restart=0,ConfigMg=1,AskType=0"},
-             {"/S//H NT Silent=1,AskType=0,AskPath=0,AskFolder=0"}, {"null NT -"}},
+             {"/s//H NT Silent=1,ConfigMg=1,AskType=0,AskPath=0,AskFolder=0"}, {"null NT -"}},
             [](const Row& r) {
               using S = SettingsRecord;
               const std::pair<const char*, int32_t S::*> fields[] = {

@@ -33,16 +33,23 @@ const char* SkipProgramName(const char* commandLine) {
   return p;
 }
 
+void ChooseInterface(int type, int isNT, SettingsRecord& s) {
+  const int ps2NT = type == kInterfacePS2 && isNT;
+  s.InterfaceType = type;
+  s.CallConfigMg = ps2NT ? 0 : 1;
+  s.Restart = ps2NT ? 1 : 0;
+}
+
 namespace {
 
 void ApplyOne(const char* token, int isNT, SettingsRecord& s) {
-  if (EqualsNoCase(token, "H")) {
-    s.HiddenMode = 1;
-    s.SilentMode = 1;
-    s.AskType = 0;
-    s.AskPath = 0;
-    s.AskProgramFolder = 0;
-  } else if (EqualsNoCase(token, "S")) {
+  const int hidden = EqualsNoCase(token, "H");
+  if (hidden || EqualsNoCase(token, "S")) {
+    // The interface page will not be shown: take its preselected choice, as
+    // a user clicking Next would, rather than the restart left from before
+    // anything was chosen.
+    if (s.AskType) ChooseInterface(s.InterfaceType, isNT, s);
+    s.HiddenMode = hidden ? 1 : s.HiddenMode;
     s.SilentMode = 1;
     s.AskType = 0;
     s.AskPath = 0;
@@ -54,15 +61,8 @@ void ApplyOne(const char* token, int isNT, SettingsRecord& s) {
     s.HiddenMode = 1;
   } else if (EqualsNoCase(token, "NR")) {
     s.NoRestart = 1;
-  } else if (EqualsNoCase(token, "TYPE:PS2")) {
-    s.InterfaceType = kInterfacePS2;
-    s.CallConfigMg = isNT ? 0 : 1;
-    s.Restart = isNT ? 1 : 0;
-    s.AskType = 0;
-  } else if (EqualsNoCase(token, "TYPE:USB")) {
-    s.InterfaceType = kInterfaceUSB;
-    s.CallConfigMg = 1;
-    s.Restart = 0;
+  } else if (EqualsNoCase(token, "TYPE:PS2") || EqualsNoCase(token, "TYPE:USB")) {
+    ChooseInterface(token[5] == 'P' || token[5] == 'p' ? kInterfacePS2 : kInterfaceUSB, isNT, s);
     s.AskType = 0;
   } else if (EqualsNoCase(token, "PRELOAD") || EqualsNoCase(token, "P")) {
     s.Preload = 1;

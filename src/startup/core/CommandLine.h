@@ -15,6 +15,11 @@ struct CommandTokens {
 // past 15 characters of a token and tokens past the 16th are ignored.
 void CutCommandLine(const char* commandLine, CommandTokens& tokens);
 
+// The keyboard's interface and what it implies: PS/2 on NT needs a restart
+// and no Configuration Manager call; USB, or PS/2 on 9x, the reverse. The
+// switches and the interface page both choose through here.
+void ChooseInterface(int type, int isNT, SettingsRecord& s);
+
 // Applies the tokens in order up to the first empty slot. isNT decides
 // what "TYPE:PS2" does to CallConfigMg and Restart.
 void ApplySwitches(const CommandTokens& tokens, int isNT, SettingsRecord& s);
