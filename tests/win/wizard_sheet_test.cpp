@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -641,6 +642,7 @@ void CALLBACK RunLater(HWND, UINT, UINT_PTR id, DWORD) {
 TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
   const bool all = GetEnvironmentVariableA("SETUP_SCREENSHOTS_ALL", nullptr, 0) > 0;
   const LCID locale = GetThreadLocale();
+  std::map<int, std::string> controls;  // of each page
   for (const Language& lang : kLanguages) {
     SCOPED_TRACE(lang.name);
     SetUp();
@@ -664,6 +666,10 @@ TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
                                           start.find(ThroughAnsi(lang.next)) != start.npos))
           << "the Start page names Back and Next otherwise than the wizard: " << Narrow(start);
       Look(page, SheetKeys(sheet, lang, index));
+      std::string ids;  // every language has the controls of the first
+      for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        ids += std::to_string(GetDlgCtrlID(c)) + " ";
+      EXPECT_EQ(controls.emplace(index, ids).first->second, ids);
       if (!saved) return;
       RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
       Capture(sheet, lang.name + std::string("-") + "WLIDFSPR"[index]);
