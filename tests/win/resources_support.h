@@ -1,5 +1,5 @@
 // Shared by the resource tests: Setup.exe loaded as a data file, the
-// seventeen languages, and a reader for the string table.
+// seventeen languages and a reader for the string table.
 #pragma once
 #include <windows.h>
 
@@ -12,28 +12,28 @@ namespace res_test {
 
 struct Language {
   LANGID id;
-  const char* name;
-  UINT codePage;
-  bool hasLicense;  // dialog 114
+  const char* name;             // as its script under res/lang is named
+  const char16_t *back, *next;  // what the wizard's Back and Next are called in it
 };
-
 constexpr Language kLanguages[] = {
-    {1029, "Czech", 1250, true},          {1030, "Danish", 1252, false},
-    {1031, "German", 1252, true},         {1033, "English", 1252, true},
-    {1034, "Spanish-trad", 1252, true},   {1035, "Finnish", 1252, false},
-    {1036, "French", 1252, true},         {1040, "Italian", 1252, true},
-    {1043, "Dutch", 1252, false},         {1044, "Norwegian", 1252, false},
-    {1046, "Portuguese-BR", 1252, true},  {1051, "Slovak", 1250, true},
-    {1053, "Swedish", 1252, false},       {1055, "Turkish", 1254, true},
-    {1060, "Slovenian", 1250, true},      {2058, "Spanish-MX", 1252, true},
-    {3082, "Spanish-modern", 1252, true},
+    {1029, "cs-CZ", u"Zpět", u"Další"},
+    {1030, "da-DK", u"Tilbage", u"Næste"},
+    {1031, "de-DE", u"Zurück", u"Weiter"},
+    {1033, "en-US", u"Back", u"Next"},
+    {1034, "es-ES_tradnl", u"Atrás", u"Siguiente"},
+    {1035, "fi-FI", u"Edellinen", u"Seuraava"},
+    {1036, "fr-FR", u"Précédent", u"Suivant"},
+    {1040, "it-IT", u"Indietro", u"Avanti"},
+    {1043, "nl-NL", u"Vorige", u"Volgende"},
+    {1044, "nb-NO", u"Tilbake", u"Neste"},
+    {1046, "pt-BR", u"Voltar", u"Avançar"},
+    {1051, "sk-SK", u"Späť", u"Ďalej"},
+    {1053, "sv-SE", u"Föregående", u"Nästa"},
+    {1055, "tr-TR", u"Geri", u"İleri"},
+    {1060, "sl-SI", u"Nazaj", u"Naprej"},
+    {2058, "es-MX", u"Atrás", u"Siguiente"},
+    {3082, "es-ES", u"Atrás", u"Siguiente"},
 };
-constexpr LANGID kEnglish = 1033;
-
-constexpr WORD kDialogs[] = {IDD_WELCOME,        IDD_LICENSE,       IDD_INTERFACE,
-                             IDD_DESTINATION,    IDD_CHOOSE_FOLDER, IDD_CONFIRM_NEW_FOLDER,
-                             IDD_PROGRAM_FOLDER, IDD_START,         IDD_PROGRESS,
-                             IDD_RESULT,         IDD_EXIT_SETUP};
 
 // Setup.exe as a data file: its resources, none of its code.
 inline HMODULE SetupData() {
@@ -52,27 +52,16 @@ inline bool ResourceBytes(HMODULE module, LPCSTR type, LPCSTR name, LANGID lang,
   return *data != nullptr;
 }
 
-// A string of the table in one language, read from its block of sixteen.
-// present is false when the identifier has no string in that language.
-inline std::u16string TableString(UINT id, LANGID lang, bool* present) {
-  *present = false;
+// A string of the table in one language, "" when it has none: read from its
+// block of sixteen counted strings.
+inline std::u16string TableString(UINT id, LANGID lang) {
   const BYTE* data = nullptr;
   DWORD size = 0;
   if (!ResourceBytes(SetupData(), RT_STRING, MAKEINTRESOURCEA(id / 16 + 1), lang, &data, &size))
-    return {};
-  const BYTE* end = data + size;
-  const BYTE* p = data;
-  for (UINT i = 0; i < 16 && p + 2 <= end; ++i) {
-    WORD length = static_cast<WORD>(p[0] | (p[1] << 8));
-    p += 2;
-    if (p + 2 * length > end) return {};
-    if (i == id % 16) {
-      *present = length > 0;
-      return std::u16string(reinterpret_cast<const char16_t*>(p), length);
-    }
-    p += 2 * length;
-  }
-  return {};
+    return u"";
+  auto* p = reinterpret_cast<const char16_t*>(data);
+  for (UINT i = 0; i < id % 16; ++i) p += 1 + *p;
+  return std::u16string(p + 1, *p);
 }
 
 inline std::string Narrow(const std::u16string& s) {
@@ -81,19 +70,5 @@ inline std::string Narrow(const std::u16string& s) {
                       nullptr, nullptr);
   return buf;
 }
-
-// Restores the thread locale the test found.
-class ScopedThreadLocale {
- public:
-  explicit ScopedThreadLocale(LANGID lang) : old_(GetThreadLocale()) {
-    ok_ = SetThreadLocale(MAKELCID(lang, SORT_DEFAULT)) != FALSE;
-  }
-  ~ScopedThreadLocale() { SetThreadLocale(old_); }
-  bool ok() const { return ok_; }
-
- private:
-  LCID old_;
-  bool ok_;
-};
 
 }  // namespace res_test
