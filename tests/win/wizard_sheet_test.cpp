@@ -32,13 +32,6 @@ using namespace res_test;
 
 namespace {
 
-// Xvfb has no window manager, and Wine waits two seconds for one at every
-// hide of a window it takes as managed. Read when the first window is made.
-std::string WineX11(const std::string& exe) {
-  return "Software\\Wine\\AppDefaults\\" + exe + "\\X11 Driver";
-}
-const ScopedRegValue kUnmanaged(HKEY_CURRENT_USER, WineX11("wizard_sheet_test.exe"), "Managed",
-                                "N");
 
 // ---- The engine's part: files f0, f1, ... copied into Folder ---------------
 
@@ -755,7 +748,6 @@ TEST(SetupClickedThrough, InstallsAndEndsWithSuccess) {
       "[Copy Files]\r\nkeyb.txt=" + dest +
           "\r\n[Add Registry]\r\nline=HKCU,Software\\VelmoraxSetupTest,Clicked,0,yes\r\n");
   m.Write("keyb.txt", "clicked through");
-  ScopedRegValue unmanaged(HKEY_CURRENT_USER, WineX11("Setup.exe"), "Managed", "N");
   DWORD pid = 0;
   HANDLE setup = Start("\"" + m.setupPath() + "\"", m.media(), &pid);
   HWND sheet = ui::FindTopWindow("#32770", "", 15000, pid), seen = nullptr;
