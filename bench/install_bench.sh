@@ -11,7 +11,7 @@
 # 160 files of about 200 MB, or 16 files of about 8 MB with --small; 7
 # measured rounds unless told, after one unmeasured warm-up round.
 set -u
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 files=160 percent=100 rounds=7
 for arg; do
   case $arg in
@@ -95,17 +95,15 @@ makensis -V1 "$work/bench.nsi" >/dev/null || { echo "bench: makensis failed" >&2
 cp $bin/windowprog.exe "$root/"
 "$wine" 'C:\bench\windowprog.exe' BenchDesktop BenchDesktop </dev/null >/dev/null 2>&1 &
 
-now_us() { echo "${EPOCHREALTIME/./}"; }
-
 # install <name> <destination folder> <program> <arguments>...: one whole
 # process into an emptied folder; its time in microseconds goes to $work/<name>.
 install() {
   local name=$1 dest=$root/$2 t0 t1 rc n
   shift 2
   rm -rf "$dest" && mkdir "$dest"
-  t0=$(now_us)
+  t0=${EPOCHREALTIME/[.,]/}
   "$wine" "$@" </dev/null >/dev/null 2>&1
-  rc=$? t1=$(now_us)
+  rc=$? t1=${EPOCHREALTIME/[.,]/}
   n=$(find "$dest" -type f | wc -l)
   if [ $rc != 0 ] || [ "$n" != $files ]; then
     echo "bench: $name failed: exit code $rc, $n of $files files" >&2
@@ -120,7 +118,7 @@ started() {
   local name=$1 log=$root/start.log t0 first
   shift
   rm -f "$log"
-  t0=$(now_us)
+  t0=${EPOCHREALTIME/[.,]/}
   SETUP_TEST_LOG='C:\bench\start.log' "$wine" "$@" </dev/null >/dev/null 2>&1
   for _ in {1..50}; do grep -q '^END' "$log" 2>/dev/null && break; sleep 0.1; done
   # The double logs milliseconds since 1601.
