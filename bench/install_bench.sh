@@ -41,15 +41,21 @@ work=$(mktemp -d /tmp/setup-bench.XXXXXX)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k >/dev/null 2>&1; rm -rf "$work"' EXIT
 echo "bench: making a Wine prefix..."
-"$wine" wineboot -i >/dev/null 2>&1
 # One server for the whole run, so that no measured process starts it.
-wineserver -p
+mkdir "$WINEPREFIX" && wineserver -p
+"$wine" wineboot -i >/dev/null 2>&1
 # Without a window manager (Xvfb) Wine waits 2 s for each managed window
 # that is hidden: unmanaged windows hide at once, as on Windows.
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
 root=$WINEPREFIX/drive_c/bench  # C:\bench
 mkdir -p "$root"/{media,chain/Stage1,alone}
+# Wine starts its desktop process with the first window and ends it with
+# the last; Windows' desktop is always there. A window kept open for the
+# whole run keeps it.
+cp $bin/windowprog.exe "$root/"
+"$wine" 'C:\bench\windowprog.exe' BenchDesktop BenchDesktop </dev/null >/dev/null 2>&1 &
+echo "bench: Wine as Windows behaves: unmanaged windows, desktop kept; the script turns Restart off"
 
 # The payload: groups of eight sizes, about 10 MB a group at 100 percent.
 sizes=(4096 16384 131072 524288 1048576 2097152 3145728 3500000)
@@ -88,12 +94,6 @@ $nsis
 SectionEnd
 EOF
 makensis -V1 "$work/bench.nsi" >/dev/null || { echo "bench: makensis failed" >&2; exit 1; }
-
-# Wine starts its desktop process with the first window and ends it with
-# the last; Windows' desktop is always there. A window kept open for the
-# whole run keeps it.
-cp $bin/windowprog.exe "$root/"
-"$wine" 'C:\bench\windowprog.exe' BenchDesktop BenchDesktop </dev/null >/dev/null 2>&1 &
 
 # install <name> <destination folder> <program> <arguments>...: one whole
 # process into an emptied folder; its time in microseconds goes to $work/<name>.
