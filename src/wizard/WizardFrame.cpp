@@ -236,8 +236,12 @@ INT_PTR RunPageSkeleton(const PageHooks& hooks, HWND page, UINT message, WPARAM 
         ShowSheetByMode(page);
       return TRUE;
     case WM_PAINT:
-      DefWindowProcA(page, WM_PAINT, wParam, lParam);
-      PaintSideBitmap(page, &side[0], &side[1]);
+      // The worker posts WM_PAINT for each file as a progress report: then
+      // nothing is invalid and the picture is still there; only the bar changes.
+      if (GetUpdateRect(page, nullptr, FALSE)) {
+        DefWindowProcA(page, WM_PAINT, wParam, lParam);
+        PaintSideBitmap(page, &side[0], &side[1]);
+      }
       if (hooks.Message) hooks.Message(page, message, wParam, lParam, &result);
       return FALSE;
     case WM_SETTINGCHANGE:
