@@ -83,6 +83,19 @@ std::string Trace(const std::string& log, const std::string& library) {
   return trace;
 }
 
+// The host path of a Windows path, by Wine's own export.
+std::string UnixPath(const std::string& windowsPath) {
+  using ToUnixFn = char*(CDECL*)(LPCWSTR);
+  auto toUnix = reinterpret_cast<ToUnixFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+  WCHAR wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
+  char* unix = toUnix ? toUnix(wide) : nullptr;
+  const std::string out = unix ? unix : "";
+  HeapFree(GetProcessHeap(), 0, unix);
+  return out;
+}
+
 // Drive R: by Wine's mount manager, as winecfg defines it: size, type, file system, serial, device
 // (8 bytes), letter and mount point offset, two more offsets, the mount point at byte 32.
 bool DefineDriveR(UINT type, const std::string& unixPath) {
@@ -218,9 +231,9 @@ TEST(UpdateDrivers, Scenarios) {
     EXPECT_TRUE(!has("cd") || DefineDriveR(DRIVE_CDROM, UnixPath(media.path())));
     const std::string moduleDir = has("cd") ? "R:" : media.path();
     // From this program's folder, where a search by bare name would find the double.
-    const RunResult r = testing_support::Run(
-        moduleDir + "\\driverprobe.exe" + (has("preload") ? " /PRELOAD" : ""), BinDir(), 60000);
-    EXPECT_TRUE(r.finished && r.exitCode == 0) << r.exitCode;
+    EXPECT_EQ(0u, testing_support::Run(
+                      moduleDir + "\\driverprobe.exe" + (has("preload") ? " /PRELOAD" : ""),
+                      BinDir(), 60000));
     if (has("cd")) DefineDriveR(DRIVE_NO_ROOT_DIR, "");
 
     const auto normalise = [&](std::string s) {

@@ -302,6 +302,15 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
   }
 }
 
+// The table holds the first 160 "Copy Files" lines and leaves out the rest.
+TEST_F(EngineTest, CopyFilesTableKeepsItsFirstRows) {
+  std::string lines = "[Copy Files]\r\n";
+  for (int i = 0; i <= kFileTableRows; ++i) lines += "f" + std::to_string(i) + "=C:\\x\r\n";
+  WriteTextFile(media_ / "SETUP.INI", lines);
+  EXPECT_EQ(kFileTableRows, ReadCopyFiles());
+  EXPECT_STREQ("f159", FileTable[kFileTableRows - 1].FileName);
+}
+
 // A destination damaged by a failed copy and held keeps its tracked backup
 // at the worker's end; the cleanup puts it back once the file is free.
 TEST_F(EngineTest, ADamagedDestinationKeepsItsBackupUntilItIsBack) {
@@ -338,7 +347,7 @@ TEST_F(EngineTest, HeldFilesAreReplacedAtTheRestart) {
             ReadTextFile(WindowsDir() + "\\wininit.ini"));
   EXPECT_EQ("HOOK.0=new@2004 HOOK.DLL=old@2003 KBD.0=new@2004 KBD.DLL=old@2003 ",
             Listing(dest_.path()));
-  ASSERT_TRUE(testing_support::Run(SystemDir() + "\\wineboot.exe -r", "", 60000).finished);
+  ASSERT_NE(kStillRunning, testing_support::Run(SystemDir() + "\\wineboot.exe -r", "", 60000));
   EXPECT_EQ("HOOK.DLL=new@2004 KBD.DLL=new@2004 ", Listing(dest_.path()));  // wininit.ini used up
   PendingRenames[0] = {"B", ""}, PendingRenames[1] = {"C:\\A", "C:\\a"};
   Settings.IsWin95 = 0, Settings.IsWin9x = 1, RenameAtRestart(0), RenameAtRestart(1);
@@ -416,7 +425,7 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
       {"preload existing nt", "KqH,H|KqX,X", "KqH/H/hang,KqX/X/hang-exit",
        "10 0|cr--d|to-close next |0|<no key>"},
       {"cancel", "KqW,T", "KqW/T/", "1 1|-----||1|0"},
-      {"nofiles resume", "KqW,T", "KqW/T/", "1 1|-ri-d|to-close next |1|0"},
+      {"nofiles resume named", "KqW,T", "KqW/T/", "1 1|-ri-d|to-close next |1|0"},
       {"nofiles exit", "KqW,T", "KqW/T/", "1 1|-----||1|0"},
   };
   for (auto& row : rows) {
@@ -429,6 +438,7 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
                   "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\KqT\\Import]\r\n\"i\"=\"1\"\r\n");
     CopyText(Settings.InstallDir, (dest_ / "Top\\L2\\").c_str());
     if (has("existing")) MakeDirs(dest_ / "Top\\L2");
+    if (has("named")) CopyText(Settings.UninstallDisplayName, "Kbd Uninstall");
     Settings.AskPath = Settings.CallConfigMg = 1, Settings.CabFile = has("cab");
     Settings.Preload = has("preload"), Settings.IsNT = has("nt"), CancelRequested = has("cancel");
     std::istringstream list(row[2] + ",");
@@ -483,9 +493,9 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     EXPECT_EQ(L"2 /q a b", std::to_wstring(count) + L" " + argv[1]);
     LocalFree(argv);
     EXPECT_TRUE(SameText(tool, started->exe) && SameText(dest_ / "Top\\L2", started->cwd));
-    EXPECT_EQ("KQUninst.exe KBDTEST|Kbd", RegText(HKEY_LOCAL_MACHINE, kProduct, "UninstallString") +
-                                              "|" +
-                                              RegText(HKEY_LOCAL_MACHINE, kProduct, "DisplayName"));
+    EXPECT_EQ("KQUninst.exe KBDTEST|" + std::string(has("named") ? "Kbd Uninstall" : "Kbd"),
+              RegText(HKEY_LOCAL_MACHINE, kProduct, "UninstallString") + "|" +
+                  RegText(HKEY_LOCAL_MACHINE, kProduct, "DisplayName"));
     HKEY key = nullptr;
     ULARGE_INTEGER written{};
     RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KqT\\V", 0, KEY_READ, &key);

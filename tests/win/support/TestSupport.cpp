@@ -2,21 +2,30 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace testing_support {
 
+namespace {
+std::string Folder(UINT(WINAPI* get)(LPSTR, UINT)) {
+  char dir[MAX_PATH] = "";
+  return std::string(dir, get(dir, MAX_PATH));
+}
+}  // namespace
+
 std::string BinDir() {
   char path[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string s = path;
-  return s.substr(0, s.find_last_of('\\'));
+  const std::string exe(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+  return exe.substr(0, exe.rfind('\\'));
 }
+
+std::string WindowsDir() { return Folder(GetWindowsDirectoryA); }
+std::string SystemDir() { return Folder(GetSystemDirectoryA); }
 
 void WriteTextFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -26,13 +35,7 @@ void WriteTextFile(const std::string& path, const std::string& text) {
 
 std::string ReadTextFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-bool PathExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void CopyFileOrDie(const std::string& from, const std::string& to) {
@@ -41,134 +44,78 @@ void CopyFileOrDie(const std::string& from, const std::string& to) {
 }
 
 void MakeDirs(const std::string& path) {
-  for (size_t i = 3; i <= path.size(); ++i)
-    if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
 }
 
-void WriteFileMakingDirs(const std::string& path, const std::string& text) {
-  MakeDirs(path.substr(0, path.find_last_of('\\')));
-  WriteTextFile(path, text);
-}
-
-std::string WindowsDir() {
-  char dir[MAX_PATH] = "";
-  GetWindowsDirectoryA(dir, sizeof dir);
-  return dir;
-}
-
-std::string SystemDir() {
-  char dir[MAX_PATH] = "";
-  GetSystemDirectoryA(dir, sizeof dir);
-  return dir;
-}
-
-std::string UnixPath(const std::string& windowsPath) {
-  using ToUnixFn = char*(CDECL*)(LPCWSTR);
-  auto toUnix = reinterpret_cast<ToUnixFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-  if (!toUnix) return {};
-  WCHAR wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
-  char* unix = toUnix(wide);
-  if (!unix) return {};
-  std::string out = unix;
-  HeapFree(GetProcessHeap(), 0, unix);
-  return out;
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-  return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+void RemoveTree(const std::string& path) {
+  std::error_code ec;
+  // A read-only file or folder is not deleted.
+  for (std::filesystem::recursive_directory_iterator it(path, ec), end; !ec && it != end;
+       it.increment(ec))
+    SetFileAttributesA(it->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+  std::filesystem::remove_all(path, ec);
 }
 
 unsigned long long NowMs() {
-  FILETIME ft;
-  GetSystemTimeAsFileTime(&ft);
-  return (static_cast<unsigned long long>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime) / 10000;
+  ULARGE_INTEGER now;
+  GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&now));
+  return now.QuadPart / 10000;
 }
 
 void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
 }
 
 void PumpFor(DWORD ms) {
-  DWORD start = GetTickCount();
-  do {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
     Pump();
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  } while (GetTickCount() - start < ms);
-}
-
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string child = path + "\\" + name;
-      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(child);
-      else
-        DeleteFileA(child.c_str());
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
   }
-  RemoveDirectoryA(path.c_str());
 }
 
 TempDir::TempDir(const std::string& label) {
   static int counter = 0;
   char temp[MAX_PATH] = "";
-  GetTempPathA(sizeof temp, temp);
-  std::string base = std::string(temp) + "setup-tests";
-  CreateDirectoryA(base.c_str(), nullptr);
-  path_ = base + "\\" + label + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-          std::to_string(++counter);
+  GetTempPathA(MAX_PATH, temp);
+  path_ = std::string(temp) + "setup-tests\\" + label + "-" +
+          std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
   RemoveTree(path_);
   MakeDirs(path_);
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
-
 ScopedRegValue::ScopedRegValue(HKEY root, const std::string& key, const std::string& name,
                                const char* value)
-    : root_(root), key_(key), name_(name) {
-  HKEY h = nullptr;
-  DWORD disposition = 0;
-  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
-                      &disposition) != ERROR_SUCCESS) {
-    ADD_FAILURE() << "cannot open registry key " << key;
-    return;
-  }
-  keyCreated_ = disposition == REG_CREATED_NEW_KEY;
+    : root_(root), key_(key), name_(name), keyCreated_(!RegKeyExists(root, key)) {
+  const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
   DWORD size = 0;
-  if (RegQueryValueExA(h, name.c_str(), nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+  if (!RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, nullptr, &size)) {
     old_.resize(size);
-    hadValue_ =
-        RegQueryValueExA(h, name.c_str(), nullptr, &type_, old_.data(), &size) == ERROR_SUCCESS;
+    hadValue_ = !RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, old_.data(), &size);
   }
-  if (value)
-    RegSetValueExA(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                   static_cast<DWORD>(std::strlen(value) + 1));
-  else
-    RegDeleteValueA(h, name.c_str());
-  RegCloseKey(h);
+  Put(value != nullptr, REG_SZ, value, value ? std::strlen(value) + 1 : 0);
 }
 
 ScopedRegValue::~ScopedRegValue() {
+  Put(hadValue_, type_, old_.data(), old_.size());
+  if (keyCreated_) RegDeleteKeyA(root_, key_.c_str());
+}
+
+void ScopedRegValue::Put(bool set, DWORD type, const void* data, size_t size) {
   HKEY h = nullptr;
-  if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
-  if (hadValue_)
-    RegSetValueExA(h, name_.c_str(), 0, type_, old_.data(), static_cast<DWORD>(old_.size()));
+  if (RegCreateKeyExA(root_, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr)) {
+    ADD_FAILURE() << "cannot open registry key " << key_;
+    return;
+  }
+  if (set)
+    RegSetValueExA(h, name_.c_str(), 0, type, static_cast<const BYTE*>(data),
+                   static_cast<DWORD>(size));
   else
     RegDeleteValueA(h, name_.c_str());
   RegCloseKey(h);
-  if (keyCreated_) RegDeleteKeyA(root_, key_.c_str());
 }
 
 std::string RegText(HKEY root, const std::string& key, const std::string& name) {
@@ -190,27 +137,10 @@ std::vector<std::string> RegValueNames(HKEY root, const std::string& key) {
   char name[1024];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumValueA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
+    if (RegEnumValueA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr)) break;
     names.push_back(name);
   }
   RegCloseKey(h);
-  return names;
-}
-
-std::vector<std::string> RegSubKeys(HKEY root, const std::string& key) {
-  std::vector<std::string> names;
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return names;
-  char name[512];
-  for (DWORD i = 0;; ++i) {
-    DWORD size = sizeof name;
-    if (RegEnumKeyExA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
-    names.push_back(name);
-  }
-  RegCloseKey(h);
-  std::sort(names.begin(), names.end());
   return names;
 }
 
@@ -225,36 +155,25 @@ void DeleteRegTree(HKEY root, const std::string& key) {
   HKEY h = nullptr;
   if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
   char sub[512];
-  for (;;) {
-    DWORD size = sizeof sub;
-    if (RegEnumKeyExA(h, 0, sub, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+  for (DWORD size = sizeof sub; !RegEnumKeyExA(h, 0, sub, &size, 0, 0, 0, 0); size = sizeof sub)
     DeleteRegTree(h, sub);
-  }
   RegCloseKey(h);
   RegDeleteKeyA(root, key.c_str());
 }
 
-ScopedWineVersion::ScopedWineVersion(const std::string& exeName, const std::string& version)
-    : value_(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\" + exeName, "Version",
-             version.c_str()) {}
-
 ScopedEnv::ScopedEnv(const std::string& name, const std::string& value) : name_(name) {
   char buf[32768];
-  DWORD n = GetEnvironmentVariableA(name.c_str(), buf, sizeof buf);
-  had_ = n > 0 && n < sizeof buf;
-  if (had_) old_ = buf;
+  const DWORD n = GetEnvironmentVariableA(name.c_str(), buf, sizeof buf);
+  if ((had_ = n > 0 && n < sizeof buf)) old_ = buf;
   SetEnvironmentVariableA(name.c_str(), value.c_str());
 }
-
-ScopedEnv::~ScopedEnv() { SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr); }
 
 HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  std::vector<char> cmd(commandLine.begin(), commandLine.end());
-  cmd.push_back('\0');
-  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  std::string cmd = commandLine;  // CreateProcessA may write to it
+  if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
                       cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
     return nullptr;
   CloseHandle(pi.hThread);
@@ -274,42 +193,25 @@ DWORD FinishProcess(HANDLE process, DWORD timeoutMs) {
   return code;
 }
 
-RunResult Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs) {
-  RunResult r;
+DWORD Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs) {
   HANDLE process = Start(commandLine, cwd);
-  if (!process) return r;
-  r.started = true;
-  r.exitCode = FinishProcess(process, timeoutMs);
-  r.finished = r.exitCode != kStillRunning;
-  return r;
+  return process ? FinishProcess(process, timeoutMs) : kStillRunning;
 }
 
+// A line is kind|time|pid|exe, then |cwd|command line for a start.
 std::vector<LogLine> ReadLog(const std::string& path) {
   std::vector<LogLine> lines;
   std::istringstream in(ReadTextFile(path));
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::vector<std::string> parts;
-    size_t start = 0;
-    // The command line comes last and may itself hold '|'.
-    for (int i = 0; i < 5; ++i) {
-      size_t bar = line.find('|', start);
-      if (bar == std::string::npos) break;
-      parts.push_back(line.substr(start, bar - start));
-      start = bar + 1;
-    }
-    parts.push_back(line.substr(start));
-    if (parts.size() < 4) continue;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line.substr(0, line.find_last_not_of('\r') + 1));
     LogLine l;
-    l.kind = parts[0];
-    l.timeMs = std::strtoull(parts[1].c_str(), nullptr, 10);
-    l.pid = std::strtoul(parts[2].c_str(), nullptr, 10);
-    l.exe = parts[3];
-    if (parts.size() >= 6) {
-      l.cwd = parts[4];
-      l.commandLine = parts[5];
-    }
+    std::string time, pid;
+    for (std::string* field : {&l.kind, &time, &pid, &l.exe}) std::getline(fields, *field, '|');
+    if (!fields) continue;  // fewer than four fields
+    l.timeMs = std::strtoull(time.c_str(), nullptr, 10);
+    l.pid = std::strtoul(pid.c_str(), nullptr, 10);
+    std::getline(fields, l.cwd, '|');
+    std::getline(fields, l.commandLine);  // the rest: it may itself hold '|'
     lines.push_back(l);
   }
   return lines;
@@ -323,13 +225,20 @@ std::vector<LogLine> Starts(const std::vector<LogLine>& log) {
 }
 
 std::vector<LogLine> WaitForLog(const std::string& path, size_t lines, DWORD timeoutMs) {
-  DWORD start = GetTickCount();
   std::vector<LogLine> log = ReadLog(path);
-  while (log.size() < lines && GetTickCount() - start < timeoutMs) {
+  for (DWORD start = GetTickCount(); log.size() < lines && GetTickCount() - start < timeoutMs;
+       log = ReadLog(path))
     Sleep(100);
-    log = ReadLog(path);
-  }
   return log;
+}
+
+const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
+                        const std::string& exeTail) {
+  for (const LogLine& l : lines)
+    if (l.kind == kind && l.exe.size() >= exeTail.size() &&
+        SameText(l.exe.substr(l.exe.size() - exeTail.size()), exeTail))
+      return &l;
+  return nullptr;
 }
 
 SetupMedia::SetupMedia(const std::string& name)
@@ -341,37 +250,31 @@ SetupMedia::SetupMedia(const std::string& name)
   CopyFileOrDie(BinDir() + "\\Setup.exe", setupPath());
 }
 
-void SetupMedia::Write(const std::string& relative, const std::string& text) {
-  WriteFileMakingDirs(media_ + "\\" + relative, text);
-}
-
 void SetupMedia::WriteScript(const std::string& dir1, const std::string& dir2,
                              const std::string& extra) {
-  std::string text = "[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\nDirName1=" + dir1 +
-                     "\r\nDirName2=" + dir2 + "\r\n" + extra;
+  const std::string text = "[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\nDirName1=" + dir1 +
+                           "\r\nDirName2=" + dir2 + "\r\n" + extra;
   Write("SETUP2K.INI", text);
   Write("SETUPNT.INI", text);
 }
 
 void SetupMedia::AddDouble(const std::string& relative, const std::string& options) {
-  const std::string path = media_ + "\\" + relative;
-  MakeDirs(path.substr(0, path.find_last_of('\\')));
+  const std::string path = media_ + "\\" + relative, dir = path.substr(0, path.rfind('\\'));
+  MakeDirs(dir);
   CopyFileOrDie(BinDir() + "\\logprog.exe", path);
-  WriteTextFile(path.substr(0, path.find_last_of('\\')) + "\\logprog.opt", options);
+  WriteTextFile(dir + "\\logprog.opt", options);
 }
 
-RunResult SetupMedia::RunSetup(const std::string& args, size_t expectStarts, DWORD timeoutMs) {
-  RunResult r =
+DWORD SetupMedia::RunSetup(const std::string& args, size_t expectStarts, DWORD timeoutMs) {
+  const DWORD exitCode =
       Run("\"" + setupPath() + "\"" + (args.empty() ? "" : " " + args), media_, timeoutMs);
-  endedAt_ = NowMs();
   WaitForEnds(expectStarts);
-  return r;
+  return exitCode;
 }
 
 std::vector<LogLine> SetupMedia::WaitForEnds(size_t expectStarts, DWORD timeoutMs) const {
-  DWORD start = GetTickCount();
-  for (;;) {
-    std::vector<LogLine> lines = ReadLog(log_);
+  for (DWORD start = GetTickCount();; Sleep(100)) {
+    const std::vector<LogLine> lines = ReadLog(log_);
     size_t starts = 0, ends = 0;
     for (const LogLine& l : lines) {
       starts += l.kind == "START";
@@ -379,17 +282,7 @@ std::vector<LogLine> SetupMedia::WaitForEnds(size_t expectStarts, DWORD timeoutM
     }
     if ((starts >= expectStarts && ends >= starts) || GetTickCount() - start > timeoutMs)
       return lines;
-    Sleep(100);
   }
-}
-
-const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
-                        const std::string& exeTail) {
-  for (const LogLine& l : lines)
-    if (l.kind == kind && l.exe.size() >= exeTail.size() &&
-        SameText(l.exe.substr(l.exe.size() - exeTail.size()), exeTail))
-      return &l;
-  return nullptr;
 }
 
 }  // namespace testing_support

@@ -1,8 +1,6 @@
-// Helpers for the tests that run under Wine: throwaway folders, the
-// Windows and system folders, Wine's per-program Windows version, registry
-// values put back afterwards and readers for assertions, the product's
-// uninstall records, a message pump, processes run with a time limit, and
-// the log the logging double writes.
+// Helpers for the tests that run under Wine: files and folders, registry
+// values put back afterwards, Wine's per-program Windows version, processes
+// run with a time limit, and the log the logging double writes.
 #pragma once
 #include <windows.h>
 
@@ -11,32 +9,36 @@
 
 namespace testing_support {
 
-// Folder that holds the test program, Setup.exe and the doubles.
-std::string BinDir();
+std::string BinDir();  // holds the test program, Setup.exe and the doubles
+std::string WindowsDir();
+std::string SystemDir();
+unsigned long long NowMs();  // wall clock, as the doubles log it
 
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
-bool PathExists(const std::string& path);
 void CopyFileOrDie(const std::string& from, const std::string& to);
-void RemoveTree(const std::string& path);
 void MakeDirs(const std::string& path);
-void WriteFileMakingDirs(const std::string& path, const std::string& text);
-std::string WindowsDir();
-std::string SystemDir();
-// The host path of a Windows path (Wine's own export); "" elsewhere.
-std::string UnixPath(const std::string& windowsPath);
-bool SameText(const std::string& a, const std::string& b);  // ignoring case
-unsigned long long NowMs();                                 // wall clock, as the doubles log it
+void RemoveTree(const std::string& path);  // read-only files too
+inline void WriteFileMakingDirs(const std::string& path, const std::string& text) {
+  MakeDirs(path.substr(0, path.rfind('\\')));
+  WriteTextFile(path, text);
+}
+inline bool PathExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+inline bool SameText(const std::string& a, const std::string& b) {  // ignoring case
+  return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
 
 // Serves this thread's windows: what is queued now, or for ms milliseconds.
 void Pump();
 void PumpFor(DWORD ms);
 
-// A fresh, empty folder under %TEMP% that is removed again at the end.
+// A fresh, empty folder under %TEMP%, removed again at the end.
 class TempDir {
  public:
   explicit TempDir(const std::string& label = "t");
-  ~TempDir();
+  ~TempDir() { RemoveTree(path_); }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
@@ -46,8 +48,8 @@ class TempDir {
   std::string path_;
 };
 
-// Sets a registry string value (or deletes it with value == nullptr) and
-// puts back what was there before when it goes out of scope.
+// Sets a registry string value (deletes it when value is nullptr) and puts
+// back what was there before when it goes out of scope.
 class ScopedRegValue {
  public:
   ScopedRegValue(HKEY root, const std::string& key, const std::string& name, const char* value);
@@ -56,19 +58,26 @@ class ScopedRegValue {
   ScopedRegValue& operator=(const ScopedRegValue&) = delete;
 
  private:
+  void Put(bool set, DWORD type, const void* data, size_t size);  // deletes unless set
   HKEY root_;
   std::string key_, name_;
-  bool hadValue_ = false;
+  bool hadValue_ = false, keyCreated_ = false;
   DWORD type_ = 0;
   std::vector<BYTE> old_;
-  bool keyCreated_ = false;
 };
 
-// Registry reading for assertions. RegText gives a REG_SZ value's text, or
-// "<no key>", "<no value>" or "<type N>" so that a failure says which.
+// Makes Wine report this Windows version ("win95", "win98", "winme", "nt40",
+// "win2k", "winxp") to programs named exeName started from now on.
+struct ScopedWineVersion : ScopedRegValue {
+  ScopedWineVersion(const std::string& exeName, const std::string& version)
+      : ScopedRegValue(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\" + exeName, "Version",
+                       version.c_str()) {}
+};
+
+// A REG_SZ value's text, or "<no key>", "<no value>" or "<type N>" so that a
+// failure says which.
 std::string RegText(HKEY root, const std::string& key, const std::string& name);
 std::vector<std::string> RegValueNames(HKEY root, const std::string& key);  // in order
-std::vector<std::string> RegSubKeys(HKEY root, const std::string& key);     // sorted
 bool RegKeyExists(HKEY root, const std::string& key);
 void DeleteRegTree(HKEY root, const std::string& key);
 
@@ -77,7 +86,7 @@ constexpr const char* kVendorRoot = "Software\\VELMORAX";
 
 // Removes the product's uninstall record and the vendor key (shared-file
 // records) before and after a test; the prefix holds no other product of
-// this vendor. Readers for what the product recorded.
+// this vendor.
 class ScopedUninstallRecords {
  public:
   explicit ScopedUninstallRecords(const std::string& key) : key_(key) { Clear(); }
@@ -86,67 +95,38 @@ class ScopedUninstallRecords {
   std::string DeleteFiles(const std::string& name) const {
     return RegText(HKEY_LOCAL_MACHINE, Product() + "\\DeleteFiles", name);
   }
-  std::string DeleteDirectory(const std::string& folder) const {
-    return RegText(HKEY_LOCAL_MACHINE, Product() + "\\DeleteDirectory", folder);
-  }
-  std::vector<std::string> DeleteFilesNames() const {
-    return RegValueNames(HKEY_LOCAL_MACHINE, Product() + "\\DeleteFiles");
-  }
-  std::string SharedFile(const std::string& name) const {
-    return RegText(HKEY_LOCAL_MACHINE,
-                   std::string(kVendorRoot) + "\\Uninstall\\SharedFile\\" + name, key_);
-  }
-  bool ProductKeyExists() const { return RegKeyExists(HKEY_LOCAL_MACHINE, Product()); }
 
  private:
   void Clear() {
-    if (!key_.empty()) DeleteRegTree(HKEY_LOCAL_MACHINE, Product());
+    if (!key_.empty()) DeleteRegTree(HKEY_LOCAL_MACHINE, Product());  // not every product's
     DeleteRegTree(HKEY_LOCAL_MACHINE, kVendorRoot);
   }
   std::string key_;
-};
-
-// Makes Wine report this Windows version ("win95", "win98", "winme",
-// "nt40", "win2k", "winxp") to programs named exeName started from now on.
-class ScopedWineVersion {
- public:
-  ScopedWineVersion(const std::string& exeName, const std::string& version);
-
- private:
-  ScopedRegValue value_;
 };
 
 // Sets an environment variable (inherited by what this process starts).
 class ScopedEnv {
  public:
   ScopedEnv(const std::string& name, const std::string& value);
-  ~ScopedEnv();
+  ~ScopedEnv() { SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr); }
 
  private:
   std::string name_, old_;
   bool had_ = false;
 };
 
-struct RunResult {
-  bool started = false;
-  bool finished = false;  // false: still running at the time limit (then killed)
-  DWORD exitCode = 0;
-};
-
-// Starts commandLine in folder cwd (empty: ours) and waits up to timeoutMs.
-RunResult Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs);
-
-// Starts a process and returns its handle (the caller closes it).
+// Starts a process in folder cwd (empty: ours) and returns its handle.
 HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid = nullptr);
-
-// Waits up to timeoutMs for a started process, closes its handle and gives
-// its exit code; kStillRunning (after killing it) when it did not end.
+// Waits up to timeoutMs, closes the handle and gives the exit code, or
+// kStillRunning (after killing it) when the process did not end.
 constexpr DWORD kStillRunning = 0xFFFFFFFF;
 DWORD FinishProcess(HANDLE process, DWORD timeoutMs);
+// Start, then FinishProcess; kStillRunning also when it could not start.
+DWORD Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs);
 
 // One line of the log that the logging double writes.
 struct LogLine {
-  std::string kind;  // START or END
+  std::string kind;  // START, END, CLOSE...
   unsigned long long timeMs = 0;
   unsigned long pid = 0;
   std::string exe, cwd, commandLine;
@@ -155,10 +135,12 @@ std::vector<LogLine> ReadLog(const std::string& path);
 std::vector<LogLine> Starts(const std::vector<LogLine>& log);
 // Reads the log until it holds at least `lines` lines or timeoutMs passes.
 std::vector<LogLine> WaitForLog(const std::string& path, size_t lines, DWORD timeoutMs);
+// The first line of this kind whose program path ends with exeTail.
+const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
+                        const std::string& exeTail);
 
 // A media folder root\<name> with Setup.exe, its setup scripts and copies
-// of the logging double; the double's log at root\calls.log, named for
-// every program started while the media lives.
+// of the logging double, which logs to root\calls.log while the media lives.
 class SetupMedia {
  public:
   explicit SetupMedia(const std::string& name = "media");
@@ -166,31 +148,24 @@ class SetupMedia {
   const std::string& media() const { return media_; }
   const std::string& log() const { return log_; }
   std::string setupPath() const { return media_ + "\\Setup.exe"; }
+  std::vector<LogLine> Lines() const { return ReadLog(log_); }
   // A file below the media folder, making its folders.
-  void Write(const std::string& relative, const std::string& text);
+  void Write(const std::string& relative, const std::string& text) {
+    WriteFileMakingDirs(media_ + "\\" + relative, text);
+  }
   // The stage script under both NT-family names, whichever Wine picks.
   void WriteScript(const std::string& dir1, const std::string& dir2, const std::string& extra = "");
   // The logging double as relative, with these options beside it.
   void AddDouble(const std::string& relative, const std::string& options = "");
-  void AddStage(const std::string& dir, const std::string& exeName, const std::string& options) {
-    AddDouble(dir + "\\" + exeName, options);
-  }
-  // Runs Setup.exe from the media folder and waits until expectStarts
-  // programs have started and every started one has ended.
-  RunResult RunSetup(const std::string& args, size_t expectStarts, DWORD timeoutMs = 30000);
-  unsigned long long endedAt() const { return endedAt_; }
+  // Runs Setup.exe from the media folder (as Run), then waits until
+  // expectStarts programs have started and every started one has ended.
+  DWORD RunSetup(const std::string& args, size_t expectStarts, DWORD timeoutMs = 30000);
   std::vector<LogLine> WaitForEnds(size_t expectStarts, DWORD timeoutMs = 15000) const;
-  std::vector<LogLine> Lines() const { return ReadLog(log_); }
 
  private:
   TempDir root_;
   std::string media_, log_;
   ScopedEnv logEnv_;
-  unsigned long long endedAt_ = 0;
 };
-
-// The first line of this kind whose program path ends with exeTail.
-const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
-                        const std::string& exeTail);
 
 }  // namespace testing_support
