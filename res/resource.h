@@ -60,9 +60,9 @@
 #define IDC_INTERFACE_USB 303
 
 #define IDC_DEST_BROWSE 31
-#define IDC_DEST_TEXT 202         // its %s stays literal
+#define IDC_DEST_TEXT 202
 #define IDC_DEST_PATH 201
-#define IDC_DEST_CANCEL_NOTE 203  // its %s stays literal
+#define IDC_DEST_CANCEL_NOTE 203
 
 #define IDC_FOLDER_TEXT 710
 #define IDC_FOLDER_NAME 301

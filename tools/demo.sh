@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The main job: builds Setup.exe, runs it on the example media in a
-# throwaway Wine prefix and shows what it did.
+# The main job: builds Setup.exe and runs it in a throwaway Wine prefix on
+# the example media: the chained run of examples/media, then the
+# single-stage installation of examples/single, silently and clicked
+# through the wizard, showing what each run changed and the wizard's pages.
 set -u
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh || exit 1
@@ -14,12 +16,19 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
 fi
 bin="build/$preset"
 grep -qs '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$bin/CMakeCache.txt" || rm -rf "$bin"
-cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j"$(nproc)" --target Setup logprog >/dev/null ||
+cmake --preset "$preset" >/dev/null &&
+  cmake --build --preset "$preset" -j"$(nproc)" --target Setup logprog kqsetup windowprog holdfile \
+    uidriver_cli example_media >/dev/null ||
   { echo "demo: build failed"; exit 1; }
 
 work=$(mktemp -d /tmp/setup-demo.XXXXXX)
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() { wineserver -k >/dev/null 2>&1; rm -rf "$work"; }
+xvfb_pid=
+cleanup() {
+  wineserver -k >/dev/null 2>&1
+  rm -rf "$work"
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+}
 trap cleanup EXIT
 
 media="$work/media"
@@ -42,16 +51,29 @@ done
 cp examples/media/Stage1/logprog.opt "$media/Stage1/"
 cp "$bin"/logprog.exe "$media/Stage1/setup_x64.exe"
 
-run() { if [ -z "${DISPLAY:-}" ]; then xvfb-run -a "$@"; else "$@"; fi; }
+# One X server for the whole demo: the wizard's pages are captured from it.
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 130 160); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    sleep 1
+    break
+  done
+fi
+
 echo "demo: making a throwaway Wine prefix (about 15 s)..."
-run "$wine" wineboot -i >/dev/null 2>&1
+"$wine" wineboot -i >/dev/null 2>&1
+# Without a window manager Wine would wait for one at every hidden window.
+"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
 args="${*:-/S}"
 echo "demo: running  Setup.exe $args  from $media"
 log="$media/calls.log"
 start=$(date +%s%N)
 # From the media folder, where the script's relative logo path points.
-(cd "$media" && SETUP_TEST_LOG='Z:'"${log//\//\\}" run "$wine" "$media/Setup.exe" $args </dev/null >/dev/null 2>&1)
+(cd "$media" && SETUP_TEST_LOG='Z:'"${log//\//\\}" "$wine" "$media/Setup.exe" $args </dev/null >/dev/null 2>&1)
 rc=$?
 end=$(date +%s%N)
 wineserver -w  # programs started without waiting may still be running
@@ -67,3 +89,92 @@ if [ -f "$log" ]; then
 else
   echo "  (none)"
 fi
+
+# ---- The single-stage installation -------------------------------------
+winpath() { echo "Z:${1//\//\\}"; }
+reg_show() {  # key...: every value below each key, as Wine's reg prints it
+  for key in "$@"; do
+    "$wine" reg query "$key" /s 2>/dev/null | tr -d '\r' | sed -e '/^$/d' -e 's/^/  /'
+  done
+}
+windir="$WINEPREFIX/drive_c/windows"
+sysdir="$windir/system32"
+[ "$preset" = windows ] && [ -d "$windir/syswow64" ] && sysdir="$windir/syswow64"
+single="$work/single"
+cp -R "$bin/examples/single" "$single"
+cp "$bin/Setup.exe" "$bin/kqsetup.dll" "$single/"
+mkdir -p "$single/Tools"
+cp "$bin/logprog.exe" "$single/Tools/check.exe"
+cp "$bin/logprog.exe" "$single/Tools/welcome.exe"
+export SETUP_TEST_LOG KQSETUP_LOG
+SETUP_TEST_LOG=$(winpath "$work/programs.log") KQSETUP_LOG=$(winpath "$work/driver.log")
+
+# What is there before: an old readme (replaced: the media's copy is newer),
+# a help file dated 2030 (kept: newer than the media's), keyb.txt held open
+# by a running program (replaced at the next restart), and the tray program
+# that "Kill Programs" closes.
+mkdir -p "$windir/Help"
+echo "old readme" >"$windir/KEYBREAD.TXT" && touch -d 2001-01-01 "$windir/KEYBREAD.TXT"
+echo "help from 2030" >"$windir/Help/keybhelp.txt" && touch -d 2030-01-01 "$windir/Help/keybhelp.txt"
+echo "keyb.txt of an earlier version" >"$sysdir/keyb.txt" && touch -d 2001-01-01 "$sysdir/keyb.txt"
+"$wine" "$bin/windowprog.exe" VelmoraxTrayClass "Velmorax Keyboard Tray" </dev/null >/dev/null 2>&1 &
+"$wine" "$bin/uidriver.exe" find --class VelmoraxTrayClass --timeout 10000 </dev/null >/dev/null 2>&1
+"$wine" "$bin/holdfile.exe" 'C:\windows\system32\keyb.txt' "$(winpath "$work/held")" \
+  "$(winpath "$work/release")" </dev/null >/dev/null 2>&1 &
+for _ in $(seq 100); do [ -f "$work/held" ] && break; sleep 0.1; done
+
+echo
+echo "demo: the single-stage installation of examples/single, silently:  Setup.exe /S /NR"
+# Wine's service processes outlive the program and keep any pipe open: files, not pipes.
+exit_code() { tr -d '\r' <"$1" | sed -n 's/^exit code //p'; }
+(cd "$single" && "$wine" "$bin/uidriver.exe" run "$single/Setup.exe" /S /NR </dev/null >"$work/silent.rc" 2>&1)
+rc=$(exit_code "$work/silent.rc")
+touch "$work/release"
+wineserver -w
+echo "demo: Setup.exe ended with exit code $rc (0 installed, 3010 installed but a restart is needed)"
+echo
+echo "Files:"
+show_file() {  # host path, what happened
+  printf '  %-34s %s\n     now: %s\n' "${1#"$WINEPREFIX"/drive_c/}" "$2" "$(head -c 60 "$1" | tr -d '\r\n')"
+}
+show_file "$windir/KEYBREAD.TXT" "replaced: the old copy of 2001 was older than the media's"
+show_file "$windir/Help/keybhelp.txt" "kept: the copy dated 2030 is newer than the media's"
+show_file "$sysdir/keyb.txt" "in use while Setup ran: its new copy waits for the restart"
+echo
+echo "Replaced at the next restart (PendingFileRenameOperations, or wininit.ini on 9x):"
+"$wine" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+  /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | grep -i REG_ | sed -e 's/\\0/\n      -> /g' -e 's/^ */  /'
+[ -f "$windir/wininit.ini" ] && sed 's/^/  /' "$windir/wininit.ini"
+echo
+echo "Registry values written:"
+reg_show 'HKLM\Software\Velmorax' 'HKCU\Software\Velmorax' 'HKCR\.vkl' 'HKU\.DEFAULT\Software\Velmorax'
+echo
+echo "Uninstall record:"
+reg_show 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VelmoraxKeyboard'
+echo
+echo "Programs started and stopped:"
+tr -d '\r' <"$work/programs.log" | awk -F'|' '
+  $1 == "START" && $4 !~ /holdfile|windowprog/ { printf "  started  %s  %s\n", $4, $6 }
+  $1 == "CLOSE" { printf "  stopped  the tray program (asked to close by Kill Programs)\n" }'
+echo
+echo "Device library calls:"
+tr -d '\r' <"$work/driver.log" | awk -F'|' '$1 == "CALL" {
+  args = ""; for (i = 5; i < NF; i++) args = args (i > 5 ? ", " : "") $i
+  printf "  %s(%s) = %s\n", $4, args, $NF }'
+
+# ---- The same installation clicked through the wizard, page by page ----
+shots="$work/pages"
+mkdir -p "$shots"
+echo
+echo "demo: the same media clicked through the wizard:  Setup.exe /NR"
+(cd "$single" && "$wine" "$bin/uidriver.exe" run "$single/Setup.exe" /NR </dev/null >"$work/wizard.rc" 2>&1) &
+setup_pid=$!
+"$wine" "$bin/uidriver.exe" wizard --shots "$(winpath "$shots")" --timeout 30000 </dev/null >"$work/pages.txt" 2>&1
+tr -d '\r' <"$work/pages.txt" | sed 's/^/  /'
+wait "$setup_pid"
+echo "demo: Setup.exe ended with exit code $(exit_code "$work/wizard.rc")"
+out="${SETUP_DEMO_PAGES:-$PWD/build/demo-pages}"
+rm -rf "$out" && mkdir -p "$out"
+for bmp in "$shots"/*.bmp; do convert "$bmp" "$out/$(basename "$bmp" .bmp).png"; done
+montage "$out"/[0-9]*.png -tile 4x -geometry +6+6 -background '#808080' "$out/contact-sheet.png"
+echo "demo: the pages are in $out (NN.png), all of them in $out/contact-sheet.png"

@@ -21,6 +21,14 @@ constexpr DWORD kBackNext = PSWIZB_BACK | PSWIZB_NEXT;
 
 void WelcomeInit(HWND page) { PutProductName(page, IDC_WELCOME_TEXT); }
 
+// The page names the product and the folder it installs to, which is
+// fixed: a literal "%s" and an empty folder box would only puzzle.
+void DestinationInit(HWND page) {
+  PutProductName(page, IDC_DEST_TEXT);
+  PutProductName(page, IDC_DEST_CANCEL_NOTE);
+  SetDlgItemTextA(page, IDC_DEST_PATH, Settings.InstallDir);
+}
+
 // Read at every visit, so what the user sees is the file as it is now.
 void LicenseActivate(HWND page) {
   DWORD length = Settings.LicenseLength > 0 ? static_cast<DWORD>(Settings.LicenseLength) : 0;
@@ -109,7 +117,7 @@ const PageHooks kLicense = {kPageLicense,    kBackNext, 1,       nullptr,
                             LicenseActivate, nullptr,   nullptr, nullptr};
 const PageHooks kInterface = {kPageInterface, kBackNext,       1,      InterfaceInit, nullptr,
                               nullptr,        InterfaceNotify, nullptr};
-const PageHooks kDestination = {kPageDestination, kBackNext, 1,       nullptr,
+const PageHooks kDestination = {kPageDestination, kBackNext, 1,       DestinationInit,
                                 nullptr,          nullptr,   nullptr, nullptr};
 const PageHooks kProgramFolder = {
     kPageProgramFolder, kBackNext, 1, nullptr, nullptr, nullptr, nullptr, nullptr};
