@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -27,3 +28,9 @@ inline void CheckRows(const std::vector<Row>& rows, const std::function<std::str
 
 inline int Num(const std::string& text) { return std::stoi(text, nullptr, 0); }
 inline std::string Str(long long n) { return std::to_string(n); }
+// n in lower-case hexadecimal, at least digits wide.
+inline std::string Hex(unsigned long n, int digits = 2) {
+  char out[24];
+  std::snprintf(out, sizeof out, "%0*lx", digits, n);
+  return out;
+}

@@ -54,46 +54,6 @@ TEST(Startup, CutCommandLine) {
             });
 }
 
-// Line, family -> the fields it changes; AskPath, AskProgramFolder asked before.
-TEST(Startup, ApplyCommandLine) {
-  // Without the interface page a silent run takes its preselected USB: no restart.
-  CheckRows({{"/H NT Hidden=1,Silent=1,ConfigMg=1,AskType=0,AskPath=0,AskFolder=0"},
-             {"/S 9x Silent=1,Restart=0,ConfigMg=1,AskType=0,AskPath=0,AskFolder=0"},
-             {"/TYPE:PS2/S NT Silent=1,Type=2,Restart=1,AskType=0,AskPath=0,AskFolder=0"},
-             {"/QN NT Hidden=1,QN=1"}, {"/v NT V=1"}, {"/nr NT NR=1"},
-             {"/P NT Preload=1"}, {"/preload NT Preload=1"}, {"/PR NT -"}, {"/SS NT -"},
-             {"/TYPE:PS2 NT Type=2,Restart=1,AskType=0"},
-             {"/type:ps2 9x Type=2,Restart=0,ConfigMg=1,AskType=0"},
-             {"/TYPE:PS2/TYPE:USB NT ConfigMg=1,AskType=0"},
-             {"/TYPE:USB 9x Restart=0,ConfigMg=1,AskType=0"},
-             {"/s//H NT Silent=1,ConfigMg=1,AskType=0,AskPath=0,AskFolder=0"}, {"null NT -"}},
-            [](const Row& r) {
-              using S = SettingsRecord;
-              const std::pair<const char*, int32_t S::*> fields[] = {
-                  {"Hidden", &S::HiddenMode},     {"Silent", &S::SilentMode},
-                  {"QN", &S::SwitchQN},           {"V", &S::SwitchV},
-                  {"NR", &S::NoRestart},          {"Preload", &S::Preload},
-                  {"Type", &S::InterfaceType},    {"Restart", &S::Restart},
-                  {"ConfigMg", &S::CallConfigMg}, {"AskType", &S::AskType},
-                  {"AskPath", &S::AskPath},       {"AskFolder", &S::AskProgramFolder}};
-              S before;
-              ResetSettings(before);
-              before.Restart = r[1] == "9x", before.AskPath = before.AskProgramFolder = 1;
-              S s = before;
-              ApplyCommandLine(r[0] == "null" ? nullptr : r[0].c_str(), r[1] == "NT", s);
-              std::string got;
-              for (const auto& f : fields)
-                if (s.*f.second != before.*f.second)
-                  got += std::string(",") + f.first + "=" + Str(s.*f.second);
-              return got.empty() ? "-" : got.substr(1);
-            });
-  CheckRows({{"Setup.exe /S", "/S"}, {"\"C:\\My Media\\Setup.exe\" /S /NR", "/S /NR"},
-             {"\"C:/media/H/Setup.exe\"", ""}, {"C:/media/Setup.exe\t /H", "/H"},
-             {"\"C:\\unterminated /S", ""}},
-            [](const Row& r) { return std::string(SkipProgramName(r[0].c_str())); });
-  EXPECT_EQ(nullptr, SkipProgramName(nullptr));
-}
-
 namespace {
 
 // "Key=value;..." as pairs, in order.
@@ -119,7 +79,51 @@ struct Section : SetupSectionSource {
 std::string Text(const char* text) { return text; }
 std::string Text(int32_t n) { return Str(n); }
 
+// The fields the rules below read or change, by name.
+std::map<std::string, std::string> Fields(const SettingsRecord& s) {
+#define F(field) {#field, Text(s.field)}
+  return {F(HiddenMode),   F(SilentMode),   F(SwitchQN),         F(SwitchV),     F(NoRestart),
+          F(Preload),      F(InterfaceType), F(Restart),         F(CallConfigMg), F(AskType),
+          F(AskPath),      F(AskProgramFolder), F(SetupTitle),  F(Version),     F(DirName1),
+          F(UninstallKey), F(CabFileName),   F(SetupProgramName), F(LicenseFile), F(CabFile),
+          F(AskLicense)};
+#undef F
+}
+
 }  // namespace
+
+// Line, family -> the fields it changes; AskPath, AskProgramFolder asked before.
+TEST(Startup, ApplyCommandLine) {
+  // Without the interface page a silent run takes its preselected USB: no restart.
+  const std::string off = "AskPath=0,AskProgramFolder=0,AskType=0,";
+  CheckRows({{"/H", "NT", off + "CallConfigMg=1,HiddenMode=1,SilentMode=1"},
+             {"/S", "9x", off + "CallConfigMg=1,Restart=0,SilentMode=1"},
+             {"/TYPE:PS2/S", "NT", off + "InterfaceType=2,Restart=1,SilentMode=1"},
+             {"/s//H", "NT", off + "CallConfigMg=1,SilentMode=1"},
+             {"/QN NT HiddenMode=1,SwitchQN=1"}, {"/v NT SwitchV=1"}, {"/nr NT NoRestart=1"},
+             {"/P NT Preload=1"}, {"/preload NT Preload=1"}, {"/PR NT -"}, {"/SS NT -"},
+             {"/TYPE:PS2 NT AskType=0,InterfaceType=2,Restart=1"},
+             {"/type:ps2 9x AskType=0,CallConfigMg=1,InterfaceType=2,Restart=0"},
+             {"/TYPE:PS2/TYPE:USB NT AskType=0,CallConfigMg=1"},
+             {"/TYPE:USB 9x AskType=0,CallConfigMg=1,Restart=0"}, {"null NT -"}},
+            [](const Row& r) {
+              SettingsRecord s;
+              ResetSettings(s);
+              s.Restart = r[1] == "9x", s.AskPath = s.AskProgramFolder = 1;
+              auto before = Fields(s);
+              ApplyCommandLine(r[0] == "null" ? nullptr : r[0].c_str(), r[1] == "NT", s);
+              std::string got;
+              for (auto& [name, value] : Fields(s))
+                if (value != before[name]) got += "," + name + "=" + value;
+              return got.empty() ? "-" : got.substr(1);
+            });
+  CheckRows({{"Setup.exe /S", "/S"}, {"\"C:\\My Media\\Setup.exe\" /S /NR", "/S /NR"},
+             {"\"C:/media/H/Setup.exe\"", ""}, {"C:/media/Setup.exe\t /H", "/H"},
+             {"\"C:\\unterminated /S", ""}},
+            [](const Row& r) { return std::string(SkipProgramName(r[0].c_str())); });
+  EXPECT_EQ(nullptr, SkipProgramName(nullptr));
+}
+
 
 // Keys, platform -> the fields that the expected text names.
 TEST(Startup, SetupSection) {
@@ -158,13 +162,8 @@ TEST(Startup, SetupSection) {
         CopyText(s.ModuleDir, "D:\\M");
         CopyText(s.TitleSuffix, "Setup");
         ReadSetupSection(s, f);
-#define F(field) {#field, Text(s.field)}
-        std::map<std::string, std::string> fields = {
-            F(SetupTitle),    F(Version),          F(DirName1),         F(UninstallKey),
-            F(CabFileName),   F(SetupProgramName), F(LicenseFile),      F(AskType),
-            F(InterfaceType), F(Restart),          F(CallConfigMg),     F(CabFile),
-            F(AskPath),       F(AskLicense),       F(AskProgramFolder), {"License", f.license}};
-#undef F
+        auto fields = Fields(s);
+        fields["License"] = f.license;
         if (r[2].find('=') == std::string::npos)
           return Str(s.AskType) + Str(s.InterfaceType) + Str(s.Restart) + Str(s.CallConfigMg);
         std::string got;

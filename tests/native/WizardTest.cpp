@@ -23,11 +23,11 @@ PixelRect Rect(const std::string& text) {
 
 }  // namespace
 
-// Ask License, Interface, Destination, Program Folder -> the pages that run.
+// Ask License, Interface, Destination, Program Folder -> the pages that run. All four
+// and the interface page alone are walked under Wine; here each page by itself.
 TEST(Wizard, PageSequence) {
-  CheckRows({{"0000 WSPR"}, {"0001 WFSPR"}, {"0010 WDSPR"}, {"0100 WISPR"}, {"1000 WLSPR"},
-             {"0700 WISPR"},  // any non-zero value asks
-             {"1010 WLDSPR"}, {"0101 WIFSPR"}, {"1111 WLIDFSPR"}},
+  CheckRows({{"0000 WSPR"}, {"0001 WFSPR"}, {"0010 WDSPR"}, {"1000 WLSPR"},
+             {"0700 WISPR"}},  // any non-zero value asks
             [](const Row& r) {
               SettingsRecord s{};
               s.AskLicense = r[0][0] - '0', s.AskType = r[0][1] - '0';
@@ -40,34 +40,22 @@ TEST(Wizard, PageSequence) {
             });
 }
 
-// Result, Restart, NR, silent, hidden -> texts (R: restart, D: done, F: failed, P: no
-// privilege, M: see README) and whether the page presses Finish itself.
+// Result, Restart, NR, silent, hidden -> texts (R: restart, D: done, F: failed, M: see
+// README) and whether the page presses Finish itself. The pages and exit codes of each
+// way a run ends are Wine rows; here what no run there gives.
 TEST(Wizard, ResultPageAndExitCode) {
-  CheckRows({{"0 0 0 0 0 D"}, {"0 1 0 1 0 R+finish"}, {"0 1 1 1 0 D+finish"}, {"1 1 0 1 0 FP"},
-             {"3 0 0 1 0 FM"}, {"-1 1 0 0 0 FM"},
-             {"3 0 0 1 1 FM+finish"},  // nobody else can finish a hidden sheet
-             {"0 0 0 0 1 D+finish"}},
+  CheckRows({{"0 1 1 1 0 D+finish"}, {"-1 1 0 0 0 FM"}, {"0 0 0 0 1 D+finish"}},
             [](const Row& r) {
               unsigned t = ChooseResultTexts(Num(r[0]), Num(r[1]), Num(r[2]));
               const unsigned kRestart = kTextRestartNeeded | kTextRestartChoice | kTextRemoveDisks;
               std::string got = (t & kRestart) == kRestart ? "R" : (t & kRestart) ? "r?" : "";
-              for (auto [bit, letter] : {std::pair{kTextDone, 'D'},
-                                         {kTextFailed, 'F'}, {kTextNoPrivilege, 'P'},
-                                         {kTextSeeReadme, 'M'}})
+              for (auto [bit, letter] : {std::pair{kTextDone, 'D'}, {kTextFailed, 'F'},
+                                         {kTextNoPrivilege, 'P'}, {kTextSeeReadme, 'M'}})
                 if (t & bit) got += letter;
               return got + (ResultPressesFinish(Num(r[0]), Num(r[3]), Num(r[4])) ? "+finish" : "");
             });
-  // How the wizard ended, result, restart needed, restart made -> exit code.
-  CheckRows({{"finished 0 0 0 0"}, {"finished 0 1 1 0"}, {"finished 0 1 0 3010"},
-             {"finished 1 1 0 5"}, {"finished 3 0 0 1603"}, {"finished -1 1 0 1603"},
-             {"cancelled 3 0 0 1602"}, {"failed 0 0 0 1603"}, {"7 0 0 0 1603"}},
-            [](const Row& r) {
-              int end = r[0] == "finished"    ? kWizardFinished
-                        : r[0] == "cancelled" ? kWizardCancelled
-                        : r[0] == "failed"    ? kWizardFailed
-                                              : Num(r[0]);
-              return Str(WizardExitCode(end, Num(r[1]), Num(r[2]), Num(r[3])));
-            });
+  EXPECT_EQ(1603, WizardExitCode(kWizardFinished, -1, 1, 0)) << "a negative result";
+  EXPECT_EQ(1603, WizardExitCode(7, 0, 0, 0)) << "an unknown end";
 }
 
 // Work area, sheet width, height, title band -> the sheet's corner.
