@@ -6,7 +6,7 @@
 #include "background/core/Pcx.h"
 #include "background/core/TitleWrap.h"
 
-// clang-format off: table rows are packed by hand, several to a line.
+// clang-format off
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "engine/core/RegistryLine.h"
 #include "startup/core/ListFields.h"
 
-// clang-format off: table rows are packed by hand, several to a line.
+// clang-format off
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Table-driven checks: each row holds the inputs as texts, then the expected
-// result as text.
+// result as text. The test files turn clang-format off: their rows are packed by hand.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -13,7 +13,8 @@ using Row = std::vector<std::string>;
 
 // Compares f(row) with the row's last column; a failing row prints its inputs.
 // A row given as one text holds its columns separated by blanks.
-inline void CheckRows(const std::vector<Row>& rows, const std::function<std::string(const Row&)>& f) {
+inline void CheckRows(const std::vector<Row>& rows,
+                      const std::function<std::string(const Row&)>& f) {
   for (Row row : rows) {
     if (row.size() == 1) {
       std::istringstream in(row[0]);

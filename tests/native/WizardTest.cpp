@@ -7,7 +7,7 @@
 #include "wizard/core/WizardLayout.h"
 #include "wizard/core/WizardPages.h"
 
-// clang-format off: table rows are packed by hand, several to a line.
+// clang-format off
 
 namespace {
 
