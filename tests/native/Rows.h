@@ -35,3 +35,10 @@ inline std::string Hex(unsigned long n, int digits = 2) {
   std::snprintf(out, sizeof out, "%0*lx", digits, n);
   return out;
 }
+// The values as one text, separated by blanks (small integers as numbers).
+template <class... T>
+std::string Cat(const T&... values) {
+  std::ostringstream out;
+  ((out << +values << ' '), ...);
+  return out.str().substr(0, out.str().size() - 1);
+}
