@@ -1,5 +1,4 @@
 // The background window: the chained stages, the PCX logo and the title band.
-#include <cstring>
 
 #include "Rows.h"
 #include "background/core/ChainSequence.h"

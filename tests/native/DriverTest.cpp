@@ -1,5 +1,4 @@
 // The "Update Driver" line, the way per platform, preload command, folders.
-#include <cstring>
 
 #include "Rows.h"
 #include "driver/core/DriverRules.h"

@@ -1,8 +1,4 @@
 // The install worker's rules: copy paths, progress, versions, wininit.ini.
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <vector>
 
 #include "Rows.h"
 #include "engine/core/FileTable.h"
@@ -53,18 +49,15 @@ TEST(Engine, PathsOfACopyRow) {
 
 // FileVersion text -> MS LS, in wrapping unsigned arithmetic.
 TEST(Engine, PackVersionText) {
+  // Blanks anywhere are left out: the fuzz target's rule for any text.
   CheckRows({{"1.2.3.4", "10002 30004"}, {"1, 2, 3, 4", "10002 30004"},
-             {"1 ,2 , 3,4", "10002 30004"}, {"1.2.3.4 (build label)", "10002 30004"},
-             {"1.2.3.4.5", "10002 30004"}, {"2.5", "20005 0"}, {"7", "70000 0"}, {"", "0 0"},
-             {"1.2b.3.4", "10002 30004"}, {"1..3.4", "10000 30004"}, {"x.2.3.4", "2 30004"},
-             {"1 2.3", "c0003 0"},  // blanks left out
-             {"\t5.6", "50006 0"}, {"-1.0", "ffff0000 0"}, {"+3.+4", "30004 0"},
+             {"1.2.3.4 (build label)", "10002 30004"}, {"1.2.3.4.5", "10002 30004"},
+             {"2.5", "20005 0"}, {"7", "70000 0"}, {"", "0 0"}, {"1.2b.3.4", "10002 30004"},
+             {"1..3.4", "10000 30004"}, {"x.2.3.4", "2 30004"}, {"\t5.6", "50006 0"}, {"-1.0", "ffff0000 0"}, {"+3.+4", "30004 0"},
              {"70000.1", "11700001 0"}, {"4294967297.0", "10000 0"}},  // wraps, no overflow
             [](const Row& r) {
               FileVersionPair v = PackVersionText(r[0].c_str());
-              char out[32];
-              std::snprintf(out, sizeof out, "%x %x", v.MS, v.LS);
-              return std::string(out);
+              return Hex(v.MS, 1) + " " + Hex(v.LS, 1);
             });
 }
 

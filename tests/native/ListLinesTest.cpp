@@ -1,7 +1,4 @@
 // List-section values: fields with path tokens, registry, program lines.
-#include <cstdio>
-#include <cstring>
-#include <map>
 
 #include "Rows.h"
 #include "engine/core/ProgramLine.h"
@@ -99,9 +96,7 @@ TEST(ListLines, AddRegistry) {
               if (line.Kind == RegistryKind::Text)
                 return size == std::strlen(line.Text) + 1 ? out + " '" + line.Text + "'"
                                                           : "bad size";
-              char hex[4];
-              for (uint32_t i = 0; i < size; ++i, out += hex)
-                std::snprintf(hex, sizeof hex, " %02x", data[i]);
+              for (uint32_t i = 0; i < size; ++i) out += " " + Hex(data[i]);
               return data == nullptr && size != 0 ? "size without data" : out;
             });
   for (int fields : {260, 261}) {

@@ -3,8 +3,11 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,12 +32,14 @@ inline void CheckRows(const std::vector<Row>& rows,
 
 inline int Num(const std::string& text) { return std::stoi(text, nullptr, 0); }
 inline std::string Str(long long n) { return std::to_string(n); }
+
 // n in lower-case hexadecimal, at least digits wide.
 inline std::string Hex(unsigned long n, int digits = 2) {
   char out[24];
   std::snprintf(out, sizeof out, "%0*lx", digits, n);
   return out;
 }
+
 // The values as one text, separated by blanks (small integers as numbers).
 template <class... T>
 std::string Cat(const T&... values) {

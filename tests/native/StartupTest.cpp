@@ -1,6 +1,4 @@
 // Start-up: texts, platform, command line, section "Setup", language.
-#include <cstring>
-#include <map>
 
 #include "Rows.h"
 #include "startup/core/CommandLine.h"

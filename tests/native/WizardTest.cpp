@@ -1,5 +1,4 @@
 // The wizard: pages, result page, exit code, layout and texts.
-#include <cstring>
 
 #include "Rows.h"
 #include "wizard/core/PageText.h"
