@@ -55,9 +55,8 @@ TEST(Background, ChainSequence) {
             [](const Row& r) {
               int build = r[1] == "ready" ? kChainReady : kChainTooLong;
               int stage = ChooseFirstStage(Media("C:\\M", r[0], "S2"), build, Num(r[2]), Num(r[3]));
-              return std::string(stage == kFirstStartProgram ? "start"
-                                 : stage == kFirstOpenWizard ? "wizard"
-                                                             : "nothing");
+              return Name(stage, {{kFirstStartProgram, "start"}, {kFirstOpenWizard, "wizard"},
+                                  {kFirstNothing, "nothing"}});
             });
   // How the first stage ended, DirName2 -> the next two steps. One still running, one that
   // did not start and a wizard that ended are Wine runs; here the rest.
@@ -71,14 +70,11 @@ TEST(Background, ChainSequence) {
                             : r[0] == "wizard-cancelled" ? kFirstWizardCancelled
                                                          : kFirstRunning;
               ChainFirstDone(st, outcome, Media("C:\\M", "S1", r[1]));
-              auto step = [&st] {
-                unsigned a = ChainStep(st);
-                return std::string(a == kActWaitAgain                 ? "wait"
-                                   : a == (kActStartSecond | kActEnd) ? "second"
-                                   : a == kActEnd                     ? "end"
-                                                                      : "?");
-              };
-              return step() + "," + step();
+              std::string got;
+              for (int step = 0; step < 2; ++step)
+                got += Name(ChainStep(st), {{kActWaitAgain, ",wait"},
+                                            {kActStartSecond | kActEnd, ",second"}, {kActEnd, ",end"}});
+              return got.substr(1);
             });
 }
 

@@ -47,3 +47,11 @@ std::string Cat(const T&... values) {
   ((out << +values << ' '), ...);
   return out.str().substr(0, out.str().size() - 1);
 }
+
+// The name that names gives value; "?" for a value it does not list.
+inline std::string Name(long long value,
+                        std::initializer_list<std::pair<long long, const char*>> names) {
+  for (const auto& [known, name] : names)
+    if (known == value) return name;
+  return "?";
+}

@@ -91,9 +91,7 @@ TEST(Wizard, ProgressBar) {
               for (int i = 0; i < bar.GlyphCount; ++i) {
                 const BarGlyph& g = bar.Glyphs[i];
                 got += std::string(",") + g.Text + '@' + Str(g.X) +
-                       (g.Colour == kColourWhite   ? 'w'
-                        : g.Colour == kColourBlack ? 'b'
-                                                   : '?');
+                       Name(g.Colour, {{kColourWhite, "w"}, {kColourBlack, "b"}});
               }
               return bar.FillBottom == 21 && bar.TextY == 2 ? got : "bottom or text row";
             });
