@@ -72,8 +72,8 @@ TEST(Background, ChainSequence) {
               ChainFirstDone(st, outcome, Media("C:\\M", "S1", r[1]));
               std::string got;
               for (int step = 0; step < 2; ++step)
-                got += Name(ChainStep(st), {{kActWaitAgain, ",wait"},
-                                            {kActStartSecond | kActEnd, ",second"}, {kActEnd, ",end"}});
+                got += Name(ChainStep(st), {{kActWaitAgain, ",wait"}, {kActEnd, ",end"},
+                                            {kActStartSecond | kActEnd, ",second"}});
               return got.substr(1);
             });
 }
