@@ -43,16 +43,14 @@ TEST(Driver, LineFields) {
 
 // Platform (ME, 2K, 9x; +P preload), class, first result -> way,fallback,after OEM copy.
 TEST(Driver, Way) {
+  // The Wine runs of the driver step take each way on 2000, on 95 and on ME; here the
+  // classes in other cases, preload where it changes nothing, and other results.
   CheckRows(
       {{"ME Keyboard 0 Newdev,OemInfCopy,Nothing"}, {"ME unknown 0 Newdev,OemInfCopy,Reenumerate"},
        {"ME+P HIDClass 0 Newdev,Preload,Nothing"}, {"ME+P HIDClass 1 Newdev,EndLine+pause,Nothing"},
-       {"2K keyboard 0 Library,OemInfCopy,InstallWithOemInf"},
-       {"2K Keyboard 2 Library,EndLine+pause,InstallWithOemInf"},
        {"2K HIDClass -1 None,EndLine,InstallWithOemInf"},  // negative ends it too
-       {"2K Unknown 0 None,OemInfCopy,Reenumerate"},
-       {"2K+P Keyboard 0 Library,Preload,InstallWithOemInf"},
-       {"9x HIDClass 0 Library,LegacyCopy,Nothing"}, {"9x+P Keyboard 0 Library,LegacyCopy,Nothing"},
-       {"9x UNKNOWN -5 None,EndLine,Reenumerate"}, {"9x", "", "0", "Library,LegacyCopy,Nothing"}},
+       {"9x+P Keyboard 0 Library,LegacyCopy,Nothing"}, {"9x UNKNOWN -5 None,EndLine,Reenumerate"},
+       {"9x", "", "0", "Library,LegacyCopy,Nothing"}},
       [](const Row& r) {
         const char* const ways[] = {"Newdev", "Library", "None"};
         const char* const fallbacks[] = {"EndLine", "Preload", "OemInfCopy", "LegacyCopy"};
