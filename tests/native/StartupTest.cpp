@@ -15,14 +15,12 @@ TEST(Startup, BoundedText) {
              {"a", "abcd", "e", "5", "0 abcd"}, {"a", "xxxx", "y", "4", "0 xxx"},
              {"n3", "", "abcdef", "9", "1 abc"}},
             [](const Row& r) {
-              std::vector<char> buf(r[1].begin(), r[1].end());
-              size_t cap = Num(r[3]);
-              buf.resize(cap, '\0');
-              const char* src = r[2].c_str();
-              int fitted = r[0] == "c"   ? CopyText(buf.data(), cap, src)
-                           : r[0] == "a" ? AppendText(buf.data(), cap, src)
-                                         : CopyTextN(buf.data(), cap, src, 3);
-              return Str(fitted) + " " + (cap ? buf.data() : "");
+              std::vector<char> buf(r[1].begin(), r[1].end());  // exactly cap bytes
+              buf.resize(Num(r[3]), '\0');
+              int fitted = r[0] == "c"   ? CopyText(buf.data(), buf.size(), r[2].c_str())
+                           : r[0] == "a" ? AppendText(buf.data(), buf.size(), r[2].c_str())
+                                         : CopyTextN(buf.data(), buf.size(), r[2].c_str(), 3);
+              return Str(fitted) + " " + (buf.empty() ? "" : buf.data());
             });
 }
 
