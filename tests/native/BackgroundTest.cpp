@@ -20,6 +20,28 @@ SettingsRecord Media(const std::string& moduleDir, const std::string& dir1,
   return s;
 }
 
+using Bytes = std::vector<std::uint8_t>;
+
+// A PCX file: the header (Ymin 10, 328 by 72 dpi, header palette bytes 0,
+// 1, 2, ...) and body. width may be negative: Xmax below Xmin.
+Bytes Pcx(int width, int height, int bytesPerLine, Bytes body = {}, int bits = 8, int planes = 1,
+          int xmin = 0) {
+  Bytes b(128, 0);
+  auto word = [&](int at, int v) { b[at] = std::uint8_t(v), b[at + 1] = std::uint8_t(v >> 8); };
+  b[0] = 10, b[1] = 5, b[2] = 1, b[3] = std::uint8_t(bits), b[65] = std::uint8_t(planes);
+  word(4, xmin), word(6, 10), word(8, xmin + width - 1), word(10, 10 + height - 1);
+  word(12, 328), word(14, 72), word(66, bytesPerLine);
+  for (int i = 0; i < 48; ++i) b[16 + i] = std::uint8_t(i);
+  b.insert(b.end(), body.begin(), body.end());
+  return b;
+}
+
+PcxHeader Header(const Bytes& file) {
+  PcxHeader h{};
+  EXPECT_EQ(1, ReadPcxHeader(file.data(), file.size(), h));
+  return h;
+}
+
 }  // namespace
 
 // Stage, ModuleDir, folder, switches (h, s, r: NR, v, q: QN) -> program|switches added.
@@ -78,31 +100,6 @@ TEST(Background, ChainSequence) {
             });
 }
 
-namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-// A PCX file: the header (Ymin 10, 328 by 72 dpi, header palette bytes 0,
-// 1, 2, ...) and body. width may be negative: Xmax below Xmin.
-Bytes Pcx(int width, int height, int bytesPerLine, Bytes body = {}, int bits = 8, int planes = 1,
-          int xmin = 0) {
-  Bytes b(128, 0);
-  auto word = [&](int at, int v) { b[at] = std::uint8_t(v), b[at + 1] = std::uint8_t(v >> 8); };
-  b[0] = 10, b[1] = 5, b[2] = 1, b[3] = std::uint8_t(bits), b[65] = std::uint8_t(planes);
-  word(4, xmin), word(6, 10), word(8, xmin + width - 1), word(10, 10 + height - 1);
-  word(12, 328), word(14, 72), word(66, bytesPerLine);
-  for (int i = 0; i < 48; ++i) b[16 + i] = std::uint8_t(i);
-  b.insert(b.end(), body.begin(), body.end());
-  return b;
-}
-
-PcxHeader Header(const Bytes& file) {
-  PcxHeader h{};
-  EXPECT_EQ(1, ReadPcxHeader(file.data(), file.size(), h));
-  return h;
-}
-
-}  // namespace
 
 // Bits, planes, file size -> colours @ palette offset: last colour table entry (data 0, 1, ...).
 TEST(Background, PcxHeader) {
