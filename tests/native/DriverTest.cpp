@@ -7,23 +7,15 @@
 
 // clang-format off
 
-// Line, n -> field n: split at commas outside quotes, quotes never copied.
+// Line -> its ten fields and Force: split at commas outside quotes, quotes never copied,
+// leading blanks dropped and trailing ones kept, a field the line lacks read as "".
 TEST(Driver, LineFields) {
-  CheckRows({{"Keyboard,kq.inf,a3 1 Keyboard"}, {"Keyboard,kq.inf,a3 3 a3"},
-             {"a,\" x, y \",c", "2", " x, y "}, {"a,\"x\"\"y\",c 2 xy"},
-             {"a,  two  ,c", "2", "two  "}, {"a,\t two\t,c", "2", "two\t"},
-             {"a,  \"  q\",c", "2", "  q"},  // quoted blanks are copied
-             {"a,,c", "2", ""}, {"a,b", "3", ""}, {"a,b,", "3", ""}, {"", "1", ""},
-             {"a,b\"c,d\"e,f 2 bc,de"}, {"a,\"unterminated, rest", "2", "unterminated, rest"},
-             {std::string(600, 'z'), "1", std::string(259, 'z')}},
-            [](const Row& r) {
-              char out[kTextSize];
-              std::memset(out, 'x', sizeof out);
-              GetListField(r[0].c_str(), Num(r[1]), out, sizeof out);
-              return std::string(out);
-            });
   CheckRows(
-      {{"Keyboard, kq.inf ,A3,A4,A5,six,legacy\\kq.inf,TRUE,HID\\VID_1,sub\\",
+      {{"a,\" x, y \",\"x\"\"y\",  two  ,\t two\t,  \"  q\",,b\"c,d\"e",
+        "a| x, y |xy|two  |two\t|  q||bc,de|||0"},  // quoted blanks are copied
+       {"a,\"unterminated, rest", "a|unterminated, rest|||||||||0"}, {"a,b, a|b|||||||||0"},
+       {"", "||||||||||0"}, {std::string(600, 'z'), std::string(259, 'z') + "||||||||||0"},
+       {"Keyboard, kq.inf ,A3,A4,A5,six,legacy\\kq.inf,TRUE,HID\\VID_1,sub\\",
         "Keyboard|kq.inf |A3|A4|A5|six|legacy\\kq.inf|TRUE|HID\\VID_1|sub\\|1"},
        {"Keyboard,kq.inf,A3,A4,A5 Keyboard|kq.inf|A3|A4|A5||||||0"},
        {"K,i,3,4,5,6,7,true K|i|3|4|5|6|7|true|||1"}, {"K,i,3,4,5,6,7,1 K|i|3|4|5|6|7|1|||1"},
