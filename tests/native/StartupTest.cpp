@@ -166,18 +166,15 @@ TEST(Startup, ScriptChoice) {
              {"2K NT SETUPNT.INI"}, {"NT 2K -"}, {"none 95+98+ME+NT+2K SETUPNT.INI"},
              {"", "95+98+ME+NT+2K", "-"}},
             [](const Row& r) {
-              SettingsRecord s;
-              ResetSettings(s);
+              SettingsRecord s{};
               auto is = [&](const char* names) { return int(!!std::strstr(names, r[0].c_str())); };
               s.IsWin9x = is("95 98 ME"), s.IsWin98OrLater = is("98 ME"), s.IsWinME = is("ME");
               s.IsNT = is("NT 2K"), s.IsWin2000OrLater = is("2K");
               CopyText(s.ModuleDir, r[0].empty() ? "" : "D:\\M");
-              std::string files = r[1];
-              auto exists = [](const char* name, void* ctx) {
-                auto files = static_cast<std::string*>(ctx);
-                return int(files->find(std::string(name, 5, 2)) != std::string::npos);
+              auto exists = [](const char* name, void* files) {  // by its two letters
+                return int(!!std::strstr(static_cast<char*>(files), std::string(name, 5, 2).c_str()));
               };
-              const char* chosen = ChooseScriptName(s, exists, &files);
+              const char* chosen = ChooseScriptName(s, exists, const_cast<char*>(r[1].c_str()));
               return std::string(chosen ? chosen : "-");
             });
 }
