@@ -172,7 +172,8 @@ TEST(Startup, ScriptChoice) {
               s.IsNT = is("NT 2K"), s.IsWin2000OrLater = is("2K");
               CopyText(s.ModuleDir, r[0].empty() ? "" : "D:\\M");
               auto exists = [](const char* name, void* files) {  // by its two letters
-                return int(!!std::strstr((char*)files, std::string(name, 5, 2).c_str()));
+                const std::string two(name, 5, 2);
+                return int(!!std::strstr(static_cast<char*>(files), two.c_str()));
               };
               const char* chosen = ChooseScriptName(s, exists, const_cast<char*>(r[1].c_str()));
               return std::string(chosen ? chosen : "-");
