@@ -127,9 +127,10 @@ TEST(Background, PcxHeader) {
   EXPECT_EQ(0, ReadPcxHeader(nullptr, 0, h));
   PcxDibInfo i;  // 328 by 72 dots per inch, times 39
   MakePcxDibInfo(file.data(), file.size(), h = Header(file), i);
-  EXPECT_EQ("258 50 260 258 50 4 12792 2808", Cat(PcxWidth(h), PcxHeight(h), h.BytesPerLine,
-                                                  i.Width, i.Height, i.BitCount, i.XPelsPerMeter,
-                                                  i.YPelsPerMeter));
+  EXPECT_EQ("258 50 260 258 50 4 12792 2808",
+            Str(PcxWidth(h)) + " " + Str(PcxHeight(h)) + " " + Str(h.BytesPerLine) + " " +
+                Str(i.Width) + " " + Str(i.Height) + " " + Str(i.BitCount) + " " +
+                Str(i.XPelsPerMeter) + " " + Str(i.YPelsPerMeter));
   file[0] = 11;
   EXPECT_EQ(0, ReadPcxHeader(file.data(), file.size(), h)) << "first byte not 10";
 }

@@ -40,14 +40,6 @@ inline std::string Hex(unsigned long n, int digits = 2) {
   return out;
 }
 
-// The values as one text, separated by blanks (small integers as numbers).
-template <class... T>
-std::string Cat(const T&... values) {
-  std::ostringstream out;
-  ((out << +values << ' '), ...);
-  return out.str().substr(0, out.str().size() - 1);
-}
-
 // The name that names gives value; "?" for a value it does not list.
 inline std::string Name(long long value,
                         std::initializer_list<std::pair<long long, const char*>> names) {
