@@ -1,5 +1,7 @@
 // wininit.ini is whatever the Windows folder holds: the insertion must stay
 // inside the view, keep every old byte in order and add only its own text.
+// The seeds hold each kind of file the rule tells apart; they run every time.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -27,5 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     expected = old + (size && old.back() != '\n' ? "\r\n" : "") + kHeader + kLine;
   }
   if (std::string(view.data(), grown) != expected) __builtin_trap();
+  if (std::count(view.begin() + grown, view.end(), '\0') != view.end() - view.begin() - grown)
+    __builtin_trap();  // nothing written past its text
   return 0;
 }

@@ -1,30 +1,21 @@
 // The "Update Driver" line, the way per platform, preload command, folders.
-#include <cstring>
 
 #include "Rows.h"
 #include "driver/core/DriverRules.h"
 #include "driver/core/FolderRules.h"
 #include "driver/core/ListToken.h"
 
-// clang-format off: table rows are packed by hand, several to a line.
+// clang-format off
 
-// Line, n -> field n: split at commas outside quotes, quotes never copied.
+// Line -> its ten fields and Force: split at commas outside quotes, quotes never copied,
+// leading blanks dropped and trailing ones kept, a field the line lacks read as "".
 TEST(Driver, LineFields) {
-  CheckRows({{"Keyboard,kq.inf,a3 1 Keyboard"}, {"Keyboard,kq.inf,a3 3 a3"},
-             {"a,\" x, y \",c", "2", " x, y "}, {"a,\"x\"\"y\",c 2 xy"},
-             {"a,  two  ,c", "2", "two  "}, {"a,\t two\t,c", "2", "two\t"},
-             {"a,  \"  q\",c", "2", "  q"},  // quoted blanks are copied
-             {"a,,c", "2", ""}, {"a,b", "3", ""}, {"a,b,", "3", ""}, {"", "1", ""},
-             {"a,b\"c,d\"e,f 2 bc,de"}, {"a,\"unterminated, rest", "2", "unterminated, rest"},
-             {std::string(600, 'z'), "1", std::string(259, 'z')}},
-            [](const Row& r) {
-              char out[kTextSize];
-              std::memset(out, 'x', sizeof out);
-              GetListField(r[0].c_str(), Num(r[1]), out, sizeof out);
-              return std::string(out);
-            });
   CheckRows(
-      {{"Keyboard, kq.inf ,A3,A4,A5,six,legacy\\kq.inf,TRUE,HID\\VID_1,sub\\",
+      {{"a,\" x, y \",\"x\"\"y\",  two  ,\t two\t,  \"  q\",,b\"c,d\"e",
+        "a| x, y |xy|two  |two\t|  q||bc,de|||0"},  // quoted blanks are copied
+       {"a,\"unterminated, rest", "a|unterminated, rest|||||||||0"}, {"a,b, a|b|||||||||0"},
+       {"", "||||||||||0"}, {std::string(600, 'z'), std::string(259, 'z') + "||||||||||0"},
+       {"Keyboard, kq.inf ,A3,A4,A5,six,legacy\\kq.inf,TRUE,HID\\VID_1,sub\\",
         "Keyboard|kq.inf |A3|A4|A5|six|legacy\\kq.inf|TRUE|HID\\VID_1|sub\\|1"},
        {"Keyboard,kq.inf,A3,A4,A5 Keyboard|kq.inf|A3|A4|A5||||||0"},
        {"K,i,3,4,5,6,7,true K|i|3|4|5|6|7|true|||1"}, {"K,i,3,4,5,6,7,1 K|i|3|4|5|6|7|1|||1"},
@@ -44,16 +35,14 @@ TEST(Driver, LineFields) {
 
 // Platform (ME, 2K, 9x; +P preload), class, first result -> way,fallback,after OEM copy.
 TEST(Driver, Way) {
+  // The Wine runs of the driver step take each way on 2000, on 95 and on ME; here the
+  // classes in other cases, preload where it changes nothing, and other results.
   CheckRows(
       {{"ME Keyboard 0 Newdev,OemInfCopy,Nothing"}, {"ME unknown 0 Newdev,OemInfCopy,Reenumerate"},
        {"ME+P HIDClass 0 Newdev,Preload,Nothing"}, {"ME+P HIDClass 1 Newdev,EndLine+pause,Nothing"},
-       {"2K keyboard 0 Library,OemInfCopy,InstallWithOemInf"},
-       {"2K Keyboard 2 Library,EndLine+pause,InstallWithOemInf"},
        {"2K HIDClass -1 None,EndLine,InstallWithOemInf"},  // negative ends it too
-       {"2K Unknown 0 None,OemInfCopy,Reenumerate"},
-       {"2K+P Keyboard 0 Library,Preload,InstallWithOemInf"},
-       {"9x HIDClass 0 Library,LegacyCopy,Nothing"}, {"9x+P Keyboard 0 Library,LegacyCopy,Nothing"},
-       {"9x UNKNOWN -5 None,EndLine,Reenumerate"}, {"9x", "", "0", "Library,LegacyCopy,Nothing"}},
+       {"9x+P Keyboard 0 Library,LegacyCopy,Nothing"}, {"9x UNKNOWN -5 None,EndLine,Reenumerate"},
+       {"9x", "", "0", "Library,LegacyCopy,Nothing"}},
       [](const Row& r) {
         const char* const ways[] = {"Newdev", "Library", "None"};
         const char* const fallbacks[] = {"EndLine", "Preload", "OemInfCopy", "LegacyCopy"};
@@ -69,12 +58,7 @@ TEST(Driver, Way) {
 
 // Texts that do not fit are refused whole: a cut path names the wrong folder.
 TEST(Driver, Paths) {
-  char out[1024], small[20];
-  EXPECT_EQ(1, BuildPreloadCommand("C:\\Program Files\\KQ", "HID\\VID_1", "Keyboard", out, 1024));
-  EXPECT_STREQ(
-      "C:\\Program Files\\KQ\\Preload.exe /DEVID:HID\\VID_1 /CLASS:Keyboard "
-      "/RunValue:\"Keyboard Preload Check\"",
-      out);
+  char small[20];  // the whole command is in the Wine runs of the driver step
   EXPECT_EQ(0, BuildPreloadCommand("D:", "X", "Keyboard", small, sizeof small));
   EXPECT_EQ(sizeof small - 1, std::strlen(small)) << "cut, never past the buffer";
   CheckRows({{"C:\\WINDOWS", "Keyboard Driver 1/2", "1 C:\\Program Files\\Keyboard Driver 1.2"},

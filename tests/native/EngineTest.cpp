@@ -1,15 +1,11 @@
 // The install worker's rules: copy paths, progress, versions, wininit.ini.
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <vector>
 
 #include "Rows.h"
 #include "engine/core/FileTable.h"
 #include "engine/core/VersionRules.h"
 #include "finish/core/WininitRename.h"
 
-// clang-format off: table rows are packed by hand, several to a line.
+// clang-format off
 
 // Copy row -> destination < source; cut259: refused, cut to the buffer.
 TEST(Engine, PathsOfACopyRow) {
@@ -53,18 +49,16 @@ TEST(Engine, PathsOfACopyRow) {
 
 // FileVersion text -> MS LS, in wrapping unsigned arithmetic.
 TEST(Engine, PackVersionText) {
+  // Blanks anywhere are left out: the fuzz target's rule for any text.
   CheckRows({{"1.2.3.4", "10002 30004"}, {"1, 2, 3, 4", "10002 30004"},
-             {"1 ,2 , 3,4", "10002 30004"}, {"1.2.3.4 (build label)", "10002 30004"},
-             {"1.2.3.4.5", "10002 30004"}, {"2.5", "20005 0"}, {"7", "70000 0"}, {"", "0 0"},
-             {"1.2b.3.4", "10002 30004"}, {"1..3.4", "10000 30004"}, {"x.2.3.4", "2 30004"},
-             {"1 2.3", "c0003 0"},  // blanks left out
-             {"\t5.6", "50006 0"}, {"-1.0", "ffff0000 0"}, {"+3.+4", "30004 0"},
+             {"1.2.3.4 (build label)", "10002 30004"}, {"1.2.3.4.5", "10002 30004"},
+             {"2.5", "20005 0"}, {"7", "70000 0"}, {"", "0 0"}, {"1.2b.3.4", "10002 30004"},
+             {"1..3.4", "10000 30004"}, {"x.2.3.4", "2 30004"}, {"\t5.6", "50006 0"},
+             {"-1.0", "ffff0000 0"}, {"+3.+4", "30004 0"},
              {"70000.1", "11700001 0"}, {"4294967297.0", "10000 0"}},  // wraps, no overflow
             [](const Row& r) {
               FileVersionPair v = PackVersionText(r[0].c_str());
-              char out[32];
-              std::snprintf(out, sizeof out, "%x %x", v.MS, v.LS);
-              return std::string(out);
+              return Hex(v.MS, 1) + " " + Hex(v.LS, 1);
             });
 }
 
@@ -87,30 +81,17 @@ TEST(Engine, CompareVersions) {
             });
 }
 
-// Content (room past it) -> the file with the line below the first "[Rename]" header.
+// Where the line goes in each kind of file is checked by the wininit fuzz target on its
+// seeds at every run; here the views it never gives: too small for the line.
 TEST(Engine, WininitRename) {
-  const std::string line = "C:\\W\\KBD.DLL=C:\\W\\KBD.0\r\n";
-  char out[kRenameLineSize], small[8];
-  EXPECT_EQ(line.size(), FormatRenameLine("C:\\W\\KBD.DLL", "C:\\W\\KBD.0", out, sizeof out));
-  EXPECT_EQ(line, out);
+  char small[8];  // the whole line is in the Wine run of the restart
   EXPECT_EQ(0u, FormatRenameLine("C:\\a", "C:\\b", small, sizeof small));
   EXPECT_STREQ("", small);
-  const std::string h = "[Rename]\r\n", first = "C:\\a.dll=C:\\a.0\r\n",
-                    nul("junk\0[Rename]\r\n", 15);
-  CheckRows({{"", h + line}, {"[O]\r\na=b\r\n" + h + "NUL=C:\\o\r\n[L]\r\n",
-              "[O]\r\na=b\r\n" + h + line + "NUL=C:\\o\r\n[L]\r\n"},
-             {h + first, h + line + first},  // two entries stand in reverse order
-             {"[rename]\r\n", "[rename]\r\n" + h + line},
-             {"[Rename]\nx=y\n", "[Rename]\nx=y\n" + h + line},
-             {"[O]\r\nx=y", "[O]\r\nx=y\r\n" + h + line}, {nul, nul + h + line}, {"abc 17 abc"}},
-            [&](const Row& r) {
-              size_t room = r.size() == 3 ? Num(r[1]) : line.size() + kRenameSlack;
-              std::vector<char> view(r[0].size() + room, '\0');  // exact: ASan sees a step past it
-              std::copy(r[0].begin(), r[0].end(), view.begin());
-              size_t size =
-                  InsertRenameLine(view.data(), r[0].size(), view.size(), line.data(), line.size());
-              bool zeros =
-                  std::all_of(view.begin() + size, view.end(), [](char c) { return c == 0; });
-              return zeros ? std::string(view.data(), size) : "wrote past its text";
-            });
+  const std::string line = "C:\\W\\KBD.DLL=C:\\W\\KBD.0\r\n";
+  for (size_t room : {size_t{0}, line.size() + kRenameSlack - 1}) {
+    std::vector<char> view(3 + room, '\0');  // exact: ASan sees a step past it
+    std::copy_n("abc", 3, view.begin());
+    EXPECT_EQ(3u, InsertRenameLine(view.data(), 3, view.size(), line.data(), line.size()));
+    EXPECT_EQ("abc" + std::string(room, '\0'), std::string(view.begin(), view.end())) << room;
+  }
 }

@@ -1,26 +1,22 @@
 // List-section values: fields with path tokens, registry, program lines.
-#include <cstdio>
-#include <cstring>
-#include <map>
 
 #include "Rows.h"
 #include "engine/core/ProgramLine.h"
 #include "engine/core/RegistryLine.h"
 #include "startup/core/ListFields.h"
 
-// clang-format off: table rows are packed by hand, several to a line.
+// clang-format off
 
 namespace {
 
 struct Tokens : PathTokenSource {
-  std::string module = "D:\\Media";
   std::map<std::string, std::string> strings = {
       {"Loop", "%1%\\\"x\""},          {"011", "from strings"}, {"", "empty name"},
       {"Long", std::string(259, 'L')}, {"Quote", "a\"b"},       {"A", std::string(200, 'x')}};
   void SystemDirectory(char* out, size_t cap) override { CopyText(out, cap, "C:\\W\\SYSTEM"); }
   void WindowsDirectory(char* out, size_t cap) override { CopyText(out, cap, "C:\\W"); }
   void InstallDir(char* out, size_t cap) override { CopyText(out, cap, "E:\\Inst"); }
-  void ModuleDir(char* out, size_t cap) override { CopyText(out, cap, module.c_str()); }
+  void ModuleDir(char* out, size_t cap) override { CopyText(out, cap, "D:\\Media"); }
   void StringsValue(const char* name, char* out, size_t cap) override {
     CopyText(out, cap, strings.count(name) ? strings[name].c_str() : "");
   }
@@ -61,14 +57,6 @@ TEST(ListLines, SplitField) {
   std::memset(out, '#', sizeof out);
   EXPECT_EQ(value.size(), Split(value.c_str(), 0, out, kTextSize));
   EXPECT_EQ(std::string(259, 'x') + '\0' + std::string(16, '#'), std::string(out, sizeof out));
-  char small[8] = "keep";  // an empty expansion writes nothing, a long one is cut to the room left
-  tokens.module = "";
-  EXPECT_EQ(0u, ExpandPathTokenWith("1", small, sizeof small, tokens));
-  EXPECT_STREQ("keep", small);
-  tokens.module = "D:\\A\\Long\\Path";
-  EXPECT_EQ(7u, ExpandPathTokenWith("1", small, sizeof small, tokens));
-  EXPECT_STREQ("D:\\A\\Lo", small);
-  tokens.module = "D:\\Media";
 }
 
 // Line -> root|key|name|kind and the bytes the value write gets; at most 260 bytes.
@@ -85,7 +73,8 @@ TEST(ListLines, AddRegistry) {
              {"HKLM,S,V,1,7f", "LM|S|V|dword 7f 00 00 00"},
              {"HKLM,S,V,1,80", "LM|S|V|dword 80 ff ff ff"},  // a lone byte is signed
              {"HKLM,S,V,1,1ff", "LM|S|V|dword ff ff ff ff"}, {"HKLM,S,V,x,ff,", "LM|S|V|bin ff 00"},
-             {"HKLM,S,V,1,12345678,zz, a", "LM|S|V|bin 78 00 0a"}},
+             {"HKLM,S,V,1,12345678,zz, a", "LM|S|V|bin 78 00 0a"},
+             {"HKLM,S,V,1,aBcD,12g4,0x10,,123456789", "LM|S|V|bin cd 12 00 00 89"}},  // hex digits
             [](const Row& r) {
               RegistryLine line;
               std::memset(&line, 'x', sizeof line);
@@ -99,9 +88,7 @@ TEST(ListLines, AddRegistry) {
               if (line.Kind == RegistryKind::Text)
                 return size == std::strlen(line.Text) + 1 ? out + " '" + line.Text + "'"
                                                           : "bad size";
-              char hex[4];
-              for (uint32_t i = 0; i < size; ++i, out += hex)
-                std::snprintf(hex, sizeof hex, " %02x", data[i]);
+              for (uint32_t i = 0; i < size; ++i) out += " " + Hex(data[i]);
               return data == nullptr && size != 0 ? "size without data" : out;
             });
   for (int fields : {260, 261}) {
@@ -111,24 +98,13 @@ TEST(ListLines, AddRegistry) {
     ParseRegistryLine(value.c_str(), Split, line);
     EXPECT_EQ("260 2", Str(line.ByteCount) + " " + Str(line.Bytes[259])) << fields;
   }
-  CheckRows({{"", "0"}, {"aBcD 43981"}, {"12g4 18"}, {"0x10 0"}, {" 1", "0"},
-             {"ffffffff 4294967295"}, {"123456789 591751049"}},  // leading hex digits, wrapping
-            [](const Row& r) { return Str(ParseHexNumber(r[0].c_str())); });
 }
 
-// Line's locale, user's -> whether it runs; then regedit's command line.
+// Line's locale, user's -> whether it runs.
 TEST(ListLines, AddRegistryFiles) {
   CheckRows({{"0000040a 0000040A 1"}, {"00000407 00000409 0"}, {"00000409 ", "00000409", "0"},
              {"", "", "0"}},
             [](const Row& r) { return Str(RegistryFileRuns(r[0].c_str(), r[1].c_str())); });
-  CheckRows({{"D:\\My Media\\kq.reg", "regedit /S \"D:\\My Media\\kq.reg\""},
-             {std::string(246, 'p'), "regedit /S \"" + std::string(246, 'p') + "\""},
-             {std::string(247, 'p'), ""}},
-            [](const Row& r) {
-              char out[kTextSize];
-              int fits = RegeditCommandLine(r[0].c_str(), out);
-              return fits == (out[0] != '\0') ? std::string(out) : "wrong result";
-            });
 }
 
 // Program, line -> file|parameters|folder; "||": refused. Then quoting, and kill lines.
@@ -145,14 +121,19 @@ TEST(ListLines, RunAndKillPrograms) {
               std::string got = std::string(run.File) + "|" + run.Parameters + "|" + run.Folder;
               return ok == (got != "||") ? got : "wrong result";
             });
-  CheckRows({{"C:\\a b\\x", "\"C:\\a b\\x\""},
-             {"C:\\dir\\ \"C:\\dir\\\\\""},  // no escaped closing quote
-             {"a\\\"b \"a\\\\\\\"b\""},
-             {std::string(257, 'x'), "\"" + std::string(257, 'x') + "\""},
-             {std::string(258, 'x'), ""}, {std::string(256, 'x') + "\\", ""}},
+  // Command (q: one quoted argument, r: regedit's line for a file), text -> the text; "":
+  // refused whole, as a cut path would name another file.
+  CheckRows({{"q", "C:\\a b\\x", "\"C:\\a b\\x\""},
+             {"q C:\\dir\\ \"C:\\dir\\\\\""},  // no escaped closing quote
+             {"q a\\\"b \"a\\\\\\\"b\""},
+             {"q", std::string(257, 'x'), "\"" + std::string(257, 'x') + "\""},
+             {"q", std::string(258, 'x'), ""}, {"q", std::string(256, 'x') + "\\", ""},
+             {"r", "D:\\My Media\\kq.reg", "regedit /S \"D:\\My Media\\kq.reg\""},
+             {"r", std::string(246, 'p'), "regedit /S \"" + std::string(246, 'p') + "\""},
+             {"r", std::string(247, 'p'), ""}},
             [](const Row& r) {
               char out[kTextSize];
-              int fits = QuoteArgument(r[0].c_str(), out);
+              int fits = (r[0] == "q" ? QuoteArgument : RegeditCommandLine)(r[1].c_str(), out);
               return fits == (out[0] != '\0') ? std::string(out) : "wrong result";
             });
   CheckRows({{"KqTray KqTray|"}, {"Kq, Tray ,more", "Kq|Tray "}, {",Tray |Tray"},

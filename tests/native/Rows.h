@@ -1,9 +1,13 @@
 // Table-driven checks: each row holds the inputs as texts, then the expected
-// result as text.
+// result as text. The test files turn clang-format off: their rows are packed by hand.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,7 +16,8 @@ using Row = std::vector<std::string>;
 
 // Compares f(row) with the row's last column; a failing row prints its inputs.
 // A row given as one text holds its columns separated by blanks.
-inline void CheckRows(const std::vector<Row>& rows, const std::function<std::string(const Row&)>& f) {
+inline void CheckRows(const std::vector<Row>& rows,
+                      const std::function<std::string(const Row&)>& f) {
   for (Row row : rows) {
     if (row.size() == 1) {
       std::istringstream in(row[0]);
@@ -27,3 +32,18 @@ inline void CheckRows(const std::vector<Row>& rows, const std::function<std::str
 
 inline int Num(const std::string& text) { return std::stoi(text, nullptr, 0); }
 inline std::string Str(long long n) { return std::to_string(n); }
+
+// n in lower-case hexadecimal, at least digits wide.
+inline std::string Hex(unsigned long n, int digits = 2) {
+  char out[24];
+  std::snprintf(out, sizeof out, "%0*lx", digits, n);
+  return out;
+}
+
+// The name that names gives value; "?" for a value it does not list.
+inline std::string Name(long long value,
+                        std::initializer_list<std::pair<long long, const char*>> names) {
+  for (const auto& [known, name] : names)
+    if (known == value) return name;
+  return "?";
+}

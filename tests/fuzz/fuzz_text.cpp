@@ -1,7 +1,8 @@
-// Lines of the list sections come from the vendor's setup script, with
-// "Strings" values spliced into their fields: every field and the data of
-// the value write stay inside their buffers, every cursor inside the line.
-// Input: the line, a NUL, the Strings value.
+// Texts from outside: the command line, lines of the vendor's setup script
+// with "Strings" values spliced into their fields, and FileVersion texts of
+// files on the user's disk. Every field and the data of the value write stay
+// inside their buffers, every cursor inside the line.
+// Input: the text, a NUL, the Strings value.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -11,11 +12,19 @@
 #include "driver/core/ListToken.h"
 #include "engine/core/ProgramLine.h"
 #include "engine/core/RegistryLine.h"
+#include "engine/core/VersionRules.h"
+#include "startup/core/CommandLine.h"
 #include "startup/core/ListFields.h"
 
 namespace {
 
 std::string strings;
+
+void Check(bool rule) {
+  if (!rule) __builtin_trap();
+}
+
+bool Ended(const char* buffer, size_t cap) { return std::memchr(buffer, '\0', cap) != nullptr; }
 
 struct Tokens : PathTokenSource {
   void SystemDirectory(char* out, size_t cap) override { CopyText(out, cap, "C:\\W\\SYSTEM"); }
@@ -29,7 +38,7 @@ struct Tokens : PathTokenSource {
 
 size_t Split(const char* value, size_t at, char* out, size_t cap) {
   size_t end = SplitFieldWith(value, at, out, cap, tokens);
-  if (std::memchr(out, '\0', cap) == nullptr || end > std::strlen(value)) __builtin_trap();
+  Check(Ended(out, cap) && end <= std::strlen(value));
   return end;
 }
 
@@ -40,14 +49,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Longer than the profile function gives, to reach the byte limit too.
   std::string value = input.substr(0, std::min(input.find('\0'), size_t{2000}));
   strings = input.substr(std::min(value.size() + 1, size)).c_str();
+
+  CommandTokens tokens;
+  CutCommandLine(value.c_str(), tokens);
+  for (const auto& slot : tokens.Slot) Check(Ended(slot, sizeof slot));
+  SettingsRecord s;
+  ResetSettings(s);
+  ApplyCommandLine(SkipProgramName(value.c_str()), size & 1, s);
+
+  // Blanks are left out, so a text and its blank-free form pack alike.
+  std::string squeezed = value;
+  squeezed.erase(std::remove(squeezed.begin(), squeezed.end(), ' '), squeezed.end());
+  FileVersionPair v = PackVersionText(value.c_str()), w = PackVersionText(squeezed.c_str());
+  Check(v.MS == w.MS && v.LS == w.LS);
+
   RegistryLine line;
   ParseRegistryLine(value.c_str(), Split, line);
   uint32_t bytes = 0;
   auto start = static_cast<const char*>(RegistryData(line, &bytes));
   auto base = reinterpret_cast<const char*>(&line);
-  if (line.ByteCount > kRegistryBytes ||
-      (start && (start < base || start + bytes > base + sizeof line)))
-    __builtin_trap();
+  Check(line.ByteCount <= kRegistryBytes &&
+        (!start || (start >= base && start + bytes <= base + sizeof line)));
   RunLine run;
   ParseRunLine("Setup.exe", value.c_str(), Split, run);
   KillLine kill;
@@ -55,13 +77,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // "Update Driver" lines have their own field syntax, no tokens.
   DriverLine driver;
   ParseDriverLine(value.substr(0, 259).c_str(), driver);
-  if (driver.Force != 0 && driver.Force != 1) __builtin_trap();
+  Check(driver.Force == 0 || driver.Force == 1);
   char small[7];
   for (const char *cursor = value.c_str(), *next;; cursor = next) {
     next = NextListToken(cursor, small, sizeof small, ',');
-    if (!std::memchr(small, '\0', sizeof small) || next < cursor ||
-        next > value.c_str() + value.size())
-      __builtin_trap();
+    Check(Ended(small, sizeof small) && next >= cursor && next <= value.c_str() + value.size());
     if (next == cursor) return 0;
   }
 }
