@@ -101,7 +101,8 @@ TEST(BackgroundWindow, LogoTitleAndBand) {
     int bits, planes, width;
     UINT paletteEntries;  // 0: the logo does not load
     const char* locale;
-  } const rows[] = {{4, 1, 160, 16, "00000407"}, {8, 1, 40, 256, "00000411"}, {8, 3, 40, 0, "00000407"}};
+  } const rows[] = {
+      {4, 1, 160, 16, "00000407"}, {8, 1, 40, 256, "00000411"}, {8, 3, 40, 0, "00000407"}};
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = 340;
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
@@ -109,7 +110,8 @@ TEST(BackgroundWindow, LogoTitleAndBand) {
   std::string longTitle;
   for (int i = 0; i < 12; ++i) longTitle += "Keyboard ";
   for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.bits << " bits, " << r.planes << " planes, locale " << r.locale);
+    SCOPED_TRACE(testing::Message()
+                 << r.bits << " bits, " << r.planes << " planes, locale " << r.locale);
     ScopedRegValue locale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", r.locale);
     std::string logo = WriteLogo(dir / "logo.pcx", r.bits, r.width, 60, r.planes);
     OwnWindow w(logo, r.width == 160 ? longTitle : "Velmorax Keyboard Setup");
@@ -138,7 +140,8 @@ TEST(BackgroundWindow, LogoTitleAndBand) {
     }
     WriteTextFile(logo, "");
     SendMessageA(w.hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
-    EXPECT_EQ(0, Background.LogoPresent + Background.LogoHeight + Background.LogoWidth) << "logo emptied";
+    EXPECT_EQ(0, Background.LogoPresent + Background.LogoHeight + Background.LogoWidth)
+        << "logo emptied";
     EXPECT_EQ(nullptr, Background.LogoBitmap);
     EXPECT_EQ(1, SendMessageA(w.hwnd, WM_QUERYENDSESSION, 0, 0)) << "a restart may end the session";
   }

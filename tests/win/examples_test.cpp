@@ -1,5 +1,7 @@
-// The example media of examples/ installed silently by the real Setup.exe
-// under each Windows version: what a vendor's script of that shape gets.
+// The real Setup.exe end to end under the Windows versions Wine emulates:
+// the example media of examples/ installed silently, as a vendor's script
+// of that shape gets them, then scripts written here for the start-up
+// rules: the script read, pre-run programs, the stages and their hand-over.
 #include "setup_runs.h"
 
 using setup_runs::RunRow;
@@ -12,7 +14,8 @@ const std::string kNewdev = "HKCU\\Software\\Wine\\AppDefaults\\Setup.exe\\DllOv
 const std::string kPreload =
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run|Keyboard Preload Check";
 const std::string kKey = "\\Software\\Velmorax\\Keyboard";
-const std::string kRecord = std::string("HKLM\\") + testing_support::kUninstallRoot + "VelmoraxKeyboard";
+const std::string kRecord =
+    std::string("HKLM\\") + testing_support::kUninstallRoot + "VelmoraxKeyboard";
 
 std::vector<std::string> Plus(std::vector<std::string> list, const std::vector<std::string>& more) {
   list.insert(list.end(), more.begin(), more.end());
@@ -20,9 +23,9 @@ std::vector<std::string> Plus(std::vector<std::string> list, const std::vector<s
 }
 
 // An English user; Wine tells ME from 98 by VersionNumber only.
-const std::vector<std::string> kPrefix = {
-    "HKCU\\Control Panel\\International|Locale=00000409",
-    "HKCU\\Control Panel\\Desktop\\ResourceLocale|=00000409", kVersion, kNewdev, kPreload};
+const std::vector<std::string> kPrefix = {"HKCU\\Control Panel\\International|Locale=00000409",
+                                          "HKCU\\Control Panel\\Desktop\\ResourceLocale|=00000409",
+                                          kVersion, kNewdev, kPreload};
 const std::vector<std::string> kFiles = {"<SYS>\\keyb.txt=@keyb.txt",
                                          "<WIN>\\Help\\keybhelp.txt=@keybhelp.txt",
                                          "<WIN>\\KEYBREAD.TXT=@Docs\\readme.txt"};
@@ -35,15 +38,16 @@ const std::vector<std::string> kRecorded = {
 const std::vector<std::string> kWritten = Plus(
     kRecorded, {kRecord + "|DisplayName=Velmorax Comfort Keyboard Driver",
                 "HKCU" + kKey + "\\Layout|Name=US English",  // the registry file for the locale
-                "HKCU" + kKey + "|=Velmorax Comfort Keyboard, USB", "HKCU" + kKey + "|LastLayout=",
-                "HKCU" + kKey + "|RepeatDelay=4:1e000000",
+                "HKCU" + kKey + "|=Velmorax Comfort Keyboard, USB",
+                "HKCU" + kKey + "|LastLayout=", "HKCU" + kKey + "|RepeatDelay=4:1e000000",
                 "HKCU" + kKey + "|RepeatRate=4:ffffffff",  // a lone byte is signed
                 "HKCU" + kKey + "|HotKeys=3:5b002a00", "HKCR\\.vkl|=Velmorax.Layout",
                 "HKU\\.DEFAULT" + kKey + "|Installed=yes"});
 const std::vector<std::string> kTools = {"Tools\\check.exe=", "Tools\\welcome.exe="};
 const std::string kCheck =
     "<M>|\"<M>\\Tools\\check.exe\" /check /from=Comfort Keyboard Setup /skip=USB, PS2";
-const std::string kWelcome = "<M>\\Tools|\"<M>\\Tools\\welcome.exe\" \"Comfort Keyboard Setup ready\"";
+const std::string kWelcome =
+    "<M>\\Tools|\"<M>\\Tools\\welcome.exe\" \"Comfort Keyboard Setup ready\"";
 
 // The device library's install call for the keyboard line, from the INF on
 // the media or from the copy Windows made, with CallConfigMg.
@@ -55,8 +59,29 @@ std::string Install(const char* inf, const char* callConfigMg, const char* answe
 const std::string kFilter =
     " RemoveAndReenumerateDevice(|ROOT\\VFILT)=1 FindExistingDevice(|ROOT\\VFILT)=1";
 
+const std::string kNumber = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion|VersionNumber=";
+// A pre-run line that names the script read; the first stage is not there.
+const std::string kProbe =
+    "DirName1=NoStage\r\n[PreRun Programs]\r\nprobe.exe=%1%\\Tools,<script>,1\r\n";
+const std::string kRead = "<M>|\"<M>\\Tools\\probe.exe\" ";
+// The first stage a 32-bit Setup starts on 64-bit Windows, signalling.
+const std::string kStage1 = "Stage1\\setup_x64.exe=--signal=100", kStage2 = "Stage2\\Setup.exe=";
+// Blanks and one pair of outer quotes are not part of a value.
+const std::string kStages = "DirName1=  \"Stage1\"  \r\nDirName2= 'Stage2' \r\n";
+const std::string kCopy = "[Copy Files]\r\nkeyb.txt=<M>\\dest\r\n", kKeyb = "keyb.txt=installed",
+                  kDest = "dest\\x=";
+const std::string kInstalled = "dest\\keyb.txt=installed", kNotInstalled = "dest\\keyb.txt";
+const std::string kLong = "long.exe=%1%\\Tools," + std::string(250, 'a') + ",1\r\n";
+
+// Pre-run lines of which the key names fill more than 1024 bytes.
+std::string ManyPrograms() {
+  std::string lines = "[PreRun Programs]\r\n";
+  for (int i = 1000; i < 1200; ++i) lines += "name" + std::to_string(i) + ".exe=%1%\\Tools,,1\r\n";
+  return lines;
+}
+
 // clang-format off
-const RunRow kExamples[] = {
+const RunRow kRuns[] = {
     {.name = "95", .windows = "win95", .args = "/S /TYPE:USB", .files = kTools, .reg = kPrefix,
      .media = "single", .example = true, .kq = "install=0", .started = {kCheck, kWelcome},
      .after = Plus(kFiles, kLegacyInf), .regAfter = Plus(kWritten, {"HKLM" + kKey + "|Script=SETUP95.INI"}),
@@ -82,11 +107,58 @@ const RunRow kExamples[] = {
      .driverCalls = Install("<M>\\Driver", "1", "0") + "1 " + Install("<WIN>\\inf", "1", "0") + "1" + kFilter},
     {.name = "XP, the cabinet", .reg = kPrefix, .media = "cabinet", .example = true, .after = kFiles,
      .regAfter = Plus(kRecorded, {"HKLM" + kKey + "|Script", kRecord + "|DisplayName=Velmorax Comfort Keyboard"})},
+    // The script a Windows version reads, through the real platform
+    // detection (the examples run one for each version).
+    {.name = "ME is told by VersionNumber", .windows = "winme", .scripts = "SETUPME.INI SETUP98.INI",
+     .script = kProbe, .files = {"Tools\\probe.exe="}, .reg = {kNumber + "4.10.2222"},
+     .started = {kRead + "SETUP98.INI"}},
+    {.name = "XP without a script for it, silent", .scripts = "SETUP95.INI SETUP98.INI", .script = kProbe,
+     .files = {"Tools\\probe.exe="}, .box = "Current O.S. is not supported by this software, please refer to "
+                                           "the user's manual or readme.txt for more information."},
+
+    // In Setup's folder, in order, waiting where asked, with the folder tokens;
+    // a line too long for a command line is skipped, not cut; a repeated name
+    // runs the first value.
+    {.name = "pre-run programs",
+     .script = "DirName1=NoStage\r\n[PreRun Programs]\r\nprobe.exe=%1%\\Tools,--sleep=200 %11% %10% %17%,1\r\n"
+               "second.exe=%1%\\Tools,  \"quoted, arg\" %Extra%,1\r\nsecond.exe=%1%\\Tools,other\r\n"
+               "probe.exe2=%1%\\Tools,missing program,1\r\n" + kLong +
+               "third.exe=%1%\\Tools,--sleep=800 no wait,0\r\n[Strings]\r\nExtra=%1%-literal\r\n", .args = "/S/H",
+     .files = {"Tools\\probe.exe=", "Tools\\second.exe=", "Tools\\long.exe=", "Tools\\third.exe="},
+     .started = {kRead + "--sleep=200 <SYS> <WIN> <WIN>\\Inf", "<M>|\"<M>\\Tools\\second.exe\" quoted, arg %1%-literal",
+                 "<M>|\"<M>\\Tools\\second.exe\" quoted, arg %1%-literal",
+                 "<M>|\"<M>\\Tools\\third.exe\" --sleep=800 no wait"},
+     .order = {"END Tools\\probe.exe < START Tools\\second.exe", "EXIT < END Tools\\third.exe"}},
+
+    // Two stages: what each is handed, the second only after the first's
+    // signal, and never the program at the first blank of the path.
+    {.name = "two stages", .script = kStages, .args = "/s /v /qn", .files = {kStage1, kStage2},
+     .started = {"<M>|<M>\\Stage1\\setup_x64.exe /s /v/qn", "<M>|<M>\\Stage2\\Setup.exe /h /s"},
+     .order = {"SIGNAL Stage1\\setup_x64.exe < START Stage2\\Setup.exe", "SIGNAL Stage1\\setup_x64.exe < EXIT"}},
+    {.name = "two stages, a blank in the path", .script = kStages, .args = "/H/V/QN/NR",
+     .files = {kStage1, kStage2, "..\\Kbd.exe="}, .media = "Kbd Media",
+     .started = {"<M>|<M>\\Stage1\\setup_x64.exe /s /v/qn", "<M>|<M>\\Stage2\\Setup.exe /h /s /nr"}},
+    {.name = "first stage missing", .script = "DirName1=Missing\r\nDirName2=Stage2\r\n" + kCopy,
+     .files = {kStage2, kKeyb, kDest}, .after = {kNotInstalled}},
+
+    // No first stage named: setup_x64.exe beside Setup, or else Setup's own
+    // installation, then the second stage unless it was cancelled.
+    {.name = "setup_x64.exe beside", .script = kCopy, .files = {"setup_x64.exe=--signal=100", kKeyb, kDest},
+     .started = {"<M>|<M>\\setup_x64.exe /s"}, .after = {kNotInstalled}},
+    {.name = "single stage, then the second", .script = "DirName2=Stage2\r\n" + kCopy,
+     .files = {kStage2, kKeyb, kDest}, .started = {"<M>|<M>\\Stage2\\Setup.exe /s"}, .after = {kInstalled}},
+    {.name = "single stage fails", .script = "DirName2=Stage2\r\nCabFile=TRUE\r\nCabFileName=none.cab\r\n" + kCopy,
+     .args = "/H", .files = {kStage2, kKeyb, kDest}, .exitCode = 1603,
+     .started = {"<M>|<M>\\Stage2\\Setup.exe /h /s"}, .after = {kNotInstalled}},
+    // Names past the list's 1024 bytes are not seen, a long value is cut: nothing is overrun.
+    {.name = "long list and value", .script = "DirName1=NoStage\r\nUninstallKey=" + std::string(300, 'k') +
+                                              "\r\n" + ManyPrograms(),
+     .files = {"Tools\\name1010.exe=", "Tools\\name1190.exe="}, .started = {"<M>|\"<M>\\Tools\\name1010.exe\" "}},
 };
 // clang-format on
 
 }  // namespace
 
-TEST(ExampleMedia, SilentInstallOnEachWindowsVersion) {
-  for (const RunRow& row : kExamples) setup_runs::RunSetupRow(row);
+TEST(SetupRuns, EndToEnd) {
+  for (const RunRow& row : kRuns) setup_runs::RunSetupRow(row);
 }

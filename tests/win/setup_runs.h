@@ -24,18 +24,22 @@ struct RunRow {
   const char* scripts = "SETUP2K.INI";  // the names the script is written under
   std::string script = "";  // after [Setup] and ProductName; <script> is the file's name
   const char* args = "/S";
-  std::vector<std::string> files = {};  // "path=text"; an .exe is the logging double, text its options
-  std::vector<std::string> reg = {};    // "HKLM\key|name=value" ("HKLM\key|name": none), put back after
+  std::vector<std::string> files =
+      {};  // "path=text"; an .exe is the logging double, text its options
+  std::vector<std::string> reg =
+      {};  // "HKLM\key|name=value" ("HKLM\key|name": none), put back after
   const char* media = "media";
   bool example = false;  // the media is examples\<media>, not a script written here
   const char* kq = "";   // the device library double's answers
   DWORD exitCode = 0;
-  std::vector<std::string> started = {};   // "folder|command line" in the order started
-  std::vector<std::string> after = {};  // "path=text" ("=@file": as examples\single's; "path": none)
+  std::vector<std::string> started = {};  // "folder|command line" in the order started
+  std::vector<std::string> after =
+      {};  // "path=text" ("=@file": as examples\single's; "path": none)
   std::vector<std::string> regAfter = {};  // as reg; not REG_SZ: "<type>:<hex bytes>"
   const char* box = nullptr;               // the message box's text, answered OK
-  std::vector<std::string> order = {};     // "END a.exe < START b.exe" in the double's log; EXIT: Setup's end
-  std::string driverCalls = "";            // the double's calls, "Name(args)=result" each
+  std::vector<std::string> order =
+      {};                        // "END a.exe < START b.exe" in the double's log; EXIT: Setup's end
+  std::string driverCalls = "";  // the double's calls, "Name(args)=result" each
 };
 
 inline std::string Fill(std::string text, const std::string& media,
@@ -76,8 +80,7 @@ inline std::string RegData(const RegLine& r) {
   if (RegOpenKeyExA(r.root, r.key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return "<none>";
   LONG got = RegQueryValueExA(k, r.name.c_str(), nullptr, &type, data, &size);
   RegCloseKey(k);
-  if (got != ERROR_SUCCESS || type == REG_SZ)
-    return got ? "<none>" : reinterpret_cast<char*>(data);
+  if (got != ERROR_SUCCESS || type == REG_SZ) return got ? "<none>" : reinterpret_cast<char*>(data);
   std::string out = std::to_string(type) + ":";
   for (DWORD i = 0; i < size; ++i)
     out += {"0123456789abcdef"[data[i] >> 4], "0123456789abcdef"[data[i] & 15]};
@@ -155,8 +158,8 @@ inline void RunSetupRow(const RunRow& row) {
   std::vector<std::unique_ptr<ScopedRegValue>> reg;
   for (const std::string& line : row.reg) {
     const RegLine r(line);
-    reg.push_back(std::make_unique<ScopedRegValue>(r.root, r.key, r.name,
-                                                   r.set ? r.value.c_str() : nullptr));
+    reg.push_back(
+        std::make_unique<ScopedRegValue>(r.root, r.key, r.name, r.set ? r.value.c_str() : nullptr));
   }
   const std::set<std::string> infsBefore = InfFiles();
   TempDir kq("kq");
@@ -195,7 +198,8 @@ inline void RunSetupRow(const RunRow& row) {
   for (const std::string& s : row.started) expected.push_back(Fill(s, m.media()));
   for (const LogLine& l : Starts(log)) {
     started.push_back(l.cwd + "|" + l.commandLine);
-    EXPECT_NE(std::string::npos, l.commandLine.find(l.exe)) << l.exe << " ran, not the program named";
+    EXPECT_NE(std::string::npos, l.commandLine.find(l.exe))
+        << l.exe << " ran, not the program named";
   }
   EXPECT_EQ(expected, started);
   for (const std::string& f : row.after) {
