@@ -6,6 +6,7 @@
 // system and Windows folders.
 #pragma once
 #include <gtest/gtest.h>
+#include <shellapi.h>  // after windows.h
 
 #include <memory>
 #include <set>
@@ -18,27 +19,27 @@ namespace setup_runs {
 
 using namespace testing_support;
 
+// Lists of "path=text" take these forms: files present, an .exe being the
+// logging double with text its options; files after, "path" for none and
+// "=@file" for examples\single's file. Registry: "HKLM\key|name=value"
+// ("HKLM\key|name": none), values present are put back after; a value after
+// that is not REG_SZ is "<type>:<hex bytes>".
 struct RunRow {
   const char* name;
   const char* windows = "winxp";        // what Wine tells Setup.exe
   const char* scripts = "SETUP2K.INI";  // the names the script is written under
   std::string script = "";  // after [Setup] and ProductName; <script> is the file's name
   const char* args = "/S";
-  std::vector<std::string> files =
-      {};  // "path=text"; an .exe is the logging double, text its options
-  std::vector<std::string> reg =
-      {};  // "HKLM\key|name=value" ("HKLM\key|name": none), put back after
+  std::vector<std::string> files = {}, reg = {};
   const char* media = "media";
   bool example = false;  // the media is examples\<media>, not a script written here
   const char* kq = "";   // the device library double's answers
   DWORD exitCode = 0;
   std::vector<std::string> started = {};  // "folder|command line" in the order started
-  std::vector<std::string> after =
-      {};  // "path=text" ("=@file": as examples\single's; "path": none)
-  std::vector<std::string> regAfter = {};  // as reg; not REG_SZ: "<type>:<hex bytes>"
-  const char* box = nullptr;               // the message box's text, answered OK
-  std::vector<std::string> order =
-      {};                        // "END a.exe < START b.exe" in the double's log; EXIT: Setup's end
+  std::vector<std::string> after = {}, regAfter = {};
+  const char* box = nullptr;  // the message box's text, answered OK
+  // "END a.exe < START b.exe" in the double's log; EXIT: Setup's end.
+  std::vector<std::string> order = {};
   std::string driverCalls = "";  // the double's calls, "Name(args)=result" each
 };
 
@@ -53,21 +54,18 @@ inline std::string Fill(std::string text, const std::string& media,
   return text;
 }
 
-// "HKCU\key|name=value"; HKLM, HKCR and HKU as well.
 struct RegLine {
   explicit RegLine(const std::string& line) {
     const size_t bar = line.find('|'), eq = line.find('=', bar), slash = line.find('\\');
-    const std::string rootName = line.substr(0, slash);
-    root = rootName == "HKCU"   ? HKEY_CURRENT_USER
-           : rootName == "HKCR" ? HKEY_CLASSES_ROOT
-           : rootName == "HKU"  ? HKEY_USERS
-                                : HKEY_LOCAL_MACHINE;
+    for (auto [text, hkey] :
+         {std::pair("HKCU", HKEY_CURRENT_USER), {"HKCR", HKEY_CLASSES_ROOT}, {"HKU", HKEY_USERS}})
+      if (line.substr(0, slash) == text) root = hkey;
     key = line.substr(slash + 1, bar - slash - 1);
     name = line.substr(bar + 1, eq == std::string::npos ? eq : eq - bar - 1);
     set = eq != std::string::npos;
     value = set ? line.substr(eq + 1) : "<none>";
   }
-  HKEY root;
+  HKEY root = HKEY_LOCAL_MACHINE;
   std::string key, name, value;
   bool set;
 };
@@ -88,19 +86,10 @@ inline std::string RegData(const RegLine& r) {
 }
 
 inline void CopyTree(const std::string& from, const std::string& to) {
-  MakeDirs(to);
-  WIN32_FIND_DATAA d;
-  HANDLE find = FindFirstFileA((from + "\\*").c_str(), &d);
-  ASSERT_NE(INVALID_HANDLE_VALUE, find) << from << ": build the example_media target";
-  do {
-    const std::string name = d.cFileName;
-    if (name == "." || name == "..") continue;
-    if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      CopyTree(from + "\\" + name, to + "\\" + name);
-    else
-      CopyFileOrDie(from + "\\" + name, to + "\\" + name);
-  } while (FindNextFileA(find, &d));
-  FindClose(find);
+  const std::string source = from + "\\*" + '\0', target = to + '\0';  // lists of one
+  SHFILEOPSTRUCTA copy{nullptr, FO_COPY, source.c_str(), target.c_str(),
+                       FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI | FOF_SILENT};
+  ASSERT_EQ(0, SHFileOperationA(&copy)) << from << ": build the example_media target";
 }
 
 inline std::set<std::string> InfFiles() {
