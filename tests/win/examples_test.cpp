@@ -59,7 +59,6 @@ std::string Install(const char* inf, const char* callConfigMg, const char* answe
 const std::string kFilter =
     " RemoveAndReenumerateDevice(|ROOT\\VFILT)=1 FindExistingDevice(|ROOT\\VFILT)=1";
 
-const std::string kNumber = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion|VersionNumber=";
 // A pre-run line that names the script read; the first stage is not there.
 const std::string kProbe =
     "DirName1=NoStage\r\n[PreRun Programs]\r\nprobe.exe=%1%\\Tools,<script>,1\r\n";
@@ -110,7 +109,7 @@ const RunRow kRuns[] = {
     // The script a Windows version reads, through the real platform
     // detection (the examples run one for each version).
     {.name = "ME is told by VersionNumber", .windows = "winme", .scripts = "SETUPME.INI SETUP98.INI",
-     .script = kProbe, .files = {"Tools\\probe.exe="}, .reg = {kNumber + "4.10.2222"},
+     .script = kProbe, .files = {"Tools\\probe.exe="}, .reg = {kVersion + "=4.10.2222"},
      .started = {kRead + "SETUP98.INI"}},
     {.name = "XP without a script for it, silent", .scripts = "SETUP95.INI SETUP98.INI", .script = kProbe,
      .files = {"Tools\\probe.exe="}, .box = "Current O.S. is not supported by this software, please refer to "
