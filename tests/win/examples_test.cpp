@@ -22,10 +22,12 @@ std::vector<std::string> Plus(std::vector<std::string> list, const std::vector<s
   return list;
 }
 
-// An English user; Wine tells ME from 98 by VersionNumber only.
-const std::vector<std::string> kPrefix = {"HKCU\\Control Panel\\International|Locale=00000409",
-                                          "HKCU\\Control Panel\\Desktop\\ResourceLocale|=00000409",
-                                          kVersion, kNewdev, kPreload};
+// An English user; Wine tells ME from 98 by VersionNumber only. No value twice
+// in a row: the first put back would not be the last.
+const std::vector<std::string> kEnglish = {"HKCU\\Control Panel\\International|Locale=00000409",
+                                           "HKCU\\Control Panel\\Desktop\\ResourceLocale|=00000409",
+                                           kPreload};
+const std::vector<std::string> kPrefix = Plus(kEnglish, {kVersion, kNewdev});
 const std::vector<std::string> kFiles = {"<SYS>\\keyb.txt=@keyb.txt",
                                          "<WIN>\\Help\\keybhelp.txt=@keybhelp.txt",
                                          "<WIN>\\KEYBREAD.TXT=@Docs\\readme.txt"};
@@ -92,7 +94,7 @@ const RunRow kRuns[] = {
      .driverCalls = Install("<M>\\Driver", "1", "1") + "0" + kFilter},
     // Preload: the drivers are left to Preload.exe at the next logon, no program is run.
     {.name = "ME", .windows = "winme", .args = "/S /TYPE:USB /PRELOAD", .files = kTools,
-     .reg = Plus(kPrefix, {kVersion + "=4.90.3000", kNewdev + "="}), .media = "single", .example = true,
+     .reg = Plus(kEnglish, {kVersion + "=4.90.3000", kNewdev + "="}), .media = "single", .example = true,
      .started = {kCheck}, .after = Plus(kFiles, {"<WIN>\\inf\\VFILT.INF"}),
      .regAfter = Plus(kWritten, {"HKLM" + kKey + "|Script=SETUPME.INI", kPreload +
                       "=<M>\\Preload.exe /DEVID:ROOT\\VFILT /CLASS:Unknown /RunValue:\"Keyboard Preload Check\""})},

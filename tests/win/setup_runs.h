@@ -87,8 +87,11 @@ inline std::string RegData(const RegLine& r) {
 
 inline void CopyTree(const std::string& from, const std::string& to) {
   const std::string source = from + "\\*" + '\0', target = to + '\0';  // lists of one
-  SHFILEOPSTRUCTA copy{nullptr, FO_COPY, source.c_str(), target.c_str(),
-                       FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI | FOF_SILENT};
+  SHFILEOPSTRUCTA copy{};
+  copy.wFunc = FO_COPY;
+  copy.pFrom = source.c_str();
+  copy.pTo = target.c_str();
+  copy.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI | FOF_SILENT;
   ASSERT_EQ(0, SHFileOperationA(&copy)) << from << ": build the example_media target";
 }
 
