@@ -9,7 +9,6 @@
 #include <shellapi.h>  // after windows.h
 
 #include <memory>
-#include <set>
 #include <sstream>
 
 #include "TestSupport.h"
@@ -62,12 +61,10 @@ struct RegLine {
       if (line.substr(0, slash) == text) root = hkey;
     key = line.substr(slash + 1, bar - slash - 1);
     name = line.substr(bar + 1, eq == std::string::npos ? eq : eq - bar - 1);
-    set = eq != std::string::npos;
-    value = set ? line.substr(eq + 1) : "<none>";
+    value = eq == std::string::npos ? "<none>" : line.substr(eq + 1);
   }
   HKEY root = HKEY_LOCAL_MACHINE;
   std::string key, name, value;
-  bool set;
 };
 
 // A REG_SZ value as its text, others as "<type>:<hex bytes>".
@@ -93,17 +90,6 @@ inline void CopyTree(const std::string& from, const std::string& to) {
   copy.pTo = target.c_str();
   copy.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI | FOF_SILENT;
   ASSERT_EQ(0, SHFileOperationA(&copy)) << from << ": build the example_media target";
-}
-
-inline std::set<std::string> InfFiles() {
-  std::set<std::string> names;
-  WIN32_FIND_DATAA d;
-  HANDLE find = FindFirstFileA((WindowsDir() + "\\inf\\*").c_str(), &d);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do names.insert(d.cFileName);
-  while (FindNextFileA(find, &d));
-  FindClose(find);
-  return names;
 }
 
 // The device library double's log, "Name(args)=result" each; a CALL line is
@@ -140,6 +126,8 @@ inline void ResetPrefix(const RunRow& row) {
     DeleteRegTree(root, "Software\\Velmorax");
   DeleteRegTree(HKEY_USERS, ".DEFAULT\\Software\\Velmorax");
   DeleteRegTree(HKEY_CLASSES_ROOT, ".vkl");
+  for (const char* name : {"VKBD.INF", "VKBD.PNF", "VFILT.INF", "VFILT.PNF"})
+    DeleteFileA((WindowsDir() + "\\inf\\" + name).c_str());
 }
 
 inline void RunSetupRow(const RunRow& row) {
@@ -150,10 +138,9 @@ inline void RunSetupRow(const RunRow& row) {
   std::vector<std::unique_ptr<ScopedRegValue>> reg;
   for (const std::string& line : row.reg) {
     const RegLine r(line);
-    reg.push_back(
-        std::make_unique<ScopedRegValue>(r.root, r.key, r.name, r.set ? r.value.c_str() : nullptr));
+    reg.push_back(std::make_unique<ScopedRegValue>(
+        r.root, r.key, r.name, r.value == "<none>" ? nullptr : r.value.c_str()));
   }
-  const std::set<std::string> infsBefore = InfFiles();
   TempDir kq("kq");
   ScopedEnv kqLog("KQSETUP_LOG", kq / "log"), kqConfig("KQSETUP_CONFIG", kq / "cfg");
   WriteTextFile(kq / "cfg", row.kq);
@@ -212,8 +199,6 @@ inline void RunSetupRow(const RunRow& row) {
     EXPECT_LE(EventTime(log, o.substr(0, o.find(" < ")), exit),
               EventTime(log, o.substr(o.find(" < ") + 3), exit))
         << o;
-  for (const std::string& n : InfFiles())
-    if (!infsBefore.count(n)) DeleteFileA((WindowsDir() + "\\inf\\" + n).c_str());
   ResetPrefix(row);
 }
 
