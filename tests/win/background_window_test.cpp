@@ -13,10 +13,10 @@ using namespace testing_support;
 
 namespace {
 
-const COLORREF kTop = RGB(255, 0, 0), kBelow = RGB(0, 0, 255), kLeft = RGB(0, 255, 0);
+const COLORREF kTop = RGB(255, 0, 0), kLeft = RGB(0, 255, 0);
 
-// 8 bits (palette at the end) or 4 (in the header): colour 1 in the first
-// file rows down to a third, colour 2 below, colour 3 in the first 4 columns.
+// 8 bits (palette at the end) or 4 (in the header): colour 3 in the first 4
+// columns, colour 1 elsewhere.
 std::string WriteLogo(const std::string& path, int bits, int width, int height, int planes = 1) {
   const unsigned char colours[] = {0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 255, 0};
   std::string f(128, '\0'), palette(768, '\0');
@@ -24,12 +24,11 @@ std::string WriteLogo(const std::string& path, int bits, int width, int height, 
   f[0] = 10, f[1] = 5, f[2] = 1, f[3] = char(bits), f[65] = char(planes);
   word(8, width - 1), word(10, height - 1), word(66, width * bits / 8);
   for (int i = 0; i < 12; ++i) f[16 + i] = palette[i] = char(colours[i]);
-  for (int y = 0; y < height; ++y) {
-    std::string line(width * bits / 8, '\0');
-    for (int x = 0; x < width; ++x)
-      line[x * bits / 8] |= (x < 4 ? 3 : y < height / 3 ? 1 : 2) << (bits == 8 || x % 2 ? 0 : 4);
+  std::string line(width * bits / 8, '\0');
+  for (int x = 0; x < width; ++x)
+    line[x * bits / 8] |= (x < 4 ? 3 : 1) << (bits == 8 || x % 2 ? 0 : 4);
+  for (int y = 0; y < height; ++y)
     for (char c : line) f += "\xC1", f += c;  // every byte a run of one
-  }
   if (bits == 8) f += '\x0C' + palette;
   WriteTextFile(path, f);
   return path;
@@ -37,7 +36,7 @@ std::string WriteLogo(const std::string& path, int bits, int width, int height, 
 
 // The window, made here with this logo and title; destroyed at the end.
 struct OwnWindow {
-  explicit OwnWindow(const std::string& logo, const std::string& title = "Velmorax Keyboard Setup") {
+  OwnWindow(const std::string& logo, const std::string& title) {
     ResetSettings(Settings);
     Settings.IsNT = 1;
     CopyText(Settings.TitleSuffix, "Setup");
@@ -46,94 +45,26 @@ struct OwnWindow {
     RegisterBackgroundClass(GetModuleHandleA(nullptr));  // fails harmlessly once registered
     if (CreateBackgroundWindow(GetModuleHandleA(nullptr)))
       hwnd = ui::FindTopWindow(kBackgroundClassName, "", 1000, GetCurrentProcessId());
+    RECT rc{};
+    GetClientRect(hwnd, &rc);
+    width = rc.right;
   }
   ~OwnWindow() {
     if (hwnd) DestroyWindow(hwnd);
     for (MSG m; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);) {
     }
   }
-  int ClientWidth() const {
-    RECT rc{};
-    GetClientRect(hwnd, &rc);
-    return rc.right;
-  }
   HWND hwnd = nullptr;
+  int width = 0;
 };
 
-}  // namespace
-
-// Created hidden, the logo loaded as GDI builds it (the file's bytes are
-// PcxTest's). A logo that does not load counts as none: its height would
-// size the band. One emptied meanwhile is dropped at the next display
-// change, which makes a new bitmap. The default title font has no Japanese
-// letters.
-TEST(BackgroundWindow, StateThroughItsMessages) {
-  struct Row {
-    int bits, planes;
-    UINT paletteEntries;  // 0: the logo does not load
-    const char* locale;
-  } const rows[] = {{8, 1, 256, "00000411"}, {4, 1, 16, "00000407"}, {8, 3, 0, "00000407"}};
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = 340;
-  ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
-  TempDir dir("win");
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.bits << " bits, " << r.planes << " planes, locale " << r.locale);
-    ScopedRegValue locale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", r.locale);
-    std::string logo = WriteLogo(dir / "logo.pcx", r.bits, 40, 30, r.planes);
-    OwnWindow w(logo);
-    ASSERT_NE(nullptr, w.hwnd);
-    EXPECT_FALSE(IsWindowVisible(w.hwnd));
-    const bool japanese = r.locale[7] == '1';
-    EXPECT_EQ(japanese, Background.JapaneseTitleFont);
-    if (japanese) {
-      EXPECT_STREQ(metrics.lfCaptionFont.lfFaceName, Background.TitleLogFont.lfFaceName);
-    }
-
-    const bool loads = r.paletteEntries != 0;
-    EXPECT_EQ(loads ? 30 : 0, Background.LogoHeight * Background.LogoPresent);
-    EXPECT_EQ(r.paletteEntries, GetPaletteEntries(Background.LogoPalette, 0, 0, nullptr));
-    if (loads) {
-      EXPECT_EQ(w.ClientWidth() - 40 + 2 * GetSystemMetrics(SM_CXFRAME), Background.LogoX)
-          << "at creation the logo stands two frames further right";
-      HDC dc = CreateCompatibleDC(nullptr);
-      HGDIOBJ old = SelectObject(dc, Background.LogoBitmap);
-      EXPECT_EQ(kTop, GetPixel(dc, 39, 0)) << "the first file row on top";
-      EXPECT_EQ(kBelow, GetPixel(dc, 39, 29));
-      EXPECT_EQ(kLeft, GetPixel(dc, 3, 15));
-      EXPECT_EQ(kBelow, GetPixel(dc, 4, 15));
-      SelectObject(dc, old);
-      DeleteDC(dc);
-    }
-    SendMessageA(w.hwnd, WM_SETTINGCHANGE, 0, 0);
-    EXPECT_EQ(w.ClientWidth() - (loads ? 40 : 0), Background.LogoX) << "after a work-area change";
-    HBITMAP before = Background.LogoBitmap;
-    EXPECT_EQ(0, SendMessageA(w.hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024)));
-    EXPECT_EQ(loads, GetObjectType(Background.LogoBitmap) == OBJ_BITMAP);
-    if (before && before != Background.LogoBitmap) {
-      EXPECT_EQ(0u, GetObjectType(before)) << "old bitmap kept";
-    }
-    WriteTextFile(logo, "");
-    SendMessageA(w.hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
-    EXPECT_EQ(0, Background.LogoPresent + Background.LogoHeight + Background.LogoWidth) << "logo emptied";
-    EXPECT_EQ(nullptr, Background.LogoBitmap);
-
-    EXPECT_EQ(1, SendMessageA(w.hwnd, WM_QUERYENDSESSION, 0, 0)) << "a restart may end the session";
-  }
-}
-
-// One shown window: a title that wraps to two lines, over a plain band
-// that holds it and the logo at the top right.
-TEST(BackgroundWindow, PaintsTheLogoAndTheTitleInTheBand) {
-  TempDir dir("win");
-  std::string title;
-  for (int i = 0; i < 12; ++i) title += "Keyboard ";
-  OwnWindow w(WriteLogo(dir / "logo.pcx", 8, 160, 60), title);
-  ASSERT_NE(nullptr, w.hwnd);
+// The shown window's first 200 rows: a title that wraps to two lines, over
+// a plain band that holds it and the logo at the top right.
+void CheckPainted(const OwnWindow& w) {
   SendMessageA(w.hwnd, WM_SETTINGCHANGE, 0, 0);
   ShowWindow(w.hwnd, SW_SHOWNA);
   UpdateWindow(w.hwnd);
-  const int x = Background.LogoX, right = w.ClientWidth();
+  const int x = Background.LogoX, right = w.width;
   HDC window = GetDC(w.hwnd), dc = CreateCompatibleDC(window);  // read from a copy: faster
   HGDIOBJ old = SelectObject(dc, CreateCompatibleBitmap(window, right, 200));
   BitBlt(dc, 0, 0, right, 200, window, 0, 0, SRCCOPY);
@@ -142,7 +73,7 @@ TEST(BackgroundWindow, PaintsTheLogoAndTheTitleInTheBand) {
   const COLORREF band = GetPixel(dc, 2, 2);
   EXPECT_EQ(kLeft, GetPixel(dc, x, 2));
   EXPECT_EQ(band, GetPixel(dc, x - 1, 2)) << "left of the logo";
-  EXPECT_EQ(kTop, GetPixel(dc, right - 1, 0)) << "the logo reaches the right edge";
+  EXPECT_EQ(kTop, GetPixel(dc, right - 1, 0)) << "the logo's colours, at the right edge";
   int lowest = 0, drawn = 0;  // the title, left of the logo
   for (int y = 0; y < 200; ++y)
     for (int i = 0; i < x - 10; i += 2)
@@ -153,4 +84,62 @@ TEST(BackgroundWindow, PaintsTheLogoAndTheTitleInTheBand) {
   EXPECT_GT(lowest, 60) << "the second line goes below the logo";
   EXPECT_GT(TitleBandHeight - GetSystemMetrics(SM_CYFRAME) - GetSystemMetrics(SM_CYCAPTION), lowest)
       << "the band holds the title";
+}
+
+}  // namespace
+
+// Created hidden, the logo loaded as GDI builds it (the file's bytes are
+// PcxTest's). A logo that does not load counts as none: its height would
+// size the band. One emptied meanwhile is dropped at the next display
+// change, which makes a new bitmap. The default title font has no Japanese
+// letters. The first row's window is shown.
+TEST(BackgroundWindow, LogoTitleAndBand) {
+  struct Row {
+    int bits, planes, width;
+    UINT paletteEntries;  // 0: the logo does not load
+    const char* locale;
+  } const rows[] = {
+      {4, 1, 160, 16, "00000407"}, {8, 1, 40, 256, "00000411"}, {8, 3, 40, 0, "00000407"}};
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = 340;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
+  TempDir dir("win");
+  std::string longTitle;
+  for (int i = 0; i < 12; ++i) longTitle += "Keyboard ";
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message()
+                 << r.bits << " bits, " << r.planes << " planes, locale " << r.locale);
+    ScopedRegValue locale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", r.locale);
+    std::string logo = WriteLogo(dir / "logo.pcx", r.bits, r.width, 60, r.planes);
+    OwnWindow w(logo, r.width == 160 ? longTitle : "Velmorax Keyboard Setup");
+    ASSERT_NE(nullptr, w.hwnd);
+    EXPECT_FALSE(IsWindowVisible(w.hwnd));
+    const bool japanese = r.locale[7] == '1';
+    EXPECT_EQ(japanese, Background.JapaneseTitleFont);
+    if (japanese) {
+      EXPECT_STREQ(metrics.lfCaptionFont.lfFaceName, Background.TitleLogFont.lfFaceName);
+    }
+    const bool loads = r.paletteEntries != 0;
+    EXPECT_EQ(loads ? 60 : 0, Background.LogoHeight * Background.LogoPresent);
+    EXPECT_EQ(r.paletteEntries, GetPaletteEntries(Background.LogoPalette, 0, 0, nullptr));
+    if (loads) {
+      EXPECT_EQ(w.width - r.width + 2 * GetSystemMetrics(SM_CXFRAME), Background.LogoX)
+          << "at creation the logo stands two frames further right";
+    }
+    if (r.width == 160) CheckPainted(w);
+    SendMessageA(w.hwnd, WM_SETTINGCHANGE, 0, 0);
+    EXPECT_EQ(w.width - (loads ? r.width : 0), Background.LogoX) << "after a work-area change";
+    HBITMAP before = Background.LogoBitmap;
+    EXPECT_EQ(0, SendMessageA(w.hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024)));
+    EXPECT_EQ(loads, GetObjectType(Background.LogoBitmap) == OBJ_BITMAP);
+    if (before && before != Background.LogoBitmap) {
+      EXPECT_EQ(0u, GetObjectType(before)) << "old bitmap kept";
+    }
+    WriteTextFile(logo, "");
+    SendMessageA(w.hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
+    EXPECT_EQ(0, Background.LogoPresent + Background.LogoHeight + Background.LogoWidth)
+        << "logo emptied";
+    EXPECT_EQ(nullptr, Background.LogoBitmap);
+    EXPECT_EQ(1, SendMessageA(w.hwnd, WM_QUERYENDSESSION, 0, 0)) << "a restart may end the session";
+  }
 }

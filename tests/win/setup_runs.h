@@ -1,10 +1,12 @@
-// Runs of the real Setup.exe as rows of a table: {Windows version, setup
-// script, switches, files and registry values present} -> {programs started
-// with their folders and command lines, files, registry values, message
-// box, exit code}. In every text <M> is the media folder, <SYS> and <WIN>
-// the system and Windows folders.
+// Runs of the real Setup.exe as rows of a table: {Windows version, media
+// (a setup script written here or an example of examples/), switches, files
+// and registry values present} -> {exit code, programs started with their
+// folders and command lines, files, registry values, device library calls,
+// message box}. In every text <M> is the media folder, <SYS> and <WIN> the
+// system and Windows folders.
 #pragma once
 #include <gtest/gtest.h>
+#include <shellapi.h>  // after windows.h
 
 #include <memory>
 #include <sstream>
@@ -16,42 +18,96 @@ namespace setup_runs {
 
 using namespace testing_support;
 
+// Lists of "path=text" take these forms: files present, an .exe being the
+// logging double with text its options; files after, "path" for none and
+// "=@file" for examples\single's file. Registry: "HKLM\key|name=value"
+// ("HKLM\key|name": none), values present are put back after; a value after
+// that is not REG_SZ is "<type>:<hex bytes>".
 struct RunRow {
   const char* name;
   const char* windows = "winxp";        // what Wine tells Setup.exe
   const char* scripts = "SETUP2K.INI";  // the names the script is written under
-  std::string script = "";              // after [Setup] and ProductName; <script> is the file's name
+  std::string script = "";  // after [Setup] and ProductName; <script> is the file's name
   const char* args = "/S";
-  std::vector<std::string> files = {};  // "path=text"; an .exe is the logging double, text its options
-  std::vector<std::string> reg = {};    // "HKLM\key\name=value", put back after
+  std::vector<std::string> files = {}, reg = {};
   const char* media = "media";
+  bool example = false;  // the media is examples\<media>, not a script written here
+  const char* kq = "";   // the device library double's answers
   DWORD exitCode = 0;
-  std::vector<std::string> started = {};   // "folder|command line" in the order started
-  std::vector<std::string> after = {};     // "path=text", or "path" for none
-  std::vector<std::string> regAfter = {};  // as reg; the key is removed after the run
-  const char* box = nullptr;               // the message box's text, answered OK
-  std::vector<std::string> order = {};     // "END a.exe < START b.exe" in the double's log; EXIT: Setup's end
+  std::vector<std::string> started = {};  // "folder|command line" in the order started
+  std::vector<std::string> after = {}, regAfter = {};
+  const char* box = nullptr;  // the message box's text, answered OK
+  // "END a.exe < START b.exe" in the double's log; EXIT: Setup's end.
+  std::vector<std::string> order = {};
+  std::string driverCalls = "";  // the double's calls, "Name(args)=result" each
 };
 
-inline std::string Fill(std::string text, const std::string& media, const std::string& script = "") {
+inline std::string Fill(std::string text, const std::string& media,
+                        const std::string& script = "") {
   for (auto [mark, value] : {std::pair<std::string, std::string>{"<M>", media},
                              {"<script>", script},
                              {"<SYS>", SystemDir()},
                              {"<WIN>", WindowsDir()}})
-    for (size_t at; (at = text.find(mark)) != std::string::npos;) text.replace(at, mark.size(), value);
+    for (size_t at; (at = text.find(mark)) != std::string::npos;)
+      text.replace(at, mark.size(), value);
   return text;
 }
 
-// "HKCU\key\name=value" (or HKLM).
 struct RegLine {
-  RegLine(const std::string& line)
-      : root(line.compare(0, 4, "HKCU") ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER),
-        key(line.substr(5, line.rfind('\\', line.find('=')) - 5)),
-        name(line.substr(key.size() + 6, line.find('=') - key.size() - 6)),
-        value(line.substr(line.find('=') + 1)) {}
-  HKEY root;
+  explicit RegLine(const std::string& line) {
+    const size_t bar = line.find('|'), eq = line.find('=', bar), slash = line.find('\\');
+    for (auto [text, hkey] :
+         {std::pair("HKCU", HKEY_CURRENT_USER), {"HKCR", HKEY_CLASSES_ROOT}, {"HKU", HKEY_USERS}})
+      if (line.substr(0, slash) == text) root = hkey;
+    key = line.substr(slash + 1, bar - slash - 1);
+    name = line.substr(bar + 1, eq == std::string::npos ? eq : eq - bar - 1);
+    value = eq == std::string::npos ? "<none>" : line.substr(eq + 1);
+  }
+  HKEY root = HKEY_LOCAL_MACHINE;
   std::string key, name, value;
 };
+
+// A REG_SZ value as its text, others as "<type>:<hex bytes>".
+inline std::string RegData(const RegLine& r) {
+  BYTE data[1024] = {};
+  DWORD type = 0, size = sizeof data - 1;
+  HKEY k;
+  if (RegOpenKeyExA(r.root, r.key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return "<none>";
+  LONG got = RegQueryValueExA(k, r.name.c_str(), nullptr, &type, data, &size);
+  RegCloseKey(k);
+  if (got != ERROR_SUCCESS || type == REG_SZ) return got ? "<none>" : reinterpret_cast<char*>(data);
+  std::string out = std::to_string(type) + ":";
+  for (DWORD i = 0; i < size; ++i)
+    out += {"0123456789abcdef"[data[i] >> 4], "0123456789abcdef"[data[i] & 15]};
+  return out;
+}
+
+inline void CopyTree(const std::string& from, const std::string& to) {
+  const std::string source = from + "\\*" + '\0', target = to + '\0';  // lists of one
+  SHFILEOPSTRUCTA copy{};
+  copy.wFunc = FO_COPY;
+  copy.pFrom = source.c_str();
+  copy.pTo = target.c_str();
+  copy.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI | FOF_SILENT;
+  ASSERT_EQ(0, SHFileOperationA(&copy)) << from << ": build the example_media target";
+}
+
+// The device library double's log, "Name(args)=result" each; a CALL line is
+// CALL|time|dll|function|args...|result.
+inline std::string KqTrace(const std::string& log) {
+  std::string out;
+  std::istringstream in(PathExists(log) ? ReadTextFile(log) : "");
+  for (std::string line; std::getline(in, line);) {
+    std::vector<std::string> f;
+    std::istringstream fields(line.substr(0, line.find_last_not_of('\r') + 1));
+    for (std::string field; std::getline(fields, field, '|');) f.push_back(field);
+    if (f.size() < 5 || f[0] != "CALL") continue;
+    out += (out.empty() ? "" : " ") + f[3] + "(";
+    for (size_t i = 4; i + 1 < f.size(); ++i) out += (i > 4 ? "|" : "") + f[i];
+    out += ")=" + f.back();
+  }
+  return out;
+}
 
 inline unsigned long long EventTime(const std::vector<LogLine>& log, const std::string& event,
                                     unsigned long long exit) {
@@ -62,16 +118,39 @@ inline unsigned long long EventTime(const std::vector<LogLine>& log, const std::
   return line ? line->timeMs : 0;
 }
 
+// What the rows install outside the media, removed before and after each.
+inline void ResetPrefix(const RunRow& row) {
+  for (const std::string& f : row.after)
+    if (f[0] == '<') DeleteFileA(Fill(f.substr(0, f.find('=')), "").c_str());
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+    DeleteRegTree(root, "Software\\Velmorax");
+  DeleteRegTree(HKEY_USERS, ".DEFAULT\\Software\\Velmorax");
+  DeleteRegTree(HKEY_CLASSES_ROOT, ".vkl");
+  for (const char* name : {"VKBD.INF", "VKBD.PNF", "VFILT.INF", "VFILT.PNF"})
+    DeleteFileA((WindowsDir() + "\\inf\\" + name).c_str());
+}
+
 inline void RunSetupRow(const RunRow& row) {
   SCOPED_TRACE(row.name);
+  ResetPrefix(row);
+  ScopedUninstallRecords records("VelmoraxKeyboard");
   ScopedWineVersion version("Setup.exe", row.windows);
   std::vector<std::unique_ptr<ScopedRegValue>> reg;
-  for (const RegLine r : row.reg)
-    reg.push_back(std::make_unique<ScopedRegValue>(r.root, r.key, r.name, r.value.c_str()));
+  for (const std::string& line : row.reg) {
+    const RegLine r(line);
+    reg.push_back(std::make_unique<ScopedRegValue>(
+        r.root, r.key, r.name, r.value == "<none>" ? nullptr : r.value.c_str()));
+  }
+  TempDir kq("kq");
+  ScopedEnv kqLog("KQSETUP_LOG", kq / "log"), kqConfig("KQSETUP_CONFIG", kq / "cfg");
+  WriteTextFile(kq / "cfg", row.kq);
   SetupMedia m(row.media);
-  std::istringstream names(row.scripts);
+  if (row.example) CopyTree(BinDir() + "\\examples\\" + row.media, m.media());
+  CopyFileOrDie(BinDir() + "\\kqsetup.dll", m.media() + "\\kqsetup.dll");
+  std::istringstream names(row.example ? "" : row.scripts);
   for (std::string name; names >> name;)
-    m.Write(name, Fill("[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\n" + row.script, m.media(), name));
+    m.Write(name, Fill("[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\n" + row.script,
+                       m.media(), name));
   for (const std::string& f : row.files) {
     std::string path = f.substr(0, f.find('=')), text = f.substr(f.find('=') + 1);
     path.rfind(".exe") == path.size() - 4 ? m.AddDouble(path, text) : m.Write(path, text);
@@ -98,23 +177,29 @@ inline void RunSetupRow(const RunRow& row) {
   for (const std::string& s : row.started) expected.push_back(Fill(s, m.media()));
   for (const LogLine& l : Starts(log)) {
     started.push_back(l.cwd + "|" + l.commandLine);
-    EXPECT_NE(std::string::npos, l.commandLine.find(l.exe)) << l.exe << " ran, not the program named";
+    EXPECT_NE(std::string::npos, l.commandLine.find(l.exe))
+        << l.exe << " ran, not the program named";
   }
   EXPECT_EQ(expected, started);
   for (const std::string& f : row.after) {
-    std::string path = m.media() + "\\" + f.substr(0, f.find('='));
-    EXPECT_EQ(f.find('=') == std::string::npos ? "<none>" : f.substr(f.find('=') + 1),
-              PathExists(path) ? ReadTextFile(path) : "<none>")
-        << path;
+    std::string path = Fill(f.substr(0, f.find('=')), m.media());
+    if (f[0] != '<') path = m.media() + "\\" + path;
+    std::string want = f.find('=') == std::string::npos ? "<none>" : f.substr(f.find('=') + 1);
+    if (want[0] == '@') want = ReadTextFile(BinDir() + "\\examples\\single\\" + want.substr(1));
+    EXPECT_EQ(want, PathExists(path) ? ReadTextFile(path) : "<none>") << path;
   }
-  for (const RegLine r : row.regAfter) {
-    EXPECT_EQ(r.value, RegText(r.root, r.key, r.name)) << r.key << "\\" << r.name;
-    DeleteRegTree(r.root, r.key);
+  for (const std::string& line : row.regAfter) {
+    const RegLine r(Fill(line, m.media()));
+    // A registry file is imported by a program Setup does not wait for.
+    for (DWORD t = GetTickCount(); RegData(r) != r.value && GetTickCount() - t < 5000;) Sleep(50);
+    EXPECT_EQ(r.value, RegData(r)) << r.key << "|" << r.name;
   }
+  EXPECT_EQ(Fill(row.driverCalls, m.media()), KqTrace(kq / "log"));
   for (const std::string& o : row.order)
     EXPECT_LE(EventTime(log, o.substr(0, o.find(" < ")), exit),
               EventTime(log, o.substr(o.find(" < ") + 3), exit))
         << o;
+  ResetPrefix(row);
 }
 
 }  // namespace setup_runs
