@@ -478,7 +478,6 @@ constexpr Language kLanguages[] = {
     {2058, "es-MX", u"Atrás", u"Siguiente"},
     {3082, "es-ES", u"Atrás", u"Siguiente"},
 };
-
 // Setup.exe as a data file: its resources, none of its code.
 const HMODULE SetupData =
     LoadLibraryExA((BinDir() + "\\Setup.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -499,19 +498,18 @@ std::u16string TableString(UINT id, LANGID lang) {
   return block.empty() ? u"" : std::u16string(p + 1, *p);
 }
 
-std::string Narrow(const std::u16string& s) {
-  char buf[1024] = {};
-  WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<LPCWSTR>(s.c_str()), -1, buf, sizeof buf - 1,
-                      nullptr, nullptr);
-  return buf;
-}
-
 const char16_t kShownName[] = u"Velmorax Comfort Keyboard";  // as the examples name the product
 
 std::u16string Text16(HWND window) {
   WCHAR text[1024] = L"";
   GetWindowTextW(window, text, 1024);
   return reinterpret_cast<const char16_t*>(text);
+}
+
+std::string Narrow(const std::u16string& s) {
+  char text[1024] = "";
+  WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<LPCWSTR>(s.c_str()), -1, text, 1023, 0, 0);
+  return text;
 }
 
 // A text as it comes back from the ANSI calls of the sheet and the pages.
@@ -529,21 +527,6 @@ void AddKeys(Keys& keys, std::u16string text) {
   CharUpperBuffW(reinterpret_cast<LPWSTR>(&text[0]), static_cast<DWORD>(text.size()));
   for (size_t i = 0; i + 1 < text.size(); ++i)
     if (text[i] == u'&' && text[++i] != u'&') keys.emplace_back(text[i], Narrow(text));
-}
-
-// The keys of the sheet's Back and Next where the page lets them be pressed:
-// the first letter of the names the Start page gives them, as Windows'
-// wizards have it, and the key Wine draws where its names are this language's.
-Keys SheetKeys(HWND sheet, const Language& lang, int index) {
-  Keys keys;
-  for (int id : {0x3023, 0x3024}) {
-    if (index > kPageStart || (id == 0x3023 && index == kPageWelcome)) continue;
-    std::u16string drawn = Text16(GetDlgItem(sheet, id)), bare = drawn;
-    std::u16string name = id == 0x3023 ? lang.back : lang.next;
-    bare.erase(std::remove(bare.begin(), bare.end(), u'&'), bare.end());
-    AddKeys(keys, bare.find(name) == bare.npos ? u"&" + name : drawn);
-  }
-  return keys;
 }
 
 // One window as the user sees it (a page, or a dialog): each text fits its
@@ -564,27 +547,21 @@ void Look(HWND window, const Keys& buttons) {
     char kind[32] = "";
     GetClassNameA(c, kind, sizeof kind);
     const bool wraps = !lstrcmpiA(kind, "Static"), framed = (style & BS_TYPEMASK) == BS_GROUPBOX;
-    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)));
-    RECT box, need = {};
+    RECT box, need;
     GetClientRect(c, &box);
-    need.right = box.right;
-    if (text.empty() || (lstrcmpiA(kind, "Button") && !wraps)) {
-      need = box;  // an edit, a list, a clip, the bar: all of it
-    } else if (wraps) {
-      DrawTextW(dc, reinterpret_cast<LPCWSTR>(text.c_str()), -1, &need,
-                DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-      EXPECT_LE(need.right, box.right) << "too narrow";
-      // 1005 keeps its first height, which cuts the descenders of a third line.
-      EXPECT_LE(need.bottom, box.bottom + (GetDlgCtrlID(c) == IDC_RESULT_PRIVILEGE ? 3 : 0));
-    } else {  // one line beside a radio button's circle, inside a frame or button edges
-      DrawTextW(dc, reinterpret_cast<LPCWSTR>(text.c_str()), -1, &need,
-                DT_CALCRECT | DT_SINGLELINE);
-      EXPECT_LE(need.right + ((style & BS_TYPEMASK) == BS_AUTORADIOBUTTON ? 17
-                              : framed                                    ? 16
-                                                                          : 8),
-                box.right)
-          << "too narrow";
-      need = box;
+    need = box;  // an edit, a list, a clip, the bar, a button: all of it
+    if (!text.empty() && (wraps || !lstrcmpiA(kind, "Button"))) {
+      RECT line = {0, 0, box.right, 0};
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)));
+      DrawTextW(dc, reinterpret_cast<LPCWSTR>(text.c_str()), -1, &line,
+                DT_CALCRECT | (wraps ? DT_WORDBREAK | DT_EXPANDTABS : DT_SINGLELINE));
+      // A button's text lies beside a radio button's circle, in a frame or in its edges.
+      const int edge = wraps ? 0 : (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON ? 17 : framed ? 16 : 8;
+      EXPECT_LE(line.right + edge, box.right) << "too narrow";
+      if (wraps) {  // 1005 keeps its first height, which cuts the descenders of a third line
+        EXPECT_LE(line.bottom, box.bottom + (GetDlgCtrlID(c) == IDC_RESULT_PRIVILEGE ? 3 : 0));
+        need = line;
+      }
     }
     MapWindowPoints(c, window, reinterpret_cast<POINT*>(&need), 2);
     // Clips play one at a time in one place; a frame lies round what it holds.
@@ -634,10 +611,11 @@ void Capture(HWND window, const std::string& name) {
   WriteTextFile(std::string(folder) + "\\" + name + ".bmp", file);
 }
 
+// Runs f once what is queued, the paints too, has been handled.
 std::function<void()> Later;
-void CALLBACK RunLater(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  Later();
+void Soon(std::function<void()> f) {
+  Later = f;
+  SetTimer(nullptr, 0, 0, [](HWND, UINT, UINT_PTR id, DWORD) { KillTimer(nullptr, id), Later(); });
 }
 
 // Every page of a sheet made in each language, with every page asked for,
@@ -659,34 +637,30 @@ TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
     CopyText(Settings.LicenseFile, (BinDir() + "\\Setup.exe").c_str());
     Settings.LicenseLength = 2;  // "MZ"
     Plan.look = true;
-    // Pictures need the paints that follow an activation; checks do not.
     const bool saved = all || lang.id == 1033 || lang.id == 1031 || lang.id == 1055;
-    auto soon = [saved](std::function<void()> f) {
-      if (!saved) return f();
-      Later = f;
-      SetTimer(nullptr, 0, 0, RunLater);  // after what is queued, and the paints
-    };
-    auto look = [&](HWND sheet, HWND page, int index) {
+    auto look = [&](HWND window, int index) {
       SCOPED_TRACE(testing::Message() << "page " << index);
-      std::u16string start = Text16(GetDlgItem(page, IDC_START_TEXT));
-      EXPECT_TRUE(index != kPageStart || (start.find(ThroughAnsi(lang.back)) != start.npos &&
-                                          start.find(ThroughAnsi(lang.next)) != start.npos))
-          << "the Start page names Back and Next otherwise than the wizard: " << Narrow(start);
-      Look(page, SheetKeys(sheet, lang, index));
+      Keys buttons;  // Back and Next where the page lets them be pressed
+      if (index > kPageWelcome && index <= kPageStart) AddKeys(buttons, u"&" + std::u16string(lang.back));
+      if (index <= kPageStart) AddKeys(buttons, u"&" + std::u16string(lang.next));
+      Look(window, buttons);
       std::string ids;  // every language has the controls of the first
-      for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+      for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
         ids += std::to_string(GetDlgCtrlID(c)) + " ";
       EXPECT_EQ(controls.emplace(index, ids).first->second, ids);
       if (!saved) return;
-      RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-      Capture(sheet, lang.name + std::string("-") + "WLIDFSPR"[index]);
+      HWND shown = index < kPageCount ? GetParent(window) : window;
+      RedrawWindow(shown, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+      Capture(shown, lang.name + std::string("-") + "WLIDFSPRQ"[index]);
     };
+    std::u16string start;
     HWND sheetSeen = nullptr;
     OnActive = [&](HWND sheet, HWND page, int index, int) {
       sheetSeen = sheet;
+      if (index == kPageStart) start = Text16(GetDlgItem(page, IDC_START_TEXT));
       if (index == kPageProgress) return (void)ShowWindow(GetDlgItem(page, kProgressBar), SW_SHOW);
-      soon([=] {
-        look(sheet, page, index);
+      Soon([=] {
+        look(page, index);
         index == kPageStart ? Press(sheet, PSBTN_CANCEL) : PressOn(sheet, index);
       });
     };
@@ -706,17 +680,12 @@ TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
           progress += GetCursor() == LoadCursor(nullptr, IDC_WAIT) ? " wait" : " -";
         }
       }
-      look(GetParent(page), page, kPageProgress);
+      look(page, kPageProgress);
     };
     OnQuestion = [&](HWND dialog) {
-      soon([&, dialog] {
-        SCOPED_TRACE("exit question");
-        Look(dialog, {});
-        if (saved) {
-          ShowWindow(dialog, SW_SHOW);
-          UpdateWindow(dialog);
-          Capture(dialog, std::string(lang.name) + "-exit");
-        }
+      Soon([&, dialog] {
+        ShowWindow(dialog, SW_SHOW);
+        look(dialog, kPageCount);
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         Press(sheetSeen, PSBTN_NEXT);
       });
@@ -725,6 +694,9 @@ TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
     RunSheet();
     SetThreadLocale(locale);
     EXPECT_EQ("WLIDFSPR", Pages);  // the license page falls back to English where it has none
+    EXPECT_TRUE(start.find(ThroughAnsi(lang.back)) != start.npos &&
+                start.find(ThroughAnsi(lang.next)) != start.npos)
+        << "the Start page names Back and Next otherwise than the wizard: " << Narrow(start);
     // Grey: nothing painted at first; then blue up to 42 % and white after it.
     EXPECT_EQ("gBW wait - - -", progress);
   }
