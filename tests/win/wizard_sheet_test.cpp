@@ -32,7 +32,6 @@ using namespace testing_support;
 
 namespace {
 
-
 constexpr UINT kLookNow = WM_APP + 7;  // sent by the worker while it shows the copy
 struct WorkerPlan {
   int files = 0, cancelAt = -1, renames = 0;  // Cancel is pressed before file cancelAt
@@ -103,7 +102,6 @@ DWORD WINAPI InstallWorker(LPVOID param) {
 
 namespace {
 
-
 struct SystemLog {
   size_t boxes = 0;            // message boxes shown
   std::vector<UINT> restarts;  // flags of each restart request
@@ -150,7 +148,6 @@ F Patch(F real, F replacement) {
   }
   return nullptr;
 }
-
 
 enum Answer { kResume, kExitButton, kEscape };
 Answer QuestionAnswer;
@@ -257,7 +254,6 @@ class WizardSheet : public ::testing::Test {
   }
 };
 
-
 // One sheet clicked through every page with turns back and a cancel taken
 // back: the product name in its places, the license read at every visit,
 // the interface choice kept on its page but stored only by Next, the
@@ -272,12 +268,11 @@ TEST_F(WizardSheet, ClickedThroughWithBackAndCancel) {
   HWND summaryEdit = nullptr;
   OnActive = [&](HWND sheet, HWND page, int index, int visit) {
     int ps2 = SendMessageA(GetDlgItem(page, IDC_INTERFACE_PS2), BM_GETCHECK, 0, 0);
+    int stored = Settings.InterfaceType * 100 + Settings.CallConfigMg * 10 + Settings.Restart;
     trace += index == kPageWelcome     ? "W" + std::to_string(Settings.InterfaceType) + " "
              : index == kPageLicense   ? "L" + Text(page, IDC_LICENSE_TEXT) + " "
              : index == kPageInterface ? "I" + std::to_string(ps2) + " "
-             : index == kPageStart     ? std::to_string(Settings.InterfaceType * 100 +
-                                                        Settings.CallConfigMg * 10 +
-                                                        Settings.Restart) + " "
+             : index == kPageStart     ? std::to_string(stored) + " "
              : index == kPageResult    ? Text(page, IDC_RESULT_RESTART_TEXT)
                                        : "";
     if (index == kPageWelcome && visit == 1) trace += Text(page, IDC_WELCOME_TEXT) + " ";
@@ -340,7 +335,6 @@ TEST_F(WizardSheet, SheetIsCentredBelowTheBand) {
             std::make_pair(moved.left, moved.top));
 }
 
-
 TEST_F(WizardSheet, CancelDuringTheCopy) {
   // The answer; whether it comes only after the worker ended; then pages,
   // files copied, files left, exit code.
@@ -373,7 +367,8 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
   // Finish; kNoWorker: no thread could be made for the worker.
   enum Mode { kClicked, kLater, kSilent, kHidden, kHiddenOnly, kClosed, kNoWorker };
   const DWORD kNoDisk = ERROR_NOT_READY, kEmpty = ERROR_FILE_NOT_FOUND, kUntold = 0xFFFFFFFF;
-  const char* kDone = "Setup has successfully installed Keyboard.\n\nClick Finish to complete Setup.";
+  const char* kDone =
+      "Setup has successfully installed Keyboard.\n\nClick Finish to complete Setup.";
   // InstallResult, Restart, NoRestart, renames, mode, drive A:'s answer, the
   // restart allowed; then texts shown, Finish pressed by the page itself,
   // floppy warnings, restart requests, exit code.
@@ -415,7 +410,8 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
       if (index != kPageResult && (Settings.SilentMode || Settings.HiddenMode)) return;
       if (index != kPageResult) return PressOn(sheet, index);
       for (int id : {711, 502, 503, 712, 713, 1004, 1005, 1007})  // 713 by its text
-        if (Visible(page, id)) shown += (shown.empty() ? "" : " ") + (id == 713 ? Text(page, id) : std::to_string(id));
+        if (Visible(page, id))
+          shown += (shown.empty() ? "" : " ") + (id == 713 ? Text(page, id) : std::to_string(id));
       DWORD size = static_cast<DWORD>(handedOn.size());
       RegGetValueA(HKEY_LOCAL_MACHINE, kSession, "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
                    nullptr, &handedOn[0], &size);
@@ -437,7 +433,6 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
     EXPECT_EQ(renames && !result, first < second && second != handedOn.npos) << handedOn;
   }
 }
-
 
 struct Language {
   LANGID id;
@@ -541,7 +536,10 @@ void Look(HWND window, const Keys& buttons) {
       DrawTextW(dc, reinterpret_cast<LPCWSTR>(text.c_str()), -1, &line,
                 DT_CALCRECT | (wraps ? DT_WORDBREAK | DT_EXPANDTABS : DT_SINGLELINE));
       // A button's text lies beside a radio button's circle, in a frame or in its edges.
-      const int edge = wraps ? 0 : (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON ? 17 : framed ? 16 : 8;
+      const int edge = wraps                                         ? 0
+                       : (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON ? 17
+                       : framed                                      ? 16
+                                                                     : 8;
       EXPECT_LE(line.right + edge, box.right) << "too narrow";
       if (wraps) {  // 1005 keeps its first height, which cuts the descenders of a third line
         EXPECT_LE(line.bottom, box.bottom + (GetDlgCtrlID(c) == IDC_RESULT_PRIVILEGE ? 3 : 0));
@@ -625,7 +623,8 @@ TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
     auto look = [&](HWND window, int index) {
       SCOPED_TRACE(testing::Message() << "page " << index);
       Keys buttons;  // Back and Next where the page lets them be pressed
-      if (index > kPageWelcome && index <= kPageStart) AddKeys(buttons, u"&" + std::u16string(lang.back));
+      if (index > kPageWelcome && index <= kPageStart)
+        AddKeys(buttons, u"&" + std::u16string(lang.back));
       if (index <= kPageStart) AddKeys(buttons, u"&" + std::u16string(lang.next));
       Look(window, buttons);
       std::string ids;  // every language has the controls of the first
@@ -666,8 +665,9 @@ TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
       // the control lacks, or a sound stream, would not.
       HWND clip = GetDlgItem(page, kCopyAnimation);
       for (int id : {kDriverClip, kCopyClip}) {
-        progress += SendMessageA(clip, ACM_OPENA, WPARAM(Settings.Instance),
-                                 LPARAM(MAKEINTRESOURCEA(id))) ? " open" : " shut";
+        LPARAM name = reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(id));
+        progress +=
+            SendMessageA(clip, ACM_OPENA, WPARAM(Settings.Instance), name) ? " open" : " shut";
         RedrawWindow(clip, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         std::set<COLORREF> colours;
         HDC dc = GetDC(clip);
@@ -716,10 +716,10 @@ TEST(Strings, EveryLanguageHasEveryString) {
   EXPECT_TRUE(TableString(IDS_WARNING_CAPTION, 1055) == u"Kurulum Uyarısı");
 }
 
-
 TEST(Pictures, IconsAndTheSideBitmapLoad) {
   for (WORD id = IDI_SETUP; id <= IDI_NETWORK_DRIVE; ++id)
-    EXPECT_NE(nullptr, LoadImageA(SetupData, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0)) << "icon " << id;
+    EXPECT_NE(nullptr, LoadImageA(SetupData, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0))
+        << "icon " << id;
   EXPECT_NE(nullptr, LoadImageA(SetupData, MAKEINTRESOURCEA(IDB_SIDE), IMAGE_BITMAP, 0, 0, 0));
 }
 
@@ -727,11 +727,11 @@ TEST(Pictures, IconsAndTheSideBitmapLoad) {
 // pages a look their layout was not made for.
 TEST(Manifest, RequiresAdministratorAndNoVisualStyles) {
   std::string manifest = Resource(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1),
-                                 MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
-  EXPECT_NE(std::string::npos, manifest.find("<requestedExecutionLevel level=\"requireAdministrator\""));
+                                  MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+  EXPECT_NE(std::string::npos,
+            manifest.find("<requestedExecutionLevel level=\"requireAdministrator\""));
   EXPECT_EQ(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls"));
 }
-
 
 // Single-stage media and the wizard clicked through from another process,
 // page by page as a user would: the file is there and Setup ends with 0.
