@@ -257,7 +257,7 @@ class WizardSheet : public ::testing::Test {
 // One sheet clicked through every page with turns back and a cancel taken
 // back: the product name in its places, the license read at every visit,
 // the interface choice kept on its page but stored only by Next, the
-// summary byte for byte and never keeping the focus, the restart made.
+// summary byte for byte and never keeping the focus.
 TEST_F(WizardSheet, ClickedThroughWithBackAndCancel) {
   Settings.AskLicense = Settings.AskPath = Settings.AskProgramFolder = 1;
   Settings.InterfaceType = 7;  // unknown: USB is offered
@@ -595,17 +595,21 @@ void Capture(HWND window, const std::string& name) {
 
 // Runs f once what is queued, the paints too, has been handled.
 std::function<void()> Later;
+void CALLBACK RunLater(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  Later();
+}
 void Soon(std::function<void()> f) {
   Later = f;
-  SetTimer(nullptr, 0, 0, [](HWND, UINT, UINT_PTR id, DWORD) { KillTimer(nullptr, id), Later(); });
+  SetTimer(nullptr, 0, 0, RunLater);
 }
 
 // Every page of a sheet made in each language, with every page asked for,
 // the copy under way and a restart offered, looks right, and so does the
 // "Exit Setup" question; the Start page names the buttons as the language's
 // wizard does. On the way: the bar left out of the first paint, its
-// colours, the wait cursor. Pictures of English, German and Turkish (of all
-// with SETUP_SCREENSHOTS_ALL).
+// colours, the wait cursor, the clips. Pictures of English, German and
+// Turkish (of all with SETUP_SCREENSHOTS_ALL).
 TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
   const bool all = GetEnvironmentVariableA("SETUP_SCREENSHOTS_ALL", nullptr, 0) > 0;
   const LCID locale = GetThreadLocale();
