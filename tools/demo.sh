@@ -14,7 +14,7 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   preset=windows-x64 wine=/usr/lib/wine/wine64
   export WINELOADER=$wine
 fi
-bin="build/$preset"
+bin="$PWD/build/$preset"
 grep -qs '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$bin/CMakeCache.txt" || rm -rf "$bin"
 cmake --preset "$preset" >/dev/null &&
   cmake --build --preset "$preset" -j"$(nproc)" --target Setup logprog kqsetup windowprog holdfile \
@@ -94,7 +94,8 @@ fi
 winpath() { echo "Z:${1//\//\\}"; }
 reg_show() {  # key...: every value below each key, as Wine's reg prints it
   for key in "$@"; do
-    "$wine" reg query "$key" /s 2>/dev/null | tr -d '\r' | sed -e '/^$/d' -e 's/^/  /'
+    "$wine" reg query "$key" /s >"$work/reg.txt" 2>/dev/null
+    tr -d '\r' <"$work/reg.txt" | sed -e '/^$/d' -e 's/^/  /'
   done
 }
 windir="$WINEPREFIX/drive_c/windows"
@@ -130,7 +131,7 @@ exit_code() { tr -d '\r' <"$1" | sed -n 's/^exit code //p'; }
 (cd "$single" && "$wine" "$bin/uidriver.exe" run "$single/Setup.exe" /S /NR </dev/null >"$work/silent.rc" 2>&1)
 rc=$(exit_code "$work/silent.rc")
 touch "$work/release"
-wineserver -w
+timeout 60 wineserver -w
 echo "demo: Setup.exe ended with exit code $rc (0 installed, 3010 installed but a restart is needed)"
 echo
 echo "Files:"
@@ -143,7 +144,8 @@ show_file "$sysdir/keyb.txt" "in use while Setup ran: its new copy waits for the
 echo
 echo "Replaced at the next restart (PendingFileRenameOperations, or wininit.ini on 9x):"
 "$wine" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
-  /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | grep -i REG_ | sed -e 's/\\0/\n      -> /g' -e 's/^ */  /'
+  /v PendingFileRenameOperations >"$work/reg.txt" 2>/dev/null
+tr -d '\r' <"$work/reg.txt" | sed -e "/^$/d" -e "s/^/  /"
 [ -f "$windir/wininit.ini" ] && sed 's/^/  /' "$windir/wininit.ini"
 echo
 echo "Registry values written:"
@@ -155,7 +157,12 @@ echo
 echo "Programs started and stopped:"
 tr -d '\r' <"$work/programs.log" | awk -F'|' '
   $1 == "START" && $4 !~ /holdfile|windowprog/ { printf "  started  %s  %s\n", $4, $6 }
-  $1 == "CLOSE" { printf "  stopped  the tray program (asked to close by Kill Programs)\n" }'
+  $1 == "CLOSE" { printf "  asked    the tray program to close (Kill Programs, 9x)\n" }'
+if "$wine" "$bin/uidriver.exe" find --class VelmoraxTrayClass --timeout 0 </dev/null >/dev/null 2>&1; then
+  echo "  the tray program (VelmoraxTrayClass) still runs"
+else
+  echo "  stopped  the tray program (VelmoraxTrayClass, by Kill Programs)"
+fi
 echo
 echo "Device library calls:"
 tr -d '\r' <"$work/driver.log" | awk -F'|' '$1 == "CALL" {
