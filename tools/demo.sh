@@ -170,18 +170,32 @@ tr -d '\r' <"$work/driver.log" | awk -F'|' '$1 == "CALL" {
   printf "  %s(%s) = %s\n", $4, args, $NF }'
 
 # ---- The same installation clicked through the wizard, page by page ----
-shots="$work/pages"
-mkdir -p "$shots"
-echo
-echo "demo: the same media clicked through the wizard:  Setup.exe /NR"
-(cd "$single" && "$wine" "$bin/uidriver.exe" run "$single/Setup.exe" /NR </dev/null >"$work/wizard.rc" 2>&1) &
-setup_pid=$!
-"$wine" "$bin/uidriver.exe" wizard --shots "$(winpath "$shots")" --timeout 30000 </dev/null >"$work/pages.txt" 2>&1
-tr -d '\r' <"$work/pages.txt" | sed 's/^/  /'
-wait "$setup_pid"
-echo "demo: Setup.exe ended with exit code $(exit_code "$work/wizard.rc")"
+# In English, and in each language of SETUP_DEMO_LANGUAGES whose locale the
+# host has (Wine takes the user's language from LANG).
 out="${SETUP_DEMO_PAGES:-$PWD/build/demo-pages}"
 rm -rf "$out" && mkdir -p "$out"
-for bmp in "$shots"/*.bmp; do convert "$bmp" "$out/$(basename "$bmp" .bmp).png"; done
-montage "$out"/[0-9]*.png -tile 4x -geometry +6+6 -background '#808080' "$out/contact-sheet.png"
-echo "demo: the pages are in $out (NN.png), all of them in $out/contact-sheet.png"
+wizard_run() {  # locale (empty: the host's), folder for its pages
+  local shots="$work/pages-${1:-default}"
+  mkdir -p "$shots" "$2"
+  echo
+  echo "demo: the same media clicked through the wizard${1:+ under $1}:  Setup.exe /NR"
+  (cd "$single" && LANG=${1:-$LANG} "$wine" "$bin/uidriver.exe" run "$single/Setup.exe" /NR \
+    </dev/null >"$work/wizard.rc" 2>&1) &
+  local setup_pid=$!
+  "$wine" "$bin/uidriver.exe" wizard --shots "$(winpath "$shots")" --timeout 30000 \
+    </dev/null >"$work/pages.txt" 2>&1
+  tr -d '\r' <"$work/pages.txt" | sed 's/^/  /'
+  wait "$setup_pid"
+  echo "demo: Setup.exe ended with exit code $(exit_code "$work/wizard.rc")"
+  for bmp in "$shots"/*.bmp; do convert "$bmp" "$2/$(basename "$bmp" .bmp).png"; done
+  montage "$2"/[0-9]*.png -tile 4x -geometry +6+6 -background '#808080' "$2/contact-sheet.png"
+  echo "demo: the pages are in $2 (NN.png), all of them in $2/contact-sheet.png"
+}
+LANG=C.UTF-8 wizard_run "" "$out"
+for lang in ${SETUP_DEMO_LANGUAGES:-de_DE}; do
+  if locale -a 2>/dev/null | grep -qix "$lang.utf8"; then
+    wizard_run "$lang.UTF-8" "$out/$lang"
+  else
+    echo "demo: no $lang locale on this host (localedef -i $lang -f UTF-8 $lang.UTF-8): its pages skipped"
+  fi
+done
