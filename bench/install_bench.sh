@@ -20,6 +20,10 @@ for arg; do
     *) echo "usage: $0 [--small] [rounds]" >&2; exit 2 ;;
   esac
 done
+bash tools/install-deps.sh || exit 1
+command -v makensis >/dev/null ||
+  apt-get install -y -q -t bookworm --no-install-recommends nsis >/dev/null ||
+  { echo "bench: needs makensis (Debian package nsis)" >&2; exit 1; }
 # Setup makes windows even when silent, and Wine needs a display for them.
 [ -n "${DISPLAY:-}" ] || exec xvfb-run -a "$0" "$@"
 
