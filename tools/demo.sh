@@ -23,11 +23,10 @@ cmake --preset "$preset" >/dev/null &&
 
 work=$(mktemp -d /tmp/setup-demo.XXXXXX)
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-xvfb_pid=
 cleanup() {
   wineserver -k >/dev/null 2>&1
   rm -rf "$work"
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
 }
 trap cleanup EXIT
 
@@ -52,16 +51,7 @@ cp examples/media/Stage1/logprog.opt "$media/Stage1/"
 cp "$bin"/logprog.exe "$media/Stage1/setup_x64.exe"
 
 # One X server for the whole demo: the wizard's pages are captured from it.
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 130 160); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    sleep 1
-    break
-  done
-fi
+source tools/xvfb.sh
 
 echo "demo: making a throwaway Wine prefix (about 15 s)..."
 "$wine" wineboot -i >/dev/null 2>&1

@@ -35,22 +35,12 @@ if [ "$failed_build" = 1 ]; then echo "0 passed, 1 failed"; exit 1; fi
 rm -f build-native.log build-windows.log build-windows-x64.log
 
 # One X server for everything that draws under Wine.
-xvfb_pid=
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 120); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    sleep 1
-    break
-  done
-fi
+source tools/xvfb.sh
 cleanup() {
   for p in build/windows*/wine/prefix*; do
     [ -d "$p" ] && WINEPREFIX="$p" wineserver -k >/dev/null 2>&1
   done
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
 }
 trap cleanup EXIT
 
