@@ -120,6 +120,9 @@ echo "demo: the single-stage installation of examples/single, silently:  Setup.e
 exit_code() { tr -d '\r' <"$1" | sed -n 's/^exit code //p'; }
 (cd "$single" && "$wine" "$bin/uidriver.exe" run "$single/Setup.exe" /S /NR </dev/null >"$work/silent.rc" 2>&1)
 rc=$(exit_code "$work/silent.rc")
+# Read while this Wine session lasts: Wine's next start plays the restart.
+"$wine" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+  /v PendingFileRenameOperations >"$work/renames.txt" 2>/dev/null
 touch "$work/release"
 timeout 60 wineserver -w
 echo "demo: Setup.exe ended with exit code $rc (0 installed, 3010 installed but a restart is needed)"
@@ -133,10 +136,11 @@ show_file "$windir/Help/keybhelp.txt" "kept: the copy dated 2030 is newer than t
 show_file "$sysdir/keyb.txt" "in use while Setup ran: its new copy waits for the restart"
 echo
 echo "Replaced at the next restart (PendingFileRenameOperations, or wininit.ini on 9x):"
-"$wine" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
-  /v PendingFileRenameOperations >"$work/reg.txt" 2>/dev/null
-tr -d '\r' <"$work/reg.txt" | sed -e "/^$/d" -e "s/^/  /"
+tr -d '\r' <"$work/renames.txt" | grep REG_ | sed -e 's/\\0!/ -> /' -e 's/\\0/ (delete) /g' -e 's/^ */  /'
 [ -f "$windir/wininit.ini" ] && sed 's/^/  /' "$windir/wininit.ini"
+"$wine" cmd /c exit >/dev/null 2>&1  # a new Wine session: the restart
+timeout 60 wineserver -w
+show_file "$sysdir/keyb.txt" "after the restart (Wine's next start)"
 echo
 echo "Registry values written:"
 reg_show 'HKLM\Software\Velmorax' 'HKCU\Software\Velmorax' 'HKCR\.vkl' 'HKU\.DEFAULT\Software\Velmorax'
