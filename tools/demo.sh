@@ -172,13 +172,15 @@ wizard_run() {  # locale (empty: the host's), folder for its pages
   local shots="$work/pages-${1:-default}"
   mkdir -p "$shots" "$2"
   echo
-  echo "demo: the same media clicked through the wizard${1:+ under $1}:  Setup.exe /NR"
+  echo "demo: the same media clicked through the wizard${1:+ under $1 and Windows 98}:  Setup.exe /NR"
   (cd "$single" && LANG=${1:-$LANG} "$wine" "$bin/uidriver.exe" run "$single/Setup.exe" /NR \
     </dev/null >"$work/wizard.rc" 2>&1) &
   local setup_pid=$!
   "$wine" "$bin/uidriver.exe" wizard --shots "$(winpath "$shots")" --timeout 30000 \
     </dev/null >"$work/pages.txt" 2>&1
-  tr -d '\r' <"$work/pages.txt" | sed 's/^/  /'
+  local cp=CP1252  # the ANSI code page uidriver printed in
+  case $1 in tr*) cp=CP1254 ;; cs* | sk* | sl*) cp=CP1250 ;; esac
+  tr -d '\r' <"$work/pages.txt" | iconv -f "$cp" -t UTF-8 | sed 's/^/  /'
   wait "$setup_pid"
   echo "demo: Setup.exe ended with exit code $(exit_code "$work/wizard.rc")"
   for bmp in "$shots"/*.bmp; do convert "$bmp" "$2/$(basename "$bmp" .bmp).png"; done
@@ -186,7 +188,10 @@ wizard_run() {  # locale (empty: the host's), folder for its pages
   echo "demo: the pages are in $2 (NN.png), all of them in $2/contact-sheet.png"
 }
 LANG=C.UTF-8 wizard_run "" "$out"
-for lang in ${SETUP_DEMO_LANGUAGES:-de_DE}; do
+# On NT Setup narrows the language to the fourteen of its table (Turkish
+# becomes English); Windows 98 keeps the user's: the other languages run there.
+"$wine" reg add 'HKCU\Software\Wine\AppDefaults\Setup.exe' /v Version /d win98 /f >/dev/null 2>&1
+for lang in ${SETUP_DEMO_LANGUAGES:-de_DE tr_TR}; do
   if locale -a 2>/dev/null | grep -qix "$lang.utf8"; then
     wizard_run "$lang.UTF-8" "$out/$lang"
   else
