@@ -77,7 +77,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // "Update Driver" lines have their own field syntax, no tokens.
   DriverLine driver;
   ParseDriverLine(value.substr(0, 259).c_str(), driver);
-  Check(driver.Force == 0 || driver.Force == 1);
   char small[7];
   for (const char *cursor = value.c_str(), *next;; cursor = next) {
     next = NextListToken(cursor, small, sizeof small, ',');

@@ -18,7 +18,8 @@ TEST(Driver, LineFields) {
        {"Keyboard, kq.inf ,A3,A4,A5,six,legacy\\kq.inf,TRUE,HID\\VID_1,sub\\",
         "Keyboard|kq.inf |A3|A4|A5|six|legacy\\kq.inf|TRUE|HID\\VID_1|sub\\|1"},
        {"K,i,3,4,5,6,7,true K|i|3|4|5|6|7|true|||1"}, {"K,i,3,4,5,6,7,1 K|i|3|4|5|6|7|1|||1"},
-       {"K,i,3,4,5,6,7,TRUE ", "K|i|3|4|5|6|7|TRUE |||0"}, {"K,i,3,4,5,6,7,01 K|i|3|4|5|6|7|01|||0"}},
+       {"K,i,3,4,5,6,7,TRUE ", "K|i|3|4|5|6|7|TRUE |||0"},
+       {"K,i,3,4,5,6,7,01 K|i|3|4|5|6|7|01|||0"}},
       [](const Row& r) {
         DriverLine d;
         std::memset(&d, 'x', sizeof d);

@@ -8,16 +8,15 @@
 
 // clang-format off
 
-// Op (c: CopyText, n3: CopyTextN of 3, a: AppendText), buffer, text, cap -> fitted, buffer.
+// Op (c: CopyText, a: AppendText), buffer, text, cap -> fitted, buffer.
 TEST(Startup, BoundedText) {
   CheckRows({{"c", "", "abcdefg", "5", "0 abcd"}, {"c", "", "a", "0", "0 "},
-             {"a", "xxxx", "y", "4", "0 xxx"}, {"n3", "", "abcdef", "9", "1 abc"}},
+             {"a", "xxxx", "y", "4", "0 xxx"}},
             [](const Row& r) {
               std::vector<char> buf(r[1].begin(), r[1].end());  // exactly cap bytes
               buf.resize(Num(r[3]), '\0');
-              int fitted = r[0] == "c"   ? CopyText(buf.data(), buf.size(), r[2].c_str())
-                           : r[0] == "a" ? AppendText(buf.data(), buf.size(), r[2].c_str())
-                                         : CopyTextN(buf.data(), buf.size(), r[2].c_str(), 3);
+              int fitted = r[0] == "c" ? CopyText(buf.data(), buf.size(), r[2].c_str())
+                                       : AppendText(buf.data(), buf.size(), r[2].c_str());
               return Str(fitted) + " " + (buf.empty() ? "" : buf.data());
             });
 }
@@ -181,13 +180,13 @@ TEST(Startup, Language) {
               std::string tried = r[1];  // its first character: whether setting fails
               auto trySet = [](uint32_t locale, void* c) {
                 auto& t = *static_cast<std::string*>(c);
-                return t += "," + Str(locale), int(t[0] == '0');
+                t += "," + Str(locale);
+                return int(t[0] == '0');
               };
               uint32_t chosen = ChooseThreadLocale(Num(r[0]), trySet, &tried);
               return Str(chosen) + ":" + tried.erase(0, 2);
             });
-  CheckRows({{"00000C04 LICENTCH.TXT"}, {"00000C0A LICENSPA.TXT"}, {"00000c0a -"}, {"00000405 -"},
-             {"0000080b -"}, {"409 -"}},
+  CheckRows({{"00000C0A LICENSPA.TXT"}, {"00000c0a -"}, {"00000405 -"}, {"0000080b -"}, {"409 -"}},
             [](const Row& r) {
               int row = MatchLicenseRow(r[0].c_str());
               return std::string(row < 0 ? "-" : kLanguageTable[row].LicenseFile);

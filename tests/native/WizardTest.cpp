@@ -42,11 +42,11 @@ TEST(Wizard, PageSequence) {
 }
 
 // The result page's texts, whether it presses Finish itself and the exit code of each way
-// a run ends are Wine rows; here the values no run there gives.
+// a run ends are Wine rows; here the ends no run there gives.
 TEST(Wizard, ResultPageAndExitCode) {
-  EXPECT_EQ(kTextFailed | kTextSeeReadme, ChooseResultTexts(-1, 1, 0)) << "a negative result";
-  EXPECT_EQ(1603, WizardExitCode(kWizardFinished, -1, 1, 0)) << "a negative result";
-  EXPECT_EQ(1603, WizardExitCode(7, 0, 0, 0)) << "an unknown end";
+  EXPECT_EQ(kTextFailed | kTextSeeReadme, ChooseResultTexts(4, 1, 0)) << "no worker thread";
+  EXPECT_EQ(1603, WizardExitCode(kWizardFinished, 4, 1, 0)) << "no worker thread";
+  EXPECT_EQ(1603, WizardExitCode(kWizardFailed, 0, 0, 0)) << "the sheet did not run";
 }
 
 // Work area, sheet width, height, title band -> the sheet's corner.
