@@ -1,8 +1,6 @@
-// Texts from outside: the command line, lines of the vendor's setup script
-// with "Strings" values spliced into their fields, and FileVersion texts of
-// files on the user's disk. Every field and the data of the value write stay
-// inside their buffers, every cursor inside the line.
-// Input: the text, a NUL, the Strings value.
+// Texts from outside (the command line, setup-script lines with "Strings" values spliced in,
+// FileVersion texts): every field and the value write's data stay inside their buffers, every
+// cursor inside the line. Input: the text, a NUL, the Strings value.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>

@@ -22,8 +22,7 @@ SettingsRecord Media(const std::string& moduleDir, const std::string& dir1,
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A PCX file: the header (Ymin 10, 328 by 72 dpi, header palette bytes 0,
-// 1, 2, ...) and body. width may be negative: Xmax below Xmin.
+// A PCX file: the header (Ymin 10, 328 by 72 dpi, palette bytes 0, 1, ...), then body.
 Bytes Pcx(int width, int height, int bytesPerLine, Bytes body = {}, int bits = 8, int planes = 1,
           int xmin = 0) {
   Bytes b(128, 0);
