@@ -1,9 +1,8 @@
-// The install worker's rules: copy paths, progress, versions, wininit.ini.
+// The install worker's rules: copy paths, progress, versions.
 
 #include "Rows.h"
 #include "engine/core/FileTable.h"
 #include "engine/core/VersionRules.h"
-#include "finish/core/WininitRename.h"
 
 // clang-format off
 
@@ -76,19 +75,4 @@ TEST(Engine, CompareVersions) {
               const char* const names[] = {"newer", "older", "same", "none"};
               return std::string(names[CompareVersionReadings(read(r[0]), read(r[1]))]);
             });
-}
-
-// Where the line goes in each kind of file is checked by the wininit fuzz target on its
-// seeds at every run; here the views it never gives: too small for the line.
-TEST(Engine, WininitRename) {
-  char small[8];  // the whole line is in the Wine run of the restart
-  EXPECT_EQ(0u, FormatRenameLine("C:\\a", "C:\\b", small, sizeof small));
-  EXPECT_STREQ("", small);
-  const std::string line = "C:\\W\\KBD.DLL=C:\\W\\KBD.0\r\n";
-  for (size_t room : {size_t{0}, line.size() + kRenameSlack - 1}) {
-    std::vector<char> view(3 + room, '\0');  // exact: ASan sees a step past it
-    std::copy_n("abc", 3, view.begin());
-    EXPECT_EQ(3u, InsertRenameLine(view.data(), 3, view.size(), line.data(), line.size()));
-    EXPECT_EQ("abc" + std::string(room, '\0'), std::string(view.begin(), view.end())) << room;
-  }
 }
