@@ -85,13 +85,13 @@ TEST(Startup, ApplyCommandLine) {
              {"/s//H", "NT", off + "CallConfigMg=1,SilentMode=1"},
              {"/P NT Preload=1"}, {"/PR NT -"}, {"/SS NT -"},  // /V, /QN, /NR, /PRELOAD: Wine runs
              {"/type:ps2 9x AskType=0,CallConfigMg=1,InterfaceType=2,Restart=0"},
-             {"/TYPE:PS2/TYPE:USB NT AskType=0,CallConfigMg=1"}, {"null NT -"}},
+             {"/TYPE:PS2/TYPE:USB NT AskType=0,CallConfigMg=1"}},
             [](const Row& r) {
               SettingsRecord s;
               ResetSettings(s);
               s.Restart = r[1] == "9x", s.AskPath = s.AskProgramFolder = 1;
               auto before = Fields(s);
-              ApplyCommandLine(r[0] == "null" ? nullptr : r[0].c_str(), r[1] == "NT", s);
+              ApplyCommandLine(r[0].c_str(), r[1] == "NT", s);
               std::string got;
               for (auto& [name, value] : Fields(s))
                 if (value != before[name]) got += "," + name + "=" + value;
@@ -116,13 +116,13 @@ TEST(Startup, SetupSection) {
        {"ProductName=" + p259, "NT", "SetupTitle=" + p259},  // cut, never overrun
        {"", "x64", "SetupProgramName=setup_x64.exe"},
        // Flag words are whole texts in any case; anything else keeps the default.
-       {"AskType=false NT AskType=0"}, {"AskType=FALSE ", "NT", "AskType=1"},
-       {"CallConfigMg=yes NT CallConfigMg=0"}, {"AskProgramFolder=tRuE NT AskProgramFolder=1"},
+       {"AskType=false;AskProgramFolder=tRuE NT AskType=0;AskProgramFolder=1"},
+       {"AskType=FALSE ", "NT", "AskType=1"},
+       {"CallConfigMg=yes;CabFile=yes;CabFileName=d.cab;AskLicense=yes;LicenseFolder=Lic", "NT",
+        "CallConfigMg=0;CabFile=0;CabFileName=;LicenseFile=;License=-"},
        {"CabFile=TRUE;CabFileName=d.cab NT CabFile=1;CabFileName=D:\\M\\d.cab"},
-       {"CabFile=yes;CabFileName=d.cab NT CabFile=0;CabFileName="},
        {"AskLicense=TRUE;LicenseFolder=Lic NT AskLicense=1;License=D:\\M\\Lic"},
        {"AskLicense=true NT License=D:\\M"},
-       {"AskLicense=yes;LicenseFolder=Lic NT LicenseFile=;License=-"},
        // Interface rules, as AskType, InterfaceType, Restart, CallConfigMg.
        {"DefaultType=ps2 NT 1111"}, {"PS2Type=FALSE NT 0210"}, {"PS2Type=FALSE 9x 0201"},
        {"USBType=FALSE NT 0101"}, {"USBType=FALSE;PS2Type=FALSE NT 0210"},
