@@ -26,10 +26,16 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes Pcx(int width, int height, int bytesPerLine, Bytes body = {}, int bits = 8, int planes = 1,
           int xmin = 0) {
   Bytes b(128, 0);
-  auto word = [&](int at, int v) { b[at] = std::uint8_t(v), b[at + 1] = std::uint8_t(v >> 8); };
-  b[0] = 10, b[1] = 5, b[2] = 1, b[3] = std::uint8_t(bits), b[65] = std::uint8_t(planes);
-  word(4, xmin), word(6, 10), word(8, xmin + width - 1), word(10, 10 + height - 1);
-  word(12, 328), word(14, 72), word(66, bytesPerLine);
+  b[0] = 10;
+  b[3] = std::uint8_t(bits);
+  b[65] = std::uint8_t(planes);
+  const std::pair<int, int> words[] = {{4, xmin},      {6, 10},   {8, xmin + width - 1},
+                                       {10, 9 + height}, {12, 328}, {14, 72},
+                                       {66, bytesPerLine}};
+  for (auto [at, value] : words) {
+    b[at] = std::uint8_t(value);
+    b[at + 1] = std::uint8_t(value >> 8);
+  }
   for (int i = 0; i < 48; ++i) b[16 + i] = std::uint8_t(i);
   b.insert(b.end(), body.begin(), body.end());
   return b;
@@ -55,9 +61,9 @@ TEST(Background, ChainCommand) {
              {"2", m, std::string(30, 'd'), "", "|"}},
             [](const Row& r) {
               SettingsRecord s = Media(r[1], r[2], r[2]);
-              auto has = [&](char c) { return int(r[3].find(c) != r[3].npos); };
-              s.HiddenMode = has('h'), s.SilentMode = has('s'), s.NoRestart = has('r');
-              s.SwitchV = has('v'), s.SwitchQN = has('q');
+              int32_t* switches[] = {&s.HiddenMode, &s.SilentMode, &s.NoRestart, &s.SwitchV,
+                                     &s.SwitchQN};
+              for (int i = 0; i < 5; ++i) *switches[i] = r[3].find("hsrvq"[i]) != r[3].npos;
               ChainCommand cmd;
               int result =
                   r[0] == "1" ? BuildFirstChainCommand(s, cmd) : BuildSecondChainCommand(s, cmd);

@@ -34,8 +34,9 @@ namespace {
 // "Key=value;..." as pairs, in order.
 std::vector<std::pair<std::string, std::string>> Pairs(const std::string& text) {
   std::vector<std::pair<std::string, std::string>> pairs;
-  for (size_t at = 0, eq, end; at < text.size(); at = end + 1) {
-    eq = text.find('=', at), end = std::min(text.find(';', at), text.size());
+  for (size_t at = 0, end; at < text.size(); at = end + 1) {
+    end = std::min(text.find(';', at), text.size());
+    const size_t eq = text.find('=', at);
     pairs.emplace_back(text.substr(at, eq - at), text.substr(eq + 1, end - eq - 1));
   }
   return pairs;
@@ -89,7 +90,8 @@ TEST(Startup, ApplyCommandLine) {
             [](const Row& r) {
               SettingsRecord s;
               ResetSettings(s);
-              s.Restart = r[1] == "9x", s.AskPath = s.AskProgramFolder = 1;
+              s.Restart = r[1] == "9x";
+              s.AskPath = s.AskProgramFolder = 1;
               auto before = Fields(s);
               ApplyCommandLine(r[0].c_str(), r[1] == "NT", s);
               std::string got;
@@ -135,7 +137,9 @@ TEST(Startup, SetupSection) {
         for (auto& p : Pairs(r[0])) f.keys[p.first] = p.second;
         SettingsRecord s;
         ResetSettings(s);
-        s.IsNT = r[1] != "9x", s.IsWin9x = r[1] == "9x", s.IsX64 = r[1] == "x64";
+        s.IsNT = r[1] != "9x";
+        s.IsWin9x = r[1] == "9x";
+        s.IsX64 = r[1] == "x64";
         CopyText(s.ModuleDir, "D:\\M");
         CopyText(s.TitleSuffix, "Setup");
         ReadSetupSection(s, f);
@@ -157,9 +161,10 @@ TEST(Startup, ScriptChoice) {
              {"", "95+98+ME+NT+2K", "-"}},
             [](const Row& r) {
               SettingsRecord s{};
-              auto is = [&](const char* names) { return int(!!std::strstr(names, r[0].c_str())); };
-              s.IsWin9x = is("95 98 ME"), s.IsWin98OrLater = is("98 ME"), s.IsWinME = is("ME");
-              s.IsNT = is("NT 2K"), s.IsWin2000OrLater = is("2K");
+              int32_t* flags[] = {&s.IsWin9x, &s.IsWin98OrLater, &s.IsWinME, &s.IsNT,
+                                  &s.IsWin2000OrLater};
+              const char* const within[] = {"95 98 ME", "98 ME", "ME", "NT 2K", "2K"};
+              for (int i = 0; i < 5; ++i) *flags[i] = !!std::strstr(within[i], r[0].c_str());
               CopyText(s.ModuleDir, r[0].empty() ? "" : "D:\\M");
               auto exists = [](const char* name, void* files) {  // by its two letters
                 const std::string two(name, 5, 2);

@@ -113,7 +113,8 @@ TEST(Wizard, StartSummary) {
               CopyText(s.ProductName, "Kbd");
               CopyText(s.Version, "1.0");
               CopyText(s.InstallDir, "C:\\W");
-              s.InterfaceType = Num(r[0]), s.AskPath = Num(r[1]), s.AskProgramFolder = Num(r[2]);
+              int32_t* fields[] = {&s.InterfaceType, &s.AskPath, &s.AskProgramFolder};
+              for (int i = 0; i < 3; ++i) *fields[i] = Num(r[i]);
               char out[300];
               size_t length = ComposeStartSummary(s, r[3].c_str(), labels, out, sizeof out);
               return length == std::strlen(out) ? std::string(out) : "length " + Str(length);
