@@ -96,8 +96,7 @@ TEST(ListLines, AddRegistry) {
 
 // Line's locale, user's -> whether it runs.
 TEST(ListLines, AddRegistryFiles) {
-  CheckRows({{"0000040a 0000040A 1"}, {"00000407 00000409 0"}, {"00000409 ", "00000409", "0"},
-             {"", "", "0"}},
+  CheckRows({{"0000040a 0000040A 1"}, {"00000409 ", "00000409", "0"}, {"", "", "0"}},
             [](const Row& r) { return Str(RegistryFileRuns(r[0].c_str(), r[1].c_str())); });
 }
 

@@ -166,8 +166,8 @@ TEST(Startup, ScriptChoice) {
               const char* const within[] = {"95 98 ME", "98 ME", "ME", "NT 2K", "2K"};
               for (int i = 0; i < 5; ++i) *flags[i] = !!std::strstr(within[i], r[0].c_str());
               CopyText(s.ModuleDir, r[0].empty() ? "" : "D:\\M");
-              auto exists = [](const char* name, void* files) {  // by its two letters
-                const std::string two(name, 5, 2);
+              auto exists = [](const char* name, void* files) {  // by its two letters: SETUP95.INI
+                const std::string two(name + 5, 2);
                 return int(!!std::strstr(static_cast<char*>(files), two.c_str()));
               };
               const char* chosen = ChooseScriptName(s, exists, const_cast<char*>(r[1].c_str()));
