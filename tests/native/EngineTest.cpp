@@ -20,10 +20,8 @@ TEST(Engine, PathsOfACopyRow) {
              {"C:\\P", "a.dll", "", d250, "0", "C:\\P\\a.dll < cut259"}},
             [](const Row& r) {
               FileEntry row{};
-              CopyText(row.DestDir, r[0].c_str());
-              CopyText(row.FileName, r[1].c_str());
-              CopyText(row.NewName, r[2].c_str());
-              CopyText(row.SourceSubDir, r[3].c_str());
+              char* fields[] = {row.DestDir, row.FileName, row.NewName, row.SourceSubDir};
+              for (int i = 0; i < 4; ++i) CopyText(fields[i], kTextSize, r[i].c_str());
               char out[kTextSize];
               auto show = [&](int fits) { return fits ? out : "cut" + Str(std::strlen(out)); };
               std::string dest = show(DestinationPath(row, out));
@@ -65,10 +63,9 @@ TEST(Engine, CompareVersions) {
              {"1.0 2.0", "5.5 5.5", "same"}, {"-", "0.9 1.0", "older"}, {"- - none"}},
             [](const Row& r) {
               auto read = [](const std::string& t) {
-                VersionReading v{t != "-", {0, 0}, {0, 0}};
-                if (v.known)
-                  std::sscanf(t.c_str(), "%x.%x %x.%x", &v.source.MS, &v.source.LS, &v.dest.MS,
-                              &v.dest.LS);
+                VersionReading v{t != "-", {0, 0}, {0, 0}};  // "-" scans nothing
+                std::sscanf(t.c_str(), "%x.%x %x.%x", &v.source.MS, &v.source.LS, &v.dest.MS,
+                            &v.dest.LS);
                 return v;
               };
               const char* const names[] = {"newer", "older", "same", "none"};
