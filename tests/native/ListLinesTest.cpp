@@ -30,7 +30,7 @@ size_t Split(const char* value, size_t at, char* out, size_t cap) {
 
 // Value -> its fields as the list readers walk them, joined by '|'.
 TEST(ListLines, SplitField) {
-  std::string many;  // expansions past the field's capacity are cut there
+  std::string many;  // text and expansions past the field's capacity are cut there
   while (many.size() + 3 <= 259) many += "%A%";
   CheckRows(
       {{"one,,three one||three"}, {"\"a, b\",second", "a, b|second"},
@@ -43,7 +43,7 @@ TEST(ListLines, SplitField) {
        {"%Undefined%file.txt file.txt"},
        {"%Loop% %1%\\\"x\""},  // an expansion is not scanned again
        {"\"%1%\" %1%"}, {"%" + std::string(400, 'n') + "%,next", "|next"},  // a long name is cut
-       {many, std::string(259, 'x')}},
+       {many, std::string(259, 'x')}, {std::string(300, 'p'), std::string(259, 'p')}},
       [](const Row& r) {
         std::string fields;
         char out[kTextSize + 1];
