@@ -85,23 +85,19 @@ TEST(Background, ChainSequence) {
               return Name(stage, {{kFirstStartProgram, "start"}, {kFirstOpenWizard, "wizard"},
                                   {kFirstNothing, "nothing"}});
             });
-  // How the first stage ended, DirName2 -> the next two steps. One still running, one that
+  // How the first stage ended, DirName2 -> the step after it. One still running, one that
   // did not start and a wizard that ended are Wine runs; here the rest.
-  CheckRows({{"signal-first S2 second,second"}, {"wizard-ended", "", "end,end"},
-             {"wizard-cancelled S2 end,end"}},
+  CheckRows({{"signal-first S2 second"}, {"wizard-ended", "", "end"}, {"wizard-cancelled S2 end"}},
             [](const Row& r) {
               ChainState st;
-              if (r[0] == "signal-first") st.ChainWait = 0;
-              if (ChainStep(st) != kActStartFirst) return std::string("first not started");
+              st.ChainWait = r[0] != "signal-first";
+              ChainStep(st);  // starts the first stage
               int outcome = r[0] == "wizard-ended"       ? kFirstWizardEnded
                             : r[0] == "wizard-cancelled" ? kFirstWizardCancelled
                                                          : kFirstRunning;
               ChainFirstDone(st, outcome, Media("C:\\M", "S1", r[1]));
-              std::string got;
-              for (int step = 0; step < 2; ++step)
-                got += Name(ChainStep(st), {{kActWaitAgain, ",wait"}, {kActEnd, ",end"},
-                                            {kActStartSecond | kActEnd, ",second"}});
-              return got.substr(1);
+              return Name(ChainStep(st), {{kActWaitAgain, "wait"}, {kActEnd, "end"},
+                                          {kActStartSecond | kActEnd, "second"}});
             });
 }
 

@@ -10,10 +10,6 @@
 
 namespace {
 
-std::string Show(const PixelRect& r) {
-  return Str(r.left) + ',' + Str(r.top) + ',' + Str(r.right) + ',' + Str(r.bottom);
-}
-
 PixelRect Rect(const std::string& text) {
   PixelRect r;
   std::sscanf(text.c_str(), "%d,%d,%d,%d", &r.left, &r.top, &r.right, &r.bottom);
@@ -62,7 +58,10 @@ TEST(Wizard, Layout) {
   // The side picture: control, page -> where it is drawn.
   CheckRows({{"10,10,110,210 0,0,500,360 10,10,180,350"}, {"5,7,68,100 0,0,400,300 5,7,198,293"},
              {"10,10,110,10 0,0,500,360 10,10,500,350"}},  // no height: full width
-            [](const Row& r) { return Show(SideBitmapDestination(Rect(r[0]), Rect(r[1]))); });
+            [](const Row& r) {
+              PixelRect d = SideBitmapDestination(Rect(r[0]), Rect(r[1]));
+              return Str(d.left) + ',' + Str(d.top) + ',' + Str(d.right) + ',' + Str(d.bottom);
+            });
 }
 
 // Percent, bar width -> fill, then each glyph as text@x, b(lack) or w(hite).
