@@ -128,7 +128,6 @@ TEST(Background, PcxHeader) {
   EXPECT_EQ("258 50 260 4 12792 2808", Str(i.Width) + " " + Str(i.Height) + " " +
                                            Str(h.BytesPerLine) + " " + Str(i.BitCount) + " " +
                                            Str(i.XPelsPerMeter) + " " + Str(i.YPelsPerMeter));
-  EXPECT_EQ(0, ReadPcxHeader(file.data(), 127, h)) << "shorter than the header";
   file[0] = 11;
   EXPECT_EQ(0, ReadPcxHeader(file.data(), file.size(), h)) << "first byte not 10";
 }

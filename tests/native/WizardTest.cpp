@@ -111,7 +111,6 @@ TEST(Wizard, StartSummary) {
               SettingsRecord s{};
               CopyText(s.ProductName, "Kbd");
               CopyText(s.Version, "1.0");
-              CopyText(s.InstallDir, "C:\\W");
               int32_t* fields[] = {&s.InterfaceType, &s.AskPath, &s.AskProgramFolder};
               for (int i = 0; i < 3; ++i) *fields[i] = Num(r[i]);
               char out[300];
