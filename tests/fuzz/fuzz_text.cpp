@@ -70,8 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (!start || (start >= base && start + bytes <= base + sizeof line)));
   RunLine run;
   ParseRunLine("Setup.exe", value.c_str(), Split, run);
-  KillLine kill;
-  ParseKillLine(value.c_str(), Split, kill);
   // "Update Driver" lines have their own field syntax, no tokens.
   DriverLine driver;
   ParseDriverLine(value.substr(0, 259).c_str(), driver);

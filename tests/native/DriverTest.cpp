@@ -34,8 +34,7 @@ TEST(Driver, LineFields) {
 
 // Platform (ME, 2K, 9x; +P preload), class, first result -> way,fallback,after OEM copy.
 TEST(Driver, Way) {
-  // The Wine runs of the driver step take each way on 2000, on 95 and on ME; here the
-  // classes in other cases, preload where it changes nothing, and other results.
+  // Each way on 2000, 95 and ME is a Wine run; here other classes, preloads and results.
   CheckRows(
       {{"ME unknown 0 Newdev,OemInfCopy,Reenumerate"}, {"ME+P HIDClass 0 Newdev,Preload,Nothing"},
        {"ME+P HIDClass 1 Newdev,EndLine+pause,Nothing"},
@@ -46,11 +45,10 @@ TEST(Driver, Way) {
         const char* const fallbacks[] = {"EndLine", "Preload", "OemInfCopy", "LegacyCopy"};
         const char* const afters[] = {"Reenumerate", "InstallWithOemInf", "Nothing"};
         DriverPlatform p{r[0].find("ME") == 0, r[0].find("2K") == 0, r[0].find("+P") != r[0].npos};
-        const char* cls = r[1].c_str();
-        int result = Num(r[2]);
-        return std::string(ways[int(ChooseFirstWay(p, cls))]) + "," +
+        const int result = Num(r[2]);
+        return std::string(ways[int(ChooseFirstWay(p, r[1].c_str()))]) + "," +
                fallbacks[int(ChooseFallback(p, result))] + (PausesAfter(result) ? "+pause," : ",") +
-               afters[int(ChooseAfterOemCopy(p, cls))];
+               afters[int(ChooseAfterOemCopy(p, r[1].c_str()))];
       });
 }
 

@@ -55,9 +55,8 @@ TEST(Engine, PackVersionText) {
             });
 }
 
-// Fixed "source dest" words (hex), text ones ("-": unreadable) -> result.
+// Fixed "source dest" words (hex), text ones ("-": unreadable) -> result; words are unsigned.
 TEST(Engine, CompareVersions) {
-  // Unsigned words: the high bit of MS, then of LS, decides.
   CheckRows({{"0x80000000.0 1.0", "-", "newer"}, {"1.0xffffffff 1.0x7fffffff", "-", "newer"},
              {"1.0 2.0", "3.0 2.0", "newer"}, {"1.2 1.2", "1.0 2.0", "same"},
              {"1.0 2.0", "5.5 5.5", "same"}, {"-", "0.9 1.0", "older"}, {"- - none"}},

@@ -175,9 +175,8 @@ TEST(Startup, ScriptChoice) {
             });
 }
 
-// Locale, setting fails -> locale in force:locales tried; then the license file.
+// Locale, setting fails -> in force:tried (the usual moves are Wine rows); then license files.
 TEST(Startup, Language) {
-  // The usual moves are Wine rows too; here the locales tried and a refused one.
   CheckRows({{"1036 0 1036:"}, {"3076 0 1028:1028"}, {"1029 0 1033:1033"},
              {"2060 1 1033:1036,1033"}},
             [](const Row& r) {
