@@ -1,8 +1,6 @@
-// Texts from outside: the command line, lines of the vendor's setup script
-// with "Strings" values spliced into their fields, and FileVersion texts of
-// files on the user's disk. Every field and the data of the value write stay
-// inside their buffers, every cursor inside the line.
-// Input: the text, a NUL, the Strings value.
+// Texts from outside (the command line, setup-script lines with "Strings" values spliced in,
+// FileVersion texts): every field and the value write's data stay inside their buffers, every
+// cursor inside the line. Input: the text, a NUL, the Strings value.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -72,12 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (!start || (start >= base && start + bytes <= base + sizeof line)));
   RunLine run;
   ParseRunLine("Setup.exe", value.c_str(), Split, run);
-  KillLine kill;
-  ParseKillLine(value.c_str(), Split, kill);
   // "Update Driver" lines have their own field syntax, no tokens.
   DriverLine driver;
   ParseDriverLine(value.substr(0, 259).c_str(), driver);
-  Check(driver.Force == 0 || driver.Force == 1);
   char small[7];
   for (const char *cursor = value.c_str(), *next;; cursor = next) {
     next = NextListToken(cursor, small, sizeof small, ',');

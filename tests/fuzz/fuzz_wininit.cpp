@@ -20,14 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // What the file must hold: the line below the first header of the text
   // (which ends at the first NUL), else an ended last line, header and line.
   std::string old(reinterpret_cast<const char*>(data), size);
-  std::string expected;
+  std::string expected = old;
   size_t header = old.substr(0, old.find('\0')).find(kHeader);
-  if (header != std::string::npos) {
-    expected = old;
+  if (header != std::string::npos)
     expected.insert(header + kHeader.size(), kLine);
-  } else {
-    expected = old + (size && old.back() != '\n' ? "\r\n" : "") + kHeader + kLine;
-  }
+  else
+    expected += (size && old.back() != '\n' ? "\r\n" : "") + kHeader + kLine;
   if (std::string(view.data(), grown) != expected) __builtin_trap();
   if (std::count(view.begin() + grown, view.end(), '\0') != view.end() - view.begin() - grown)
     __builtin_trap();  // nothing written past its text

@@ -22,15 +22,20 @@ SettingsRecord Media(const std::string& moduleDir, const std::string& dir1,
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A PCX file: the header (Ymin 10, 328 by 72 dpi, header palette bytes 0,
-// 1, 2, ...) and body. width may be negative: Xmax below Xmin.
+// A PCX file: the header (Ymin 10, 328 by 72 dpi, palette bytes 0, 1, ...), then body.
 Bytes Pcx(int width, int height, int bytesPerLine, Bytes body = {}, int bits = 8, int planes = 1,
           int xmin = 0) {
   Bytes b(128, 0);
-  auto word = [&](int at, int v) { b[at] = std::uint8_t(v), b[at + 1] = std::uint8_t(v >> 8); };
-  b[0] = 10, b[1] = 5, b[2] = 1, b[3] = std::uint8_t(bits), b[65] = std::uint8_t(planes);
-  word(4, xmin), word(6, 10), word(8, xmin + width - 1), word(10, 10 + height - 1);
-  word(12, 328), word(14, 72), word(66, bytesPerLine);
+  b[0] = 10;
+  b[3] = std::uint8_t(bits);
+  b[65] = std::uint8_t(planes);
+  const std::pair<int, int> words[] = {{4, xmin},      {6, 10},   {8, xmin + width - 1},
+                                       {10, 9 + height}, {12, 328}, {14, 72},
+                                       {66, bytesPerLine}};
+  for (auto [at, value] : words) {
+    b[at] = std::uint8_t(value);
+    b[at + 1] = std::uint8_t(value >> 8);
+  }
   for (int i = 0; i < 48; ++i) b[16 + i] = std::uint8_t(i);
   b.insert(b.end(), body.begin(), body.end());
   return b;
@@ -56,9 +61,9 @@ TEST(Background, ChainCommand) {
              {"2", m, std::string(30, 'd'), "", "|"}},
             [](const Row& r) {
               SettingsRecord s = Media(r[1], r[2], r[2]);
-              auto has = [&](char c) { return int(r[3].find(c) != r[3].npos); };
-              s.HiddenMode = has('h'), s.SilentMode = has('s'), s.NoRestart = has('r');
-              s.SwitchV = has('v'), s.SwitchQN = has('q');
+              int32_t* switches[] = {&s.HiddenMode, &s.SilentMode, &s.NoRestart, &s.SwitchV,
+                                     &s.SwitchQN};
+              for (int i = 0; i < 5; ++i) *switches[i] = r[3].find("hsrvq"[i]) != r[3].npos;
               ChainCommand cmd;
               int result =
                   r[0] == "1" ? BuildFirstChainCommand(s, cmd) : BuildSecondChainCommand(s, cmd);
@@ -80,23 +85,19 @@ TEST(Background, ChainSequence) {
               return Name(stage, {{kFirstStartProgram, "start"}, {kFirstOpenWizard, "wizard"},
                                   {kFirstNothing, "nothing"}});
             });
-  // How the first stage ended, DirName2 -> the next two steps. One still running, one that
+  // How the first stage ended, DirName2 -> the step after it. One still running, one that
   // did not start and a wizard that ended are Wine runs; here the rest.
-  CheckRows({{"signal-first S2 second,second"}, {"wizard-ended", "", "end,end"},
-             {"wizard-cancelled S2 end,end"}},
+  CheckRows({{"signal-first S2 second"}, {"wizard-ended", "", "end"}, {"wizard-cancelled S2 end"}},
             [](const Row& r) {
               ChainState st;
-              if (r[0] == "signal-first") st.ChainWait = 0;
-              if (ChainStep(st) != kActStartFirst) return std::string("first not started");
+              st.ChainWait = r[0] != "signal-first";
+              ChainStep(st);  // starts the first stage
               int outcome = r[0] == "wizard-ended"       ? kFirstWizardEnded
                             : r[0] == "wizard-cancelled" ? kFirstWizardCancelled
                                                          : kFirstRunning;
               ChainFirstDone(st, outcome, Media("C:\\M", "S1", r[1]));
-              std::string got;
-              for (int step = 0; step < 2; ++step)
-                got += Name(ChainStep(st), {{kActWaitAgain, ",wait"}, {kActEnd, ",end"},
-                                            {kActStartSecond | kActEnd, ",second"}});
-              return got.substr(1);
+              return Name(ChainStep(st), {{kActWaitAgain, "wait"}, {kActEnd, "end"},
+                                          {kActStartSecond | kActEnd, "second"}});
             });
 }
 
@@ -104,8 +105,8 @@ TEST(Background, ChainSequence) {
 // Bits, planes, file size -> colours @ palette offset: last colour table entry (data 0, 1, ...).
 TEST(Background, PcxHeader) {
   CheckRows({{"1 1 897 2@129:6,5,4,0"}, {"2 1 128 4@-"}, {"4 1 128 16@16:47,46,45,0"},
-             {"8 1 901 256@133:4,3,2,0"}, {"8 1 896 256@128:255,254,253,0"}, {"8 1 895 256@-"},
-             {"0 1 901 0@-"}, {"9 1 901 0@-"}, {"8 3 901 0@-"}, {"8 0 901 0@-"}},
+             {"8 1 896 256@128:255,254,253,0"}, {"8 1 895 256@-"}, {"0 1 901 0@-"},
+             {"9 1 901 0@-"}, {"8 3 901 0@-"}, {"8 0 901 0@-"}},
             [](const Row& r) {
               Bytes data(Num(r[2]) - 128);
               for (size_t i = 0; i < data.size(); ++i) data[i] = std::uint8_t(i);
@@ -116,30 +117,25 @@ TEST(Background, PcxHeader) {
               std::string got = Str(PcxColorCount(h)) + "@" + (p ? Str(p - file.data()) : "-");
               if (MakePcxDibInfo(file.data(), file.size(), h, i) != (p != nullptr))
                 return "DIB " + got;
-              if (!p) return got;
-              const std::uint8_t* last = i.ColorTable[i.ColorsUsed - 1];
-              return got + ":" + Str(last[0]) + "," + Str(last[1]) + "," + Str(last[2]) + "," +
-                     Str(last[3]);
+              for (int k = 0; p && k < 4; ++k)
+                got += (k ? "," : ":") + Str(i.ColorTable[i.ColorsUsed - 1][k]);
+              return got;
             });
-  PcxHeader h{};
   Bytes file = Pcx(258, 50, 260, {}, 4, 1, 300);  // words above 255 in both bytes
-  EXPECT_EQ(0, ReadPcxHeader(file.data(), 127, h)) << "shorter than the header";
-  EXPECT_EQ(0, ReadPcxHeader(nullptr, 0, h));
+  PcxHeader h = Header(file);
   PcxDibInfo i;  // 328 by 72 dots per inch, times 39
-  MakePcxDibInfo(file.data(), file.size(), h = Header(file), i);
-  EXPECT_EQ("258 50 260 258 50 4 12792 2808",
-            Str(PcxWidth(h)) + " " + Str(PcxHeight(h)) + " " + Str(h.BytesPerLine) + " " +
-                Str(i.Width) + " " + Str(i.Height) + " " + Str(i.BitCount) + " " +
-                Str(i.XPelsPerMeter) + " " + Str(i.YPelsPerMeter));
+  ASSERT_EQ(1, MakePcxDibInfo(file.data(), file.size(), h, i));
+  EXPECT_EQ("258 50 260 4 12792 2808", Str(i.Width) + " " + Str(i.Height) + " " +
+                                           Str(h.BytesPerLine) + " " + Str(i.BitCount) + " " +
+                                           Str(i.XPelsPerMeter) + " " + Str(i.YPelsPerMeter));
   file[0] = 11;
   EXPECT_EQ(0, ReadPcxHeader(file.data(), file.size(), h)) << "first byte not 10";
 }
 
 // Width, height, bytes per line, bits, planes, Xmin -> decoded size (0: refused); then rows.
 TEST(Background, PcxRows) {
-  CheckRows({{"100 10 100 8 1 0 1000"}, {"101 2 101 8 1 0 208"}, {"100 10 96 8 1 0 0"},
-             {"-100 10 100 8 1 200 0"}, {"100 0 100 8 1 0 0"},
-             {"65535 65525 65535 8 1 0 0"},  // 4 GB
+  CheckRows({{"101 2 101 8 1 0 208"}, {"100 10 96 8 1 0 0"}, {"-100 10 100 8 1 200 0"},
+             {"100 0 100 8 1 0 0"}, {"65535 65525 65535 8 1 0 0"},  // 4 GB
              {"16 1 2 1 1 0 4"}, {"16 1 2 1 3 0 0"}},
             [](const Row& r) {
               Bytes file =
@@ -170,12 +166,9 @@ TEST(Background, PcxRows) {
 TEST(Background, TitleBand) {
   CheckRows(
       {{"Hello World", "125", "Hello World||1"}, {"Hello World", "124", "Hello|World|2"},
-       {"Hello   World", "100", "Hello|World|2"}, {"aaa bbb ccc ddd", "100", "aaa bbb|ccc ddd|2"},
-       {"aaa bbb ccc ddd", "60", "aaa|bbb ccc ddd|2"},
+       {"Hello   World", "100", "Hello|World|2"}, {"aaa bbb ccc ddd", "60", "aaa|bbb ccc ddd|2"},
        {"Internationalization Setup", "100", "Internationalization||1"},
-       {"Supercalifragilistic 50 Supercalifragilistic||1"}, {"a  b", "20", "a||1"},
-       {" Leading", "30", " Leading||1"}, {"", "0", "||1"},
-       {"one two  three four", "90", "one two|three four|2"},
+       {"Supercalifragilistic 50 Supercalifragilistic||1"}, {" Leading", "30", " Leading||1"},
        {"Keyboard Setup ", "155", "Keyboard Setup||2"}},  // a trailing blank: an empty second line
       [](const Row& r) {
         TitleLines lines;
@@ -185,8 +178,7 @@ TEST(Background, TitleBand) {
         return std::string(lines.Line1) + "|" + lines.Line2 + "|" + Str(lines.LineCount);
       });
   CheckRows(
-      {{"48 1 0 4 19 81"}, {"48 2 0 4 19 129"}, {"48 1 120 4 19 143"}, {"48 2 80 4 19 129"},
-       {"48 1 58 0 3 61"}},
+      {{"48 1 0 4 19 81"}, {"48 2 0 4 19 129"}, {"48 1 120 4 19 143"}, {"48 1 58 0 3 61"}},
       [](const Row& r) {
         return Str(ComputeTitleBandHeight(Num(r[0]), Num(r[1]), Num(r[2]), Num(r[3]), Num(r[4])));
       });

@@ -1,9 +1,8 @@
-// The install worker's rules: copy paths, progress, versions, wininit.ini.
+// The install worker's rules: copy paths, progress, versions.
 
 #include "Rows.h"
 #include "engine/core/FileTable.h"
 #include "engine/core/VersionRules.h"
-#include "finish/core/WininitRename.h"
 
 // clang-format off
 
@@ -15,33 +14,28 @@ TEST(Engine, PathsOfACopyRow) {
               return Str(SplitCopyKey(r[0].c_str(), sub, name)) + sub + "|" + name;
             });
   const std::string d250(250, 'd');
-  CheckRows({{"C:\\P", "a.dll", "", "", "0", "C:\\P\\a.dll < D:\\M\\a.dll"},
-             {"C:\\P", "a.dll", "b.dll", "", "1", "C:\\P\\b.dll < C:\\W\\_T0\\a.dll"},
+  CheckRows({{"C:\\P", "a.dll", "b.dll", "", "1", "C:\\P\\b.dll < C:\\W\\_T0\\a.dll"},
              {"C:\\P", "a.dll", "", "x\\y", "1", "C:\\P\\a.dll < D:\\M\\x\\y\\a.dll"},
              {d250, "longname.dll", "", "", "0", "cut259 < D:\\M\\longname.dll"},
              {"C:\\P", "a.dll", "", d250, "0", "C:\\P\\a.dll < cut259"}},
             [](const Row& r) {
               FileEntry row{};
-              CopyText(row.DestDir, r[0].c_str());
-              CopyText(row.FileName, r[1].c_str());
-              CopyText(row.NewName, r[2].c_str());
-              CopyText(row.SourceSubDir, r[3].c_str());
+              char* fields[] = {row.DestDir, row.FileName, row.NewName, row.SourceSubDir};
+              for (int i = 0; i < 4; ++i) CopyText(fields[i], kTextSize, r[i].c_str());
               char out[kTextSize];
               auto show = [&](int fits) { return fits ? out : "cut" + Str(std::strlen(out)); };
               std::string dest = show(DestinationPath(row, out));
               return dest + " < " + show(SourcePath(row, "D:\\M", "C:\\W\\_T0", Num(r[4]), out));
             });
   // Destination in use, digit -> its temporary name.
-  CheckRows({{"C:\\W\\KBD.DLL 0 C:\\W\\KBD.0"}, {"C:\\W\\KBD.DLL 9 C:\\W\\KBD.9"},
-             {"C:\\My.Dir\\README 1 C:\\My.1"}, {"C:\\Dir\\README 3 C:\\Dir\\README.3"},
-             {"C:\\x.y 10 refused"}, {std::string(kTextSize - 1, 'a'), "0", "refused"}},
+  CheckRows({{"C:\\W\\KBD.DLL 9 C:\\W\\KBD.9"}, {"C:\\My.Dir\\README 1 C:\\My.1"},
+             {"C:\\Dir\\README 3 C:\\Dir\\README.3"}, {std::string(259, 'a'), "0", "refused"}},
             [](const Row& r) {
               char out[kTextSize] = "";
               return InUseTempName(r[0].c_str(), Num(r[1]), out) ? std::string(out) : "refused";
             });
   // Bytes copied, total -> percent, never past 100.
-  CheckRows({{"0 0 100"}, {"0 10 0"}, {"1 3 33"}, {"3 3 100"}, {"100000000 200000000 50"},
-             {"0xfffffffe 0xffffffff 99"}, {"20 10 100"}},
+  CheckRows({{"0 0 100"}, {"1 3 33"}, {"0xfffffffe 0xffffffff 99"}, {"20 10 100"}},
             [](const Row& r) {
               return Str(ProgressFor(std::stoul(r[0], nullptr, 0), std::stoul(r[1], nullptr, 0)));
             });
@@ -50,11 +44,10 @@ TEST(Engine, PathsOfACopyRow) {
 // FileVersion text -> MS LS, in wrapping unsigned arithmetic.
 TEST(Engine, PackVersionText) {
   // Blanks anywhere are left out: the fuzz target's rule for any text.
-  CheckRows({{"1.2.3.4", "10002 30004"}, {"1, 2, 3, 4", "10002 30004"},
-             {"1.2.3.4 (build label)", "10002 30004"}, {"1.2.3.4.5", "10002 30004"},
-             {"2.5", "20005 0"}, {"7", "70000 0"}, {"", "0 0"}, {"1.2b.3.4", "10002 30004"},
-             {"1..3.4", "10000 30004"}, {"x.2.3.4", "2 30004"}, {"\t5.6", "50006 0"},
-             {"-1.0", "ffff0000 0"}, {"+3.+4", "30004 0"},
+  CheckRows({{"1, 2, 3, 4", "10002 30004"}, {"1.2.3.4 (build label)", "10002 30004"},
+             {"1.2.3.4.5", "10002 30004"}, {"2.5", "20005 0"}, {"", "0 0"},
+             {"1.2b.3.4", "10002 30004"}, {"1..3.4", "10000 30004"}, {"x.2.3.4", "2 30004"},
+             {"\t5.6", "50006 0"}, {"-1.0", "ffff0000 0"}, {"+3.+4", "30004 0"},
              {"70000.1", "11700001 0"}, {"4294967297.0", "10000 0"}},  // wraps, no overflow
             [](const Row& r) {
               FileVersionPair v = PackVersionText(r[0].c_str());
@@ -62,36 +55,19 @@ TEST(Engine, PackVersionText) {
             });
 }
 
-// Fixed "source dest" words (hex), text ones ("-": unreadable) -> result.
+// Fixed "source dest" words (hex), text ones ("-": unreadable) -> result; words are unsigned.
 TEST(Engine, CompareVersions) {
-  CheckRows({{"2.0 1.9", "-", "newer"}, {"1.5 1.4", "-", "newer"}, {"1.0 2.0", "3.0 2.0", "newer"},
-             {"1.2 1.2", "1.0 2.0", "same"}, {"1.0 2.0", "5.5 5.5", "same"},
-             {"1.0 2.0", "1.0 1.1", "older"}, {"-", "0.9 1.0", "older"}, {"- - none"},
-             {"0x80000000.0 1.0", "-", "newer"}, {"1.0xffffffff 1.0x7fffffff", "-", "newer"}},
+  CheckRows({{"0x80000000.0 1.0", "-", "newer"}, {"1.0xffffffff 1.0x7fffffff", "-", "newer"},
+             {"1.0 2.0", "3.0 2.0", "newer"}, {"1.2 1.2", "1.0 2.0", "same"},
+             {"1.0 2.0", "5.5 5.5", "same"}, {"-", "0.9 1.0", "older"}, {"- - none"}},
             [](const Row& r) {
               auto read = [](const std::string& t) {
-                VersionReading v{t != "-", {0, 0}, {0, 0}};
-                if (v.known)
-                  std::sscanf(t.c_str(), "%x.%x %x.%x", &v.source.MS, &v.source.LS, &v.dest.MS,
-                              &v.dest.LS);
+                VersionReading v{t != "-", {0, 0}, {0, 0}};  // "-" scans nothing
+                std::sscanf(t.c_str(), "%x.%x %x.%x", &v.source.MS, &v.source.LS, &v.dest.MS,
+                            &v.dest.LS);
                 return v;
               };
               const char* const names[] = {"newer", "older", "same", "none"};
               return std::string(names[CompareVersionReadings(read(r[0]), read(r[1]))]);
             });
-}
-
-// Where the line goes in each kind of file is checked by the wininit fuzz target on its
-// seeds at every run; here the views it never gives: too small for the line.
-TEST(Engine, WininitRename) {
-  char small[8];  // the whole line is in the Wine run of the restart
-  EXPECT_EQ(0u, FormatRenameLine("C:\\a", "C:\\b", small, sizeof small));
-  EXPECT_STREQ("", small);
-  const std::string line = "C:\\W\\KBD.DLL=C:\\W\\KBD.0\r\n";
-  for (size_t room : {size_t{0}, line.size() + kRenameSlack - 1}) {
-    std::vector<char> view(3 + room, '\0');  // exact: ASan sees a step past it
-    std::copy_n("abc", 3, view.begin());
-    EXPECT_EQ(3u, InsertRenameLine(view.data(), 3, view.size(), line.data(), line.size()));
-    EXPECT_EQ("abc" + std::string(room, '\0'), std::string(view.begin(), view.end())) << room;
-  }
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -21,12 +22,9 @@ inline void CheckRows(const std::vector<Row>& rows,
   for (Row row : rows) {
     if (row.size() == 1) {
       std::istringstream in(row[0]);
-      row.clear();
-      for (std::string column; in >> column;) row.push_back(column);
+      row.assign(std::istream_iterator<std::string>(in), {});
     }
-    std::string inputs;
-    for (size_t i = 0; i + 1 < row.size(); ++i) inputs += "[" + row[i] + "] ";
-    EXPECT_EQ(row.back(), f(row)) << inputs;
+    EXPECT_EQ(row.back(), f(row)) << testing::PrintToString(Row(row.begin(), row.end() - 1));
   }
 }
 
