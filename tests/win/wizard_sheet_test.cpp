@@ -35,9 +35,10 @@ namespace {
 struct WorkerPlan {
   int files = 0, cancelAt = -1, renames = 0;  // Cancel is pressed before file cancelAt
   bool lateAnswer = false;                    // the worker ends while "Exit Setup" is asked
+  bool look = false;                          // has the copy looked at once the page is drawn
   int32_t result = 0;
 } Plan;
-std::atomic<bool> Looking{false};  // the worker waits while the copy is looked at
+constexpr UINT kLookNow = WM_APP + 7;
 std::string Folder;
 std::vector<int> Copied;
 std::atomic<int> Questions{0};
@@ -47,7 +48,8 @@ HWND Question;
 
 DWORD WINAPI InstallWorker(LPVOID param) {
   HWND page = static_cast<HWND>(param), sheet = GetParent(page);
-  while (Looking) Sleep(10);
+  for (int wait = 0; Plan.look && wait < 300 && SkipFirstBarPaint; ++wait) Sleep(10);
+  if (Plan.look) SendMessageA(page, kLookNow, 0, 0);  // served once that paint has ended
   for (int i = 0; i < Plan.files && !CancelRequested; ++i) {
     if (i == Plan.cancelAt) {
       int before = Questions;
@@ -138,6 +140,7 @@ bool Shown;         // the sheet was visible, with a size, at some activation
 // visits counted from 1. The default presses Next, and Finish at the end.
 std::function<void(HWND sheet, HWND page, int index, int visit)> OnActive;
 std::function<void(HWND dialog)> OnQuestion;  // once the question is made
+std::function<void(HWND page)> OnCopy;        // while the worker waits on the progress page
 const DLGPROC kProcs[kPageCount] = {WelcomePageProc,     LicensePageProc,       InterfacePageProc,
                                     DestinationPageProc, ProgramFolderPageProc, StartPageProc,
                                     ProgressPageProc,    ResultPageProc};
@@ -152,6 +155,7 @@ LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam) {
   auto proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(m->hwnd, DWLP_DLGPROC));
   if (m->message == WM_INITDIALOG && proc == ExitSetupDlgProc) OnQuestion(Question = m->hwnd);
   Questions += m->message == WM_INITDIALOG && proc == ExitSetupDlgProc;
+  if (m->message == kLookNow) OnCopy(m->hwnd);
   int index = std::find(kProcs, kProcs + kPageCount, proc) - kProcs;
   if (m->message == WM_NOTIFY && reinterpret_cast<NMHDR*>(m->lParam)->code == PSN_SETACTIVE &&
       index < kPageCount) {
@@ -520,17 +524,6 @@ std::string Look(HWND window, const Keys& buttons) {
   return ids;
 }
 
-// Runs f once what is queued, the paints too, has been handled.
-std::function<void()> Later;
-void CALLBACK RunLater(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  Later();
-}
-void Soon(std::function<void()> f) {
-  Later = f;
-  SetTimer(nullptr, 0, 0, RunLater);
-}
-
 char Colour(HWND bar, int x) {
   HDC dc = GetDC(bar);
   COLORREF c = GetPixel(dc, x, 1);  // the top row, away from the digits
@@ -591,7 +584,7 @@ TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
     Settings.InterfaceType = kInterfacePS2;  // which on NT asks for a restart
     CopyText(Settings.LicenseFile, (BinDir() + "\\Setup.exe").c_str());
     Settings.LicenseLength = 2;  // "MZ"
-    Looking = true;
+    Plan.look = true;
     auto look = [&](HWND window, int index) {
       SCOPED_TRACE(testing::Message() << "page " << index);
       Keys buttons;  // Back and Next where the page lets them be pressed
@@ -604,20 +597,18 @@ TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
     std::string start, progress;
     OnActive = [&](HWND sheet, HWND page, int index, int) {
       if (index == kPageStart) start = ui::ChildText(page, IDC_START_TEXT);
-      if (index == kPageProgress) ShowWindow(GetDlgItem(page, kProgressBar), SW_SHOW);
-      Soon([=, &progress] {
-        if (index == kPageProgress) progress = LookAtTheCopy(page);
-        look(page, index);
-        if (index == kPageProgress) Looking = false;
-        index == kPageStart ? Press(sheet, PSBTN_CANCEL) : PressOn(sheet, index);
-      });
+      if (index == kPageProgress) return (void)ShowWindow(GetDlgItem(page, kProgressBar), SW_SHOW);
+      look(page, index);
+      index == kPageStart ? Press(sheet, PSBTN_CANCEL) : PressOn(sheet, index);
+    };
+    OnCopy = [&](HWND page) {
+      progress = LookAtTheCopy(page);
+      look(page, kPageProgress);
     };
     OnQuestion = [&](HWND dialog) {
-      Soon([&, dialog] {
-        look(dialog, kPageCount);
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        Press(GetWindow(dialog, GW_OWNER), PSBTN_NEXT);
-      });
+      look(dialog, kPageCount);
+      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+      Press(GetWindow(dialog, GW_OWNER), PSBTN_NEXT);
     };
     SetThreadLocale(MAKELCID(lang.id, SORT_DEFAULT));
     RunSheet();
