@@ -35,7 +35,7 @@ namespace {
 struct WorkerPlan {
   int files = 0, cancelAt = -1, renames = 0;  // Cancel is pressed before file cancelAt
   bool lateAnswer = false;                    // the worker ends while "Exit Setup" is asked
-  bool look = false;                          // has the copy looked at once the page is drawn
+  bool look = false;                          // has the copy looked at before it begins
   int32_t result = 0;
 } Plan;
 constexpr UINT kLookNow = WM_APP + 7;
@@ -48,8 +48,7 @@ HWND Question;
 
 DWORD WINAPI InstallWorker(LPVOID param) {
   HWND page = static_cast<HWND>(param), sheet = GetParent(page);
-  for (int wait = 0; Plan.look && wait < 300 && SkipFirstBarPaint; ++wait) Sleep(10);
-  if (Plan.look) SendMessageA(page, kLookNow, 0, 0);  // served once that paint has ended
+  if (Plan.look) SendMessageA(page, kLookNow, 0, 0);
   for (int i = 0; i < Plan.files && !CancelRequested; ++i) {
     if (i == Plan.cancelAt) {
       int before = Questions;
@@ -531,11 +530,12 @@ char Colour(HWND bar, int x) {
   return c == RGB(255, 255, 255) ? 'W' : c == RGB(0, 0, 255) ? 'B' : 'g';
 }
 
-// The progress page once its first paint is done, as the worker shows a copy
-// at 42 %: the bar's middle then and after a paint, the cursor as the mouse
+// The progress page after its first paint, as the worker shows a copy at
+// 42 %: the bar's middle then and after a paint, the cursor as the mouse
 // moves with the worker busy and idle, and each clip.
 std::string LookAtTheCopy(HWND page) {
   HWND bar = GetDlgItem(page, kProgressBar);
+  RedrawWindow(page, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);  // the first paint
   RECT rc;
   GetClientRect(bar, &rc);
   std::string seen(1, Colour(bar, rc.right / 2));
