@@ -212,7 +212,7 @@ class WizardSheet : public ::testing::Test {
     MakeDirs(Folder = Scratch / ("run" + std::to_string(++runs)));
     Copied.clear();
     Sys = SystemLog();
-    QuestionAnswer = kResume;
+    QuestionAnswer = kExitButton;
     OnActive = [](HWND sheet, HWND, int index, int) { PressOn(sheet, index); };
     OnQuestion = [](HWND dialog) {
       if (QuestionAnswer == kEscape)
@@ -256,9 +256,8 @@ TEST_F(WizardSheet, ClickedThroughWithBackAndCancel) {
       return DeleteFileA(file.c_str()), Press(sheet, PSBTN_BACK);
     index == kPageStart ? Press(sheet, PSBTN_CANCEL) : PressOn(sheet, index);
   };
-  bool focusKept = false;
   OnQuestion = [&](HWND dialog) {  // "Resume", then on
-    focusKept = GetFocus() == summaryEdit;
+    trace += GetFocus() == summaryEdit ? "(the summary kept the focus) " : "";
     trace += ui::ChildText(dialog, IDC_EXIT_INCOMPLETE) + "|" +
              ui::ChildText(dialog, IDC_EXIT_HOW) + " ";
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -278,7 +277,6 @@ TEST_F(WizardSheet, ClickedThroughWithBackAndCancel) {
                 "PS/2 Interface\r\n\r\nInstallation Directory:" + in +
                 "C:\\windows\\system32\r\n\r\nProgram Folder:" + in,
             summary);
-  EXPECT_FALSE(focusKept) << "the summary kept the focus";
 }
 
 // The arithmetic is a native table; here where its inputs come from: the
@@ -296,7 +294,6 @@ TEST_F(WizardSheet, SheetIsCentredBelowTheBand) {
     TitleBandHeight = 0;
     Press(sheet, PSBTN_CANCEL);
   };
-  QuestionAnswer = kExitButton;
   RunSheet();
   int w = first.right - first.left, h = first.bottom - first.top;
   EXPECT_EQ((std::pair<LONG, LONG>((screen.right - w) / 2, (screen.bottom - h) / 2)),
