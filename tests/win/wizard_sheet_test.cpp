@@ -295,11 +295,10 @@ TEST_F(WizardSheet, SheetIsCentredBelowTheBand) {
     Press(sheet, PSBTN_CANCEL);
   };
   RunSheet();
-  int w = first.right - first.left, h = first.bottom - first.top;
-  EXPECT_EQ((std::pair<LONG, LONG>((screen.right - w) / 2, (screen.bottom - h) / 2)),
-            std::make_pair(first.left, first.top));
-  EXPECT_EQ((std::pair<LONG, LONG>(100 + (1000 - w) / 2, 500)),
-            std::make_pair(moved.left, moved.top));
+  const LONG w = first.right - first.left, h = first.bottom - first.top;  // left, top; then moved
+  EXPECT_EQ(std::vector<LONG>(
+                {(screen.right - w) / 2, (screen.bottom - h) / 2, 100 + (1000 - w) / 2, 500}),
+            std::vector<LONG>({first.left, first.top, moved.left, moved.top}));
 }
 
 TEST_F(WizardSheet, CancelDuringTheCopy) {
@@ -478,13 +477,12 @@ std::string Look(HWND window, const Keys& buttons) {
       text.replace(at, 2, kShownName);
     SCOPED_TRACE(testing::Message() << "control " << GetDlgCtrlID(c) << ": " << Bytes(text));
     AddKeys(keys, text);
-    char kind[32] = "";
-    GetClassNameA(c, kind, sizeof kind);
-    const bool wraps = !lstrcmpiA(kind, "Static"), framed = (style & BS_TYPEMASK) == BS_GROUPBOX;
+    const std::string kind = ui::ClassName(c);
+    const bool wraps = SameText(kind, "Static"), framed = (style & BS_TYPEMASK) == BS_GROUPBOX;
     RECT box, need;
     GetClientRect(c, &box);
     need = box;  // an edit, a list, a clip, the bar, a button: all of it
-    if (!text.empty() && (wraps || !lstrcmpiA(kind, "Button"))) {
+    if (!text.empty() && (wraps || SameText(kind, "Button"))) {
       RECT line = {0, 0, box.right, 0};
       SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(c, WM_GETFONT, 0, 0)));
       DrawTextW(dc, reinterpret_cast<LPCWSTR>(text.c_str()), -1, &line,
@@ -502,7 +500,7 @@ std::string Look(HWND window, const Keys& buttons) {
     }
     MapWindowPoints(c, window, reinterpret_cast<POINT*>(&need), 2);
     // Clips play one at a time in one place; a frame lies round what it holds.
-    if (!(style & WS_VISIBLE) || !lstrcmpiA(kind, "SysAnimate32") || (framed && !wraps)) continue;
+    if (!(style & WS_VISIBLE) || SameText(kind, "SysAnimate32") || (framed && !wraps)) continue;
     for (const RECT& r : drawn)
       if (RECT x; IntersectRect(&x, &need, &r))
         ADD_FAILURE() << "over the control at " << r.left << "," << r.top;
