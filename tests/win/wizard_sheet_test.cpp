@@ -479,6 +479,7 @@ std::string Look(HWND window, const Keys& buttons) {
     AddKeys(keys, text);
     const std::string kind = ui::ClassName(c);
     const bool wraps = SameText(kind, "Static"), framed = (style & BS_TYPEMASK) == BS_GROUPBOX;
+    const bool radio = (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
     RECT box, need;
     GetClientRect(c, &box);
     need = box;  // an edit, a list, a clip, the bar, a button: all of it
@@ -488,10 +489,7 @@ std::string Look(HWND window, const Keys& buttons) {
       DrawTextW(dc, reinterpret_cast<LPCWSTR>(text.c_str()), -1, &line,
                 DT_CALCRECT | (wraps ? DT_WORDBREAK | DT_EXPANDTABS : DT_SINGLELINE));
       // A button's text lies beside a radio button's circle, in a frame or in its edges.
-      const int edge = wraps                                         ? 0
-                       : (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON ? 17
-                       : framed                                      ? 16
-                                                                     : 8;
+      const int edge = wraps ? 0 : radio ? 17 : framed ? 16 : 8;
       EXPECT_LE(line.right + edge, box.right) << "too narrow";
       if (wraps) {  // 1005 keeps its first height, which cuts the descenders of a third line
         EXPECT_LE(line.bottom, box.bottom + (GetDlgCtrlID(c) == IDC_RESULT_PRIVILEGE ? 3 : 0));
