@@ -28,7 +28,7 @@ TEST(Engine, PathsOfACopyRow) {
               return dest + " < " + show(SourcePath(row, "D:\\M", "C:\\W\\_T0", Num(r[4]), out));
             });
   // Destination in use, digit -> its temporary name.
-  CheckRows({{"C:\\W\\KBD.DLL 9 C:\\W\\KBD.9"}, {"C:\\My.Dir\\README 1 C:\\My.1"},
+  CheckRows({{"C:\\W\\KBD.DLL 9 C:\\W\\KBD.9"}, {"C:\\My.Dir\\README 1 C:\\My.Dir\\README.1"},
              {"C:\\Dir\\README 3 C:\\Dir\\README.3"}, {std::string(259, 'a'), "0", "refused"}},
             [](const Row& r) {
               char out[kTextSize] = "";

@@ -58,7 +58,10 @@ int SourcePath(const FileEntry& row, const char* moduleDir, const char* tempDir,
 int InUseTempName(const char* destination, int digit, char (&out)[kTextSize]) {
   if (digit < 0 || digit > 9) return 0;
   const char digitText[2] = {char('0' + digit), '\0'};
-  const char* dot = std::strrchr(destination, '.');
+  // The dot of the file's own name: one in a folder's name would put the
+  // copy into another folder, over whatever file has that name there.
+  const char* name = std::strrchr(destination, '\\');
+  const char* dot = std::strrchr(name != nullptr ? name : destination, '.');
   int fits;
   if (dot == nullptr) {
     fits = CopyText(out, destination);

@@ -66,9 +66,9 @@ int DestinationPath(const FileEntry& row, char (&out)[kTextSize]);
 int SourcePath(const FileEntry& row, const char* moduleDir, const char* tempDir, int cabFile,
                char (&out)[kTextSize]);
 
-// The temporary name for a destination in use: the path cut just after its
-// last dot, then the digit; a path without a dot gets "." and the digit.
-// 0 when it does not fit.
+// The temporary name for a destination in use: the path cut just after the
+// last dot of the file's name, then the digit; a name without a dot gets
+// "." and the digit. 0 when it does not fit.
 int InUseTempName(const char* destination, int digit, char (&out)[kTextSize]);
 
 // Share of the bytes copied, 0 to 100; 100 when nothing is to be copied.
