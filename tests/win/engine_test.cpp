@@ -125,6 +125,7 @@ class EngineTest : public ::testing::Test {
   void SetUp() override { Fresh(); }
   void TearDown() override { Fresh(); }
   void Fresh() {
+    programs_.clear();
     RemoveTree(kTemp0), RemoveTree(media_.path()), RemoveTree(dest_.path());
     MakeDirs(media_.path()), MakeDirs(dest_.path());
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT, HKEY_USERS})
@@ -141,16 +142,25 @@ class EngineTest : public ::testing::Test {
     CloseAnswerMs = ProcessEndMs = ClosePauseMs = 300, script_.clear();
     DeleteFileA(log_.c_str()), DeleteFileA((WindowsDir() + "\\wininit.ini").c_str());
   }
-  // "m:"/"d:" a media/destination file name=text[@year][+ro] (ver_*: that
-  // DLL; name\: a folder), "l:" a "Copy Files" line ($: the destination, ~:
-  // a folder name that makes the path one too long), "c:" the cabinet.
-  void Put(const std::string& items) {
+  // Of the words of items, those of these kinds: "m:"/"d:" a media/destination
+  // file name=text[@year][+ro] (ver_*: that DLL; name\: a folder), "l:" a
+  // "Copy Files" line ($: the destination, ~: a folder name that makes the
+  // path one too long), "c:" the cabinet, "h:" a destination file held as
+  // name:mode, "w:" a window class/title/mode.
+  void Put(const std::string& items, const std::string& kinds = "mdlc") {
     std::istringstream words(items);
     for (std::string word; words >> word;)
-      if (word[1] == ':') PutOne(word.substr(2), word[0]);
+      if (word[1] == ':' && kinds.find(word[0]) != std::string::npos)
+        PutOne(word.substr(2), word[0]);
   }
   void PutOne(std::string body, char kind) {
-    std::string path = (kind == 'm' ? media_ : dest_).path() + "\\";
+    std::string path = (kind == 'm' ? media_ : dest_).path() + "\\", a, b, c;
+    std::istringstream fields(body);
+    if (kind == 'h')
+      return programs_.push_back(std::make_unique<Program>(path + body.substr(0, body.rfind(':')),
+                                                           body.substr(body.rfind(':') + 1)));
+    if (kind == 'w' && std::getline(fields, a, '/') && std::getline(fields, b, '/'))
+      return programs_.push_back(std::make_unique<Program>(a, b, fields >> c ? c : ""));
     if (kind == 'c')
       return void(Settings.CabFile = CopyText(Settings.CabFileName,
                                               (BinDir() + "\\engine_cabinets\\" + body).c_str()));
@@ -185,19 +195,23 @@ class EngineTest : public ::testing::Test {
     WriteTextFile(media_ / "SETUP.INI", text + more);
     FileCount = ReadCopyFiles();
   }
+  // The destination's files, then after "/" the cabinet's folder when there is a cabinet.
+  std::string Dest() {
+    return Listing(dest_.path()) + (Settings.CabFile ? "/" + Listing(kTemp0) : "");
+  }
   testing_support::TempDir media_{"media"}, dest_{"dest"};
   std::string script_, log_ = media_ / "calls.log";
   ScopedEnv logEnv_{"SETUP_TEST_LOG", log_};
+  std::vector<std::unique_ptr<Program>> programs_;  // ended before the folders go
 };
 
 // Each row: the copy step, then a confirmed cancel (with "keep" the worker's
-// end). Setup: Put's words (a cabinet's folder is listed after "/");
-// hold:<name>:<mode>; nobackup; full (rename list); entry, other (an entry,
-// another product's record of n, from before the run); nokey; pause ("Exit
+// end). Setup: Put's words (a cabinet's folder is listed after "/"); nobackup; full (rename list);
+// entry, other (an entry, another product's record of n, from before the run); nokey; pause ("Exit
 // Setup" open at the first file; cancel: its answer). Expected: destination|
 // numbered names|InstallResult|records; after a cancel, all as before.
 TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
-  const std::string dll = "m:K.DLL=ver_both_1235 d:K.DLL=ver_both_1234 l:K.DLL=$ hold:K.DLL:";
+  const std::string dll = "m:K.DLL=ver_both_1235 d:K.DLL=ver_both_1234 l:K.DLL=$ h:K.DLL:";
   const std::string held = "K.0=ver_both_1235@2004 K.DLL=ver_both_1234@2003 |K.0|0|K.DLL";
   const std::string ab = "alpha.txt=alpha from the cabinet\r\n@2003 ",
                     sh = "shared.txt=shared by two rows\r\n@2004 ";
@@ -224,13 +238,13 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
       {"m:K.DLL=K@2030 d:K.DLL\\ d:K.0\\ d:K.1\\ d:K.2\\ d:K.3\\ d:K.4\\ d:K.5\\ d:K.6\\ d:K.7\\ "
        "d:K.8\\ d:K.9\\ l:K.DLL=$",
        "||1|K.DLL"},
-      {dll + " m:L=new d:L=old@2030 l:L=$ hold:L:",
+      {dll + " m:L=new d:L=old@2030 l:L=$ h:L:",
        "K.0=ver_both_1235@2004 K.DLL=ver_both_1234@2003 L=old@2030 |K.0|0|K.DLL L"},
       {dll + "share-delete", held},
       {dll + "load", held},
-      {"m:K.DLL=new d:K.DLL=old d:K.0=theirs l:K.DLL=$ hold:K.DLL: hold:K.0:",
+      {"m:K.DLL=new d:K.DLL=old d:K.0=theirs l:K.DLL=$ h:K.DLL: h:K.0:",
        "K.0=theirs@2003 K.1=new@2004 K.DLL=old@2003 |K.1|0|K.DLL"},
-      {"m:K.DLL=new d:K.DLL=old l:K.DLL=$ hold:K.DLL: full", "K.DLL=old@2003 ||3|K.DLL"},
+      {"m:K.DLL=new d:K.DLL=old l:K.DLL=$ h:K.DLL: full", "K.DLL=old@2003 ||3|K.DLL"},
       {"d:beta.dat=old@2000 d:second\\ m:sub\\s.txt=S l:alpha.txt=$ l:beta.dat=$ l:shared.txt=$ "
        "l:shared.txt=$\\second l:notincab.txt=$ l:sub\\s.txt=$ c:good.cab",
        ab + "beta.dat=beta from the cabinet, somewhat longer\r\n@2004 s.txt=S@2004 " + sh +
@@ -251,13 +265,8 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
     Fresh();
     auto has = [&](const char* flag) { return row[0].find(flag) != std::string::npos; };
     Put(row[0]);
-    const std::string before = Listing(dest_.path()) + (Settings.CabFile ? "/(none)" : "");
-    std::vector<std::unique_ptr<Program>> holders;
-    std::istringstream words(row[0]);
-    for (std::string w; words >> w;)
-      if (!w.rfind("hold:", 0))
-        holders.emplace_back(
-            new Program(dest_ / w.substr(5, w.rfind(':') - 5), w.substr(w.rfind(':') + 1)));
+    const std::string before = Dest();
+    Put(row[0], "h");
     if (has("entry")) RecordDeleteDirectory("C:\\Kbd", "1", 2);
     if (has("other"))
       CopyText(Settings.UninstallKey, "OTHERKBD"), RecordDeleteFile((dest_ / "n").c_str());
@@ -276,9 +285,8 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
     }
     ASSERT_TRUE(worker.Join(30000));
     EXPECT_EQ(InstallResult == 0 && !has("cancel"), stepped);
-    holders.clear();  // a file held without sharing cannot be read
-    const std::string after =
-        Listing(dest_.path()) + (Settings.CabFile ? "/" + Listing(kTemp0) : "");
+    programs_.clear();  // a file held without sharing cannot be read
+    const std::string after = Dest();
     std::string got = after + "|";
     for (int i = has("full") ? kPendingRenameRows : 0; i < PendingRenameCount; ++i)
       got += PendingRenames[i].TempPath + dest_.path().size() + 1;
@@ -291,8 +299,7 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
     const std::string backups = BackupDir;
     has("keep") ? DiscardBackups() : (CancelRequested = 1, CancelCleanup());
     const bool kept = has("keep") || has("entry");
-    EXPECT_EQ(has("keep") || has("nobackup") ? after : before,
-              Listing(dest_.path()) + (Settings.CabFile ? "/" + Listing(kTemp0) : ""));
+    EXPECT_EQ(has("keep") || has("nobackup") ? after : before, Dest());
     EXPECT_EQ(kept, RegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
     for (const std::string& n : names)  // the shared records of this run's files go
       EXPECT_EQ(kept + (has("other") && n == "n"),
@@ -355,18 +362,18 @@ TEST_F(EngineTest, HeldFilesAreReplacedAtTheRestart) {
 }
 
 // Each value kind and root written and recorded (also as shared), not a
-// value in a root itself (expected: root|key|name|type:bytes); on NT, the
+// value in a root itself (expected: root|key|name|value as RegText); on NT, the
 // registry files of the NT key's locale imported (the worker reads 9x's).
 TEST_F(EngineTest, RegistryValuesAndFiles) {
   const std::string rows[][2] = {
-      {"HKLM,Software\\KqT\\Only", "HKEY_LOCAL_MACHINE|Software\\KqT\\Only||none"},
-      {"hkcu,Software\\KqT\\Sub,", "HKEY_CURRENT_USER|Software\\KqT\\Sub||1:00"},
-      {"HkCr,KqT,Name", "HKEY_CLASSES_ROOT|KqT|Name|1:00"},
-      {"HKLM ,KqT,Blank,0,x", "HKEY_USERS|KqT|Blank|1:7800"},
+      {"HKLM,Software\\KqT\\Only", "HKEY_LOCAL_MACHINE|Software\\KqT\\Only||<no value>"},
+      {"hkcu,Software\\KqT\\Sub,", "HKEY_CURRENT_USER|Software\\KqT\\Sub||"},
+      {"HkCr,KqT,Name", "HKEY_CLASSES_ROOT|KqT|Name|"},
+      {"HKLM ,KqT,Blank,0,x", "HKEY_USERS|KqT|Blank|x"},
       {"HKLM,Software\\KqT,One,1,1", "HKEY_LOCAL_MACHINE|Software\\KqT|One|4:01000000"},
       {"HKLM,Software\\KqT,Two,1,01,ff", "HKEY_LOCAL_MACHINE|Software\\KqT|Two|3:01ff"},
-      {"HKLM,Software\\KqT,,0,d", "HKEY_LOCAL_MACHINE|Software\\KqT||1:6400"},
-      {"HKCU,,KqT,0,r", "HKEY_CURRENT_USER||KqT|1:7200"},
+      {"HKLM,Software\\KqT,,0,d", "HKEY_LOCAL_MACHINE|Software\\KqT||d"},
+      {"HKCU,,KqT,0,r", "HKEY_CURRENT_USER||KqT|r"},
   };
   std::string lines;
   for (auto& row : rows) lines += row[0] + "|";
@@ -380,20 +387,15 @@ TEST_F(EngineTest, RegistryValuesAndFiles) {
   AddRegistry(), AddRegistryFiles(), WaitForEditors();
   EXPECT_EQ("<no value>|", RegText(HKEY_CURRENT_USER, "Software\\KqT\\F", "a") + "|" +
                                RegText(HKEY_CURRENT_USER, "Software\\KqT\\F", "b"));
+  const std::map<std::string, HKEY> roots = {{"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+                                             {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+                                             {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+                                             {"HKEY_USERS", HKEY_USERS}};
   for (auto& row : rows) {
-    std::string part[4], got = "none";
+    std::string part[4];
     std::istringstream in(row[1]);
     for (std::string& p : part) std::getline(in, p, '|');
-    BYTE data[64];
-    DWORD size = sizeof data, type = 0;
-    HKEY root = part[0][6] == 'S'   ? HKEY_USERS
-                : part[0][6] == 'O' ? HKEY_LOCAL_MACHINE
-                : part[0][6] == 'U' ? HKEY_CURRENT_USER
-                                    : HKEY_CLASSES_ROOT;
-    if (!RegGetValueA(root, part[1].c_str(), part[2].c_str(), RRF_RT_ANY, &type, data, &size))
-      got = std::to_string(type) + ":";
-    for (DWORD i = 0; got != "none" && i < size; ++i)
-      got += std::string{"0123456789abcdef"[data[i] / 16], "0123456789abcdef"[data[i] % 16]};
+    std::string got = RegText(roots.at(part[0]), part[1], part[2]);
     const std::string record = part[1] + (part[2].empty() ? "" : "\\\\" + part[2]),
                       shared = kVendorRoot + ("\\Uninstall\\SharedReg\\KBDTEST\\" + part[0]);
     if (!part[1].empty())
@@ -420,13 +422,13 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
                         "0000040c"),
       ntLocale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000407");
   const std::string rows[][4] = {
-      {"", "KqW,T|KqH,H", "KqW/T/,KqH/H/hang", "10 1|crisd|to-close next |1|0"},
-      {"cab nt", "KqN,x|KqW", "KqW/T/,KqW//", "01 0|-----|next |31|0"},
-      {"preload existing nt", "KqH,H|KqX,X", "KqH/H/hang,KqX/X/hang-exit",
+      {"", "KqW,T|KqH,H", "w:KqW/T/ w:KqH/H/hang", "10 1|crisd|to-close next |1|0"},
+      {"cab nt", "KqN,x|KqW", "w:KqW/T/ w:KqW//", "01 0|-----|next |31|0"},
+      {"preload existing nt", "KqH,H|KqX,X", "w:KqH/H/hang w:KqX/X/hang-exit",
        "10 0|cr--d|to-close next |0|<no key>"},
-      {"cancel", "KqW,T", "KqW/T/", "1 1|-----||1|0"},
-      {"nofiles resume named", "KqW,T", "KqW/T/", "1 1|-ri-d|to-close next |1|0"},
-      {"nofiles exit", "KqW,T", "KqW/T/", "1 1|-----||1|0"},
+      {"cancel", "KqW,T", "w:KqW/T/", "1 1|-----||1|0"},
+      {"nofiles resume named", "KqW,T", "w:KqW/T/", "1 1|-ri-d|to-close next |1|0"},
+      {"nofiles exit", "KqW,T", "w:KqW/T/", "1 1|-----||1|0"},
   };
   for (auto& row : rows) {
     SCOPED_TRACE(row[0] + " " + row[1]);
@@ -441,15 +443,11 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     if (has("named")) CopyText(Settings.UninstallDisplayName, "Kbd Uninstall");
     Settings.AskPath = Settings.CallConfigMg = 1, Settings.CabFile = has("cab");
     Settings.Preload = has("preload"), Settings.IsNT = has("nt"), CancelRequested = has("cancel");
-    std::istringstream list(row[2] + ",");
     Script("Kill Programs", row[1],
            std::string(has("nofiles") ? "" : "[Copy Files]\r\nTool.exe=%99%\r\n") +
                "[Add Registry]\r\nA=HKCU,Software\\KqT\\V,r,0,x\r\n[Add Registry "
                "Files]\r\nA=kq.reg,0000040C\r\n[Run Programs]\r\nTool.exe=%99%,  /q a b\r\n");
-    std::vector<std::unique_ptr<Program>> windows;
-    for (std::string c, t, m;
-         std::getline(list, c, '/') && std::getline(list, t, '/') && std::getline(list, m, ',');)
-      windows.push_back(std::make_unique<Program>(c, t, m));
+    Put(row[2], "w");
     TestPage page("KqTestSheet");
     SheetMessages.clear();
     if (has("resume") || has("exit")) ResetEvent(PauseEvent);
@@ -473,7 +471,7 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     const LogLine *close = FindLine(log, "CLOSE", "windowprog.exe"),
                   *started = FindLine(log, "START", "Tool.exe");
     std::string got;
-    for (auto& p : windows)  // on 9x the first one ends soon after
+    for (auto& p : programs_)  // on 9x the first one ends soon after
       got += WaitForSingleObject(p->process, got.empty() && !Settings.IsNT ? 2000 : 0) ? '0' : '1';
     got += close ? " 1|" : " 0|";
     const bool shown =

@@ -70,13 +70,6 @@ void Pump() {
   }
 }
 
-void PumpFor(DWORD ms) {
-  for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
-    Pump();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
 TempDir::TempDir(const std::string& label) {
   static int counter = 0;
   char temp[MAX_PATH] = "";
@@ -126,8 +119,11 @@ std::string RegText(HKEY root, const std::string& key, const std::string& name) 
   LONG rc = RegQueryValueExA(h, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
   RegCloseKey(h);
   if (rc != ERROR_SUCCESS) return "<no value>";
-  if (type != REG_SZ) return "<type " + std::to_string(type) + ">";
-  return std::string(data, size ? size - 1 : 0);  // the stored NUL is not text
+  if (type == REG_SZ && size && !data[size - 1]) return std::string(data, size - 1);
+  static const char kHex[] = "0123456789abcdef";
+  std::string out = std::to_string(type) + ":";
+  for (DWORD i = 0; i < size; ++i) out += {kHex[data[i] >> 4 & 15], kHex[data[i] & 15]};
+  return out;
 }
 
 std::vector<std::string> RegValueNames(HKEY root, const std::string& key) {
@@ -222,14 +218,6 @@ std::vector<LogLine> Starts(const std::vector<LogLine>& log) {
   for (const LogLine& l : log)
     if (l.kind == "START") out.push_back(l);
   return out;
-}
-
-std::vector<LogLine> WaitForLog(const std::string& path, size_t lines, DWORD timeoutMs) {
-  std::vector<LogLine> log = ReadLog(path);
-  for (DWORD start = GetTickCount(); log.size() < lines && GetTickCount() - start < timeoutMs;
-       log = ReadLog(path))
-    Sleep(100);
-  return log;
 }
 
 const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,

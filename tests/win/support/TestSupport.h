@@ -30,9 +30,8 @@ inline bool SameText(const std::string& a, const std::string& b) {  // ignoring 
   return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
-// Serves this thread's windows: what is queued now, or for ms milliseconds.
+// Serves what is queued for this thread's windows.
 void Pump();
-void PumpFor(DWORD ms);
 
 // A fresh, empty folder under %TEMP%, removed again at the end.
 class TempDir {
@@ -74,8 +73,8 @@ struct ScopedWineVersion : ScopedRegValue {
                        version.c_str()) {}
 };
 
-// A REG_SZ value's text, or "<no key>", "<no value>" or "<type N>" so that a
-// failure says which.
+// A REG_SZ value's text, or "<no key>", "<no value>" or, for any other type
+// or a text without its NUL, "<type>:<hex bytes>", so that a failure says which.
 std::string RegText(HKEY root, const std::string& key, const std::string& name);
 std::vector<std::string> RegValueNames(HKEY root, const std::string& key);  // in order
 bool RegKeyExists(HKEY root, const std::string& key);
@@ -92,9 +91,6 @@ class ScopedUninstallRecords {
   explicit ScopedUninstallRecords(const std::string& key) : key_(key) { Clear(); }
   ~ScopedUninstallRecords() { Clear(); }
   std::string Product() const { return kUninstallRoot + key_; }
-  std::string DeleteFiles(const std::string& name) const {
-    return RegText(HKEY_LOCAL_MACHINE, Product() + "\\DeleteFiles", name);
-  }
 
  private:
   void Clear() {
@@ -133,8 +129,6 @@ struct LogLine {
 };
 std::vector<LogLine> ReadLog(const std::string& path);
 std::vector<LogLine> Starts(const std::vector<LogLine>& log);
-// Reads the log until it holds at least `lines` lines or timeoutMs passes.
-std::vector<LogLine> WaitForLog(const std::string& path, size_t lines, DWORD timeoutMs);
 // The first line of this kind whose program path ends with exeTail.
 const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
                         const std::string& exeTail);
@@ -148,7 +142,6 @@ class SetupMedia {
   const std::string& media() const { return media_; }
   const std::string& log() const { return log_; }
   std::string setupPath() const { return media_ + "\\Setup.exe"; }
-  std::vector<LogLine> Lines() const { return ReadLog(log_); }
   // A file below the media folder, making its folders.
   void Write(const std::string& relative, const std::string& text) {
     WriteFileMakingDirs(media_ + "\\" + relative, text);
