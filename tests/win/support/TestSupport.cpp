@@ -83,12 +83,11 @@ TempDir::TempDir(const std::string& label) {
 ScopedRegValue::ScopedRegValue(HKEY root, const std::string& key, const std::string& name,
                                const char* value)
     : root_(root), key_(key), name_(name), keyCreated_(!RegKeyExists(root, key)) {
-  const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
-  DWORD size = 0;
-  if (!RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, nullptr, &size)) {
-    old_.resize(size);
-    hadValue_ = !RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, old_.data(), &size);
-  }
+  DWORD size = 4096;  // more than any value the tests change
+  old_.resize(size);
+  hadValue_ = !RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type_,
+                            old_.data(), &size);
+  old_.resize(hadValue_ ? size : 0);
   Put(value != nullptr, REG_SZ, value, value ? std::strlen(value) + 1 : 0);
 }
 
@@ -236,14 +235,6 @@ SetupMedia::SetupMedia(const std::string& name)
       logEnv_("SETUP_TEST_LOG", log_) {
   MakeDirs(media_);
   CopyFileOrDie(BinDir() + "\\Setup.exe", setupPath());
-}
-
-void SetupMedia::WriteScript(const std::string& dir1, const std::string& dir2,
-                             const std::string& extra) {
-  const std::string text = "[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\nDirName1=" + dir1 +
-                           "\r\nDirName2=" + dir2 + "\r\n" + extra;
-  Write("SETUP2K.INI", text);
-  Write("SETUPNT.INI", text);
 }
 
 void SetupMedia::AddDouble(const std::string& relative, const std::string& options) {

@@ -19,9 +19,12 @@ std::string ReadTextFile(const std::string& path);
 void CopyFileOrDie(const std::string& from, const std::string& to);
 void MakeDirs(const std::string& path);
 void RemoveTree(const std::string& path);  // read-only files too
-inline void WriteFileMakingDirs(const std::string& path, const std::string& text) {
+// Then gives it these attributes (read-only, hidden...) unless 0.
+inline void WriteFileMakingDirs(const std::string& path, const std::string& text,
+                                DWORD attributes = 0) {
   MakeDirs(path.substr(0, path.rfind('\\')));
   WriteTextFile(path, text);
+  if (attributes) SetFileAttributesA(path.c_str(), attributes);
 }
 inline bool PathExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -146,8 +149,6 @@ class SetupMedia {
   void Write(const std::string& relative, const std::string& text) {
     WriteFileMakingDirs(media_ + "\\" + relative, text);
   }
-  // The stage script under both NT-family names, whichever Wine picks.
-  void WriteScript(const std::string& dir1, const std::string& dir2, const std::string& extra = "");
   // The logging double as relative, with these options beside it.
   void AddDouble(const std::string& relative, const std::string& options = "");
   // Runs Setup.exe from the media folder (as Run), then waits until
