@@ -201,19 +201,19 @@ TEST(UpdateDrivers, Scenarios) {
     for (const char* name : {"SETUP95.INI", "SETUPME.INI", "SETUP2K.INI"})
       WriteTextFile(media / name, script);
     for (const auto& [file, attributes] : kMedium)
-      WriteFileMakingDirs(media / file, MediumText(file), attributes);
+      WriteTextFile(media / file, MediumText(file), attributes);
     // Fits on the medium, not below the product folder (its name is long): skipped, never cut.
     const std::string longName(250 - media.path().size(), 'n');
     WriteTextFile(media / longName, "long");
     CopyFileOrDie(BinDir() + "\\driverprobe.exe", media / "driverprobe.exe");
     if (!has("nolib")) CopyFileOrDie(BinDir() + "\\kqsetup.dll", media / "kqsetup.dll");
     if (has("syslib")) CopyFileOrDie(BinDir() + "\\kqsetup.dll", systemCopy);
-    if (has("internet")) WriteFileMakingDirs(Inf("INTERNET\\A3ka.inf"), "newdev's");
+    if (has("internet")) WriteTextFile(Inf("INTERNET\\A3ka.inf"), "newdev's");
     // Earlier copies, which the step must delete or replace, read-only as Windows may leave them.
     for (const std::string& file :
          {Inf("ka.inf"), Inf("kh.inf"), Inf("ku.inf"), Inf("none.inf"), index[0], index[1],
           has("old") ? product + "\\a\\b\\c.txt" : index[0]})
-      WriteFileMakingDirs(file, ";stale", FILE_ATTRIBUTE_READONLY);
+      WriteTextFile(file, ";stale", FILE_ATTRIBUTE_READONLY);
     const Files before = InfFolder();
 
     ScopedWineVersion version("driverprobe.exe", row.version);

@@ -174,10 +174,9 @@ class EngineTest : public ::testing::Test {
     if (body.back() == '\\') return MakeDirs(path + body);
     size_t eq = body.find('='), at = body.find('@'), plus = body.find('+');
     std::string text = body.substr(eq + 1, std::min(at, plus) - eq - 1);
-    MakeDirs((path += body.substr(0, eq)).substr(0, path.rfind('\\')));
-    text.rfind("ver_", 0) ? WriteTextFile(path, text)
-                          : CopyFileOrDie(BinDir() + "\\" + text + ".dll", path);
-    if (!text.rfind("ver_", 0)) Dlls[ReadTextFile(path)] = text;
+    WriteTextFile(path += body.substr(0, eq), text);  // a test DLL then takes its place
+    if (!text.rfind("ver_", 0))
+      CopyFileOrDie(BinDir() + "\\" + text + ".dll", path), Dlls[ReadTextFile(path)] = text;
     SYSTEMTIME st{};
     st.wYear = at != std::string::npos ? std::stoi(body.substr(at + 1)) : 2003 + (kind == 'm');
     st.wMonth = st.wDay = 1, st.wHour = 12;
@@ -195,6 +194,21 @@ class EngineTest : public ::testing::Test {
     WriteTextFile(media_ / "SETUP.INI", text + more);
     FileCount = ReadCopyFiles();
   }
+  // Runs body on its own thread while this one serves the windows. With "pause" in flags, "Exit
+  // Setup" is open: the worker waits there, the destination as it was, until answered ("exit":
+  // yes).
+  void RunWorker(const std::string& flags, const std::function<void()>& body) {
+    const bool pause = flags.find("pause") != std::string::npos;
+    const std::string files = Listing(dest_.path());
+    if (pause) ResetEvent(PauseEvent);
+    Worker worker(body);
+    if (pause) {
+      EXPECT_FALSE(worker.Join(300) || Listing(dest_.path()) != files) << "went on at the question";
+      CancelRequested = flags.find("exit") != std::string::npos;  // the flag, then the event
+      SetEvent(PauseEvent);
+    }
+    EXPECT_TRUE(worker.Join(30000)) << "held by a hung program";
+  }
   // The destination's files, then after "/" the cabinet's folder when there is a cabinet.
   std::string Dest() {
     return Listing(dest_.path()) + (Settings.CabFile ? "/" + Listing(kTemp0) : "");
@@ -207,8 +221,8 @@ class EngineTest : public ::testing::Test {
 
 // Each row: the copy step, then a confirmed cancel (with "keep" the worker's
 // end). Setup: Put's words (a cabinet's folder is listed after "/"); nobackup; full (rename list);
-// entry, other (an entry, another product's record of n, from before the run); nokey; pause ("Exit
-// Setup" open at the first file; cancel: its answer). Expected: destination|
+// entry, other (an entry, another product's record of n, from before the run); nokey; pause, exit
+// (as RunWorker, at the first file). Expected: destination|
 // numbered names|InstallResult|records; after a cancel, all as before.
 TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
   const std::string dll = "m:K.DLL=ver_both_1235 d:K.DLL=ver_both_1234 l:K.DLL=$ h:K.DLL:";
@@ -255,15 +269,15 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
       {"l:alpha.txt=$ c:garbage.cab", "/||3|"},
       {"l:alpha.txt=$ c:truncated.cab", "/||3|"},
       {"c:absent.cab", "/(none)||0|"},  // an empty table looks for no cabinet
-      {"m:a=1 m:b=2 l:a=$ l:b=$ pause cancel", "||0|a"},
-      {"l:alpha.txt=$ l:shared.txt=$ c:good.cab pause cancel", "/(none)||0|alpha.txt shared.txt"},
+      {"m:a=1 m:b=2 l:a=$ l:b=$ pause exit", "||0|a"},
+      {"l:alpha.txt=$ l:shared.txt=$ c:good.cab pause exit", "/(none)||0|alpha.txt shared.txt"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row[0]);
     Fresh();
     auto has = [&](const char* flag) { return row[0].find(flag) != std::string::npos; };
     Put(row[0]);
-    const std::string before = Dest(), destBefore = Listing(dest_.path());
+    const std::string before = Dest();
     Put(row[0], "h");
     if (has("entry")) RecordDeleteDirectory("C:\\Kbd", "1", 2);
     if (has("other"))
@@ -271,18 +285,11 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
     CopyText(Settings.UninstallKey, has("nokey") ? "" : "KBDTEST");
     if (has("nobackup")) CopyText(BackupDir, (dest_ / "none").c_str());
     if (has("full")) PendingRenameCount = kPendingRenameRows;
-    if (has("pause")) ResetEvent(PauseEvent);
     ResetUninstallRecordState();  // what was recorded so far is from before the run
     TestPage page;
     bool stepped = false;
-    Worker worker([&] { stepped = CopyStep(page.hwnd); });
-    if (has("pause")) {
-      EXPECT_FALSE(worker.Join(200) || Listing(dest_.path()) != destBefore) << "held at first file";
-      CancelRequested = has("cancel");  // the page's order: the flag, then the event
-      SetEvent(PauseEvent);
-    }
-    ASSERT_TRUE(worker.Join(30000));
-    EXPECT_EQ(InstallResult == 0 && !has("cancel"), stepped);
+    RunWorker(row[0], [&] { stepped = CopyStep(page.hwnd); });
+    EXPECT_EQ(InstallResult == 0 && !has("exit"), stepped);
     programs_.clear();  // a file held without sharing cannot be read
     const std::string after = Dest();
     std::string got = after + "|";
@@ -407,7 +414,7 @@ TEST_F(EngineTest, RegistryValuesAndFiles) {
 // title (no title: an empty one), its process on NT, by WM_CLOSE on 9x, a
 // hung one not holding it; makes the folder top down (recorded when new),
 // copies, writes the registry, imports by the system's editor, starts the
-// programs in their folder with one argument, as the outcome allows (resume,
+// programs in their folder with one argument, as the outcome allows (pause,
 // exit: "Exit Setup" still open after the copy). Expected: per window 1 when
 // ended, WM_CLOSE sent|copied, registry, file imported, started, driver
 // text|sheet messages|result|the folder's record.
@@ -423,8 +430,8 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
       {"preload existing nt", "KqH,H|KqX,X", "w:KqH/H/hang w:KqX/X/hang-exit",
        "10 0|cr--d|to-close next |0|<no key>"},
       {"cancel", "KqW,T", "w:KqW/T/", "1 1|-----||1|0"},
-      {"nofiles resume named", "KqW,T", "w:KqW/T/", "1 1|-ri-d|to-close next |1|0"},
-      {"nofiles exit", "KqW,T", "w:KqW/T/", "1 1|-----||1|0"},
+      {"nofiles pause named", "KqW,T", "w:KqW/T/", "1 1|-ri-d|to-close next |1|0"},
+      {"nofiles pause exit", "KqW,T", "w:KqW/T/", "1 1|-----||1|0"},
   };
   for (auto& row : rows) {
     SCOPED_TRACE(row[0] + " " + row[1]);
@@ -446,17 +453,8 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     Put(row[2], "w");
     TestPage page("KqTestSheet");
     SheetMessages.clear();
-    if (has("resume") || has("exit")) ResetEvent(PauseEvent);
     SetCurrentDirectoryA(media_.path().c_str());
-    {
-      Worker worker([&] { InstallWorker(page.hwnd); });
-      if (has("resume") || has("exit")) {
-        EXPECT_FALSE(worker.Join(300)) << "went on while the question was open";
-        CancelRequested = has("exit");
-        SetEvent(PauseEvent);
-      }
-      EXPECT_TRUE(worker.Join(10000)) << "held by a hung program";
-    }
+    RunWorker(row[0], [&] { InstallWorker(page.hwnd); });
     SetCurrentDirectoryA(BinDir().c_str());
     Pump(), WaitForEditors();
     const std::string tool = dest_ / "Top\\L2\\Tool.exe";

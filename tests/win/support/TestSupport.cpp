@@ -27,10 +27,12 @@ std::string BinDir() {
 std::string WindowsDir() { return Folder(GetWindowsDirectoryA); }
 std::string SystemDir() { return Folder(GetSystemDirectoryA); }
 
-void WriteTextFile(const std::string& path, const std::string& text) {
+void WriteTextFile(const std::string& path, const std::string& text, DWORD attributes) {
+  MakeDirs(path.substr(0, path.rfind('\\')));
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
-  ASSERT_TRUE(out.good()) << "cannot write " << path;
+  EXPECT_TRUE(out.good()) << "cannot write " << path;
+  if (attributes) SetFileAttributesA(path.c_str(), attributes);
 }
 
 std::string ReadTextFile(const std::string& path) {

@@ -14,18 +14,12 @@ std::string WindowsDir();
 std::string SystemDir();
 unsigned long long NowMs();  // wall clock, as the doubles log it
 
-void WriteTextFile(const std::string& path, const std::string& text);
+// Makes the file's folders too, and gives it these attributes unless 0.
+void WriteTextFile(const std::string& path, const std::string& text, DWORD attributes = 0);
 std::string ReadTextFile(const std::string& path);
 void CopyFileOrDie(const std::string& from, const std::string& to);
 void MakeDirs(const std::string& path);
 void RemoveTree(const std::string& path);  // read-only files too
-// Then gives it these attributes (read-only, hidden...) unless 0.
-inline void WriteFileMakingDirs(const std::string& path, const std::string& text,
-                                DWORD attributes = 0) {
-  MakeDirs(path.substr(0, path.rfind('\\')));
-  WriteTextFile(path, text);
-  if (attributes) SetFileAttributesA(path.c_str(), attributes);
-}
 inline bool PathExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -147,7 +141,7 @@ class SetupMedia {
   std::string setupPath() const { return media_ + "\\Setup.exe"; }
   // A file below the media folder, making its folders.
   void Write(const std::string& relative, const std::string& text) {
-    WriteFileMakingDirs(media_ + "\\" + relative, text);
+    WriteTextFile(media_ + "\\" + relative, text);
   }
   // The logging double as relative, with these options beside it.
   void AddDouble(const std::string& relative, const std::string& options = "");
