@@ -85,11 +85,11 @@ TempDir::TempDir(const std::string& label) {
 ScopedRegValue::ScopedRegValue(HKEY root, const std::string& key, const std::string& name,
                                const char* value)
     : root_(root), key_(key), name_(name), keyCreated_(!RegKeyExists(root, key)) {
-  DWORD size = 4096;  // more than any value the tests change
+  const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
+  DWORD size = 0;  // first the size, then the value
+  RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, nullptr, &size);
   old_.resize(size);
-  hadValue_ = !RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type_,
-                            old_.data(), &size);
-  old_.resize(hadValue_ ? size : 0);
+  hadValue_ = !RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, old_.data(), &size);
   Put(value != nullptr, REG_SZ, value, value ? std::strlen(value) + 1 : 0);
 }
 
