@@ -250,8 +250,7 @@ TEST(UpdateDrivers, Scenarios) {
     for (const auto& [name, text] : InfFolder())
       if (!clean.count(name))
         SetFileAttributesA(Inf(name).c_str(), 0), DeleteFileA(Inf(name).c_str());
-    RemoveTree(Inf("INTERNET"));
-    RemoveTree(product);
+    for (const std::string& dir : {Inf("INTERNET"), product}) RemoveTree(dir);
     DeleteFileA(systemCopy.c_str());
   }
 }

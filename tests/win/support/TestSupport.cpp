@@ -206,7 +206,6 @@ std::vector<LogLine> ReadLog(const std::string& path) {
     for (std::string* field : {&l.kind, &time, &pid, &l.exe}) std::getline(fields, *field, '|');
     if (!fields) continue;  // fewer than four fields
     l.timeMs = std::strtoull(time.c_str(), nullptr, 10);
-    l.pid = std::strtoul(pid.c_str(), nullptr, 10);
     std::getline(fields, l.cwd, '|');
     std::getline(fields, l.commandLine);  // the rest: it may itself hold '|'
     lines.push_back(l);

@@ -121,7 +121,6 @@ DWORD Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutM
 struct LogLine {
   std::string kind;  // START, END, CLOSE...
   unsigned long long timeMs = 0;
-  unsigned long pid = 0;
   std::string exe, cwd, commandLine;
 };
 std::vector<LogLine> ReadLog(const std::string& path);
