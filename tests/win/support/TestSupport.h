@@ -87,11 +87,10 @@ class ScopedUninstallRecords {
  public:
   explicit ScopedUninstallRecords(const std::string& key) : key_(key) { Clear(); }
   ~ScopedUninstallRecords() { Clear(); }
-  std::string Product() const { return kUninstallRoot + key_; }
 
  private:
   void Clear() {
-    if (!key_.empty()) DeleteRegTree(HKEY_LOCAL_MACHINE, Product());  // not every product's
+    if (!key_.empty()) DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallRoot + key_);  // not all
     DeleteRegTree(HKEY_LOCAL_MACHINE, kVendorRoot);
   }
   std::string key_;
