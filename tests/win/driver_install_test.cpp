@@ -85,12 +85,10 @@ std::string Trace(const std::string& log, const std::string& library) {
 
 // The host path of a Windows path, by Wine's own export.
 std::string UnixPath(const std::string& windowsPath) {
-  using ToUnixFn = char*(CDECL*)(LPCWSTR);
-  auto toUnix = reinterpret_cast<ToUnixFn>(reinterpret_cast<void*>(
+  auto toUnix = reinterpret_cast<char*(CDECL*)(LPCWSTR)>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-  WCHAR wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
-  char* unix = toUnix ? toUnix(wide) : nullptr;
+  const std::wstring wide(windowsPath.begin(), windowsPath.end());  // an ASCII path
+  char* unix = toUnix ? toUnix(wide.c_str()) : nullptr;
   const std::string out = unix ? unix : "";
   HeapFree(GetProcessHeap(), 0, unix);
   return out;
@@ -202,24 +200,20 @@ TEST(UpdateDrivers, Scenarios) {
       script += std::to_string(script.size()) + "=" + line + "\r\n";
     for (const char* name : {"SETUP95.INI", "SETUPME.INI", "SETUP2K.INI"})
       WriteTextFile(media / name, script);
-    for (const auto& [file, attributes] : kMedium) {
-      WriteFileMakingDirs(media / file, MediumText(file));
-      SetFileAttributesA((media / file).c_str(), attributes);
-    }
+    for (const auto& [file, attributes] : kMedium)
+      WriteTextFile(media / file, MediumText(file), attributes);
     // Fits on the medium, not below the product folder (its name is long): skipped, never cut.
     const std::string longName(250 - media.path().size(), 'n');
     WriteTextFile(media / longName, "long");
     CopyFileOrDie(BinDir() + "\\driverprobe.exe", media / "driverprobe.exe");
     if (!has("nolib")) CopyFileOrDie(BinDir() + "\\kqsetup.dll", media / "kqsetup.dll");
     if (has("syslib")) CopyFileOrDie(BinDir() + "\\kqsetup.dll", systemCopy);
-    if (has("internet")) WriteFileMakingDirs(Inf("INTERNET\\A3ka.inf"), "newdev's");
+    if (has("internet")) WriteTextFile(Inf("INTERNET\\A3ka.inf"), "newdev's");
     // Earlier copies, which the step must delete or replace, read-only as Windows may leave them.
     for (const std::string& file :
          {Inf("ka.inf"), Inf("kh.inf"), Inf("ku.inf"), Inf("none.inf"), index[0], index[1],
-          has("old") ? product + "\\a\\b\\c.txt" : index[0]}) {
-      WriteFileMakingDirs(file, ";stale");
-      SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
-    }
+          has("old") ? product + "\\a\\b\\c.txt" : index[0]})
+      WriteTextFile(file, ";stale", FILE_ATTRIBUTE_READONLY);
     const Files before = InfFolder();
 
     ScopedWineVersion version("driverprobe.exe", row.version);
@@ -256,8 +250,7 @@ TEST(UpdateDrivers, Scenarios) {
     for (const auto& [name, text] : InfFolder())
       if (!clean.count(name))
         SetFileAttributesA(Inf(name).c_str(), 0), DeleteFileA(Inf(name).c_str());
-    RemoveTree(Inf("INTERNET"));
-    RemoveTree(product);
+    for (const std::string& dir : {Inf("INTERNET"), product}) RemoveTree(dir);
     DeleteFileA(systemCopy.c_str());
   }
 }

@@ -2,7 +2,6 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
 #include <tlhelp32.h>
 // clang-format on
 #include <gtest/gtest.h>
@@ -12,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <numeric>
+#include <set>
 #include <sstream>
 
 #include "../../res/resource.h"
@@ -74,17 +74,16 @@ std::string Listing(const std::string& dir) {
   WIN32_FIND_DATAA d;
   HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &d);
   if (find == INVALID_HANDLE_VALUE) return "(none)";
-  std::vector<std::string> files;
+  std::set<std::string> files;
   for (BOOL more = TRUE; more; more = FindNextFileA(find, &d)) {
     std::string text = ReadTextFile(dir + "\\" + d.cFileName);
     SYSTEMTIME st;
     FileTimeToSystemTime(&d.ftLastWriteTime, &st);
     if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      files.push_back(d.cFileName + ("=" + (Dlls.count(text) ? Dlls[text] : text)) + "@" +
-                      std::to_string(st.wYear) + (d.dwFileAttributes & 1 ? "+ro " : " "));
+      files.insert(d.cFileName + ("=" + (Dlls.count(text) ? Dlls[text] : text)) + "@" +
+                   std::to_string(st.wYear) + (d.dwFileAttributes & 1 ? "+ro " : " "));
   }
   FindClose(find);
-  std::sort(files.begin(), files.end());
   return std::accumulate(files.begin(), files.end(), std::string());
 }
 
@@ -125,6 +124,7 @@ class EngineTest : public ::testing::Test {
   void SetUp() override { Fresh(); }
   void TearDown() override { Fresh(); }
   void Fresh() {
+    programs_.clear();
     RemoveTree(kTemp0), RemoveTree(media_.path()), RemoveTree(dest_.path());
     MakeDirs(media_.path()), MakeDirs(dest_.path());
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT, HKEY_USERS})
@@ -141,16 +141,25 @@ class EngineTest : public ::testing::Test {
     CloseAnswerMs = ProcessEndMs = ClosePauseMs = 300, script_.clear();
     DeleteFileA(log_.c_str()), DeleteFileA((WindowsDir() + "\\wininit.ini").c_str());
   }
-  // "m:"/"d:" a media/destination file name=text[@year][+ro] (ver_*: that
-  // DLL; name\: a folder), "l:" a "Copy Files" line ($: the destination, ~:
-  // a folder name that makes the path one too long), "c:" the cabinet.
-  void Put(const std::string& items) {
+  // Of the words of items, those of these kinds: "m:"/"d:" a media/destination
+  // file name=text[@year][+ro] (ver_*: that DLL; name\: a folder), "l:" a
+  // "Copy Files" line ($: the destination, ~: a folder name that makes the
+  // path one too long), "c:" the cabinet, "h:" a destination file held as
+  // name:mode, "w:" a window class/title/mode.
+  void Put(const std::string& items, const std::string& kinds = "mdlc") {
     std::istringstream words(items);
     for (std::string word; words >> word;)
-      if (word[1] == ':') PutOne(word.substr(2), word[0]);
+      if (word[1] == ':' && kinds.find(word[0]) != std::string::npos)
+        PutOne(word.substr(2), word[0]);
   }
   void PutOne(std::string body, char kind) {
-    std::string path = (kind == 'm' ? media_ : dest_).path() + "\\";
+    std::string path = (kind == 'm' ? media_ : dest_).path() + "\\", a, b, c;
+    std::istringstream fields(body);
+    if (kind == 'h')
+      return programs_.push_back(std::make_unique<Program>(path + body.substr(0, body.rfind(':')),
+                                                           body.substr(body.rfind(':') + 1)));
+    if (kind == 'w' && std::getline(fields, a, '/') && std::getline(fields, b, '/'))
+      return programs_.push_back(std::make_unique<Program>(a, b, fields >> c ? c : ""));
     if (kind == 'c')
       return void(Settings.CabFile = CopyText(Settings.CabFileName,
                                               (BinDir() + "\\engine_cabinets\\" + body).c_str()));
@@ -164,10 +173,9 @@ class EngineTest : public ::testing::Test {
     if (body.back() == '\\') return MakeDirs(path + body);
     size_t eq = body.find('='), at = body.find('@'), plus = body.find('+');
     std::string text = body.substr(eq + 1, std::min(at, plus) - eq - 1);
-    MakeDirs((path += body.substr(0, eq)).substr(0, path.rfind('\\')));
-    text.rfind("ver_", 0) ? WriteTextFile(path, text)
-                          : CopyFileOrDie(BinDir() + "\\" + text + ".dll", path);
-    if (!text.rfind("ver_", 0)) Dlls[ReadTextFile(path)] = text;
+    WriteTextFile(path += body.substr(0, eq), text);  // a test DLL then takes its place
+    if (!text.rfind("ver_", 0))
+      CopyFileOrDie(BinDir() + "\\" + text + ".dll", path), Dlls[ReadTextFile(path)] = text;
     SYSTEMTIME st{};
     st.wYear = at != std::string::npos ? std::stoi(body.substr(at + 1)) : 2003 + (kind == 'm');
     st.wMonth = st.wDay = 1, st.wHour = 12;
@@ -185,19 +193,38 @@ class EngineTest : public ::testing::Test {
     WriteTextFile(media_ / "SETUP.INI", text + more);
     FileCount = ReadCopyFiles();
   }
+  // Runs body on its own thread while this one serves the windows. With "pause" in flags, "Exit
+  // Setup" is open: the worker waits there, the destination as it was, until answered ("exit":
+  // yes).
+  void RunWorker(const std::string& flags, const std::function<void()>& body) {
+    const bool pause = flags.find("pause") != std::string::npos;
+    const std::string files = Listing(dest_.path());
+    if (pause) ResetEvent(PauseEvent);
+    Worker worker(body);
+    if (pause) {
+      EXPECT_FALSE(worker.Join(300) || Listing(dest_.path()) != files) << "went on at the question";
+      CancelRequested = flags.find("exit") != std::string::npos;  // the flag, then the event
+      SetEvent(PauseEvent);
+    }
+    EXPECT_TRUE(worker.Join(30000)) << "held by a hung program";
+  }
+  // The destination's files, then after "/" the cabinet's folder when there is a cabinet.
+  std::string Dest() {
+    return Listing(dest_.path()) + (Settings.CabFile ? "/" + Listing(kTemp0) : "");
+  }
   testing_support::TempDir media_{"media"}, dest_{"dest"};
   std::string script_, log_ = media_ / "calls.log";
   ScopedEnv logEnv_{"SETUP_TEST_LOG", log_};
+  std::vector<std::unique_ptr<Program>> programs_;  // ended before the folders go
 };
 
 // Each row: the copy step, then a confirmed cancel (with "keep" the worker's
-// end). Setup: Put's words (a cabinet's folder is listed after "/");
-// hold:<name>:<mode>; nobackup; full (rename list); entry, other (an entry,
-// another product's record of n, from before the run); nokey; pause ("Exit
-// Setup" open at the first file; cancel: its answer). Expected: destination|
+// end). Setup: Put's words (a cabinet's folder is listed after "/"); nobackup; full (rename list);
+// entry, other (an entry, another product's record of n, from before the run); nokey; pause, exit
+// (as RunWorker, at the first file). Expected: destination|
 // numbered names|InstallResult|records; after a cancel, all as before.
 TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
-  const std::string dll = "m:K.DLL=ver_both_1235 d:K.DLL=ver_both_1234 l:K.DLL=$ hold:K.DLL:";
+  const std::string dll = "m:K.DLL=ver_both_1235 d:K.DLL=ver_both_1234 l:K.DLL=$ h:K.DLL:";
   const std::string held = "K.0=ver_both_1235@2004 K.DLL=ver_both_1234@2003 |K.0|0|K.DLL";
   const std::string ab = "alpha.txt=alpha from the cabinet\r\n@2003 ",
                     sh = "shared.txt=shared by two rows\r\n@2004 ";
@@ -217,68 +244,53 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
        "d=ver_string_only@1999 e=ver_string_only@2005 ||0|a b c d e"},
       {"m:o=O m:one\\two\\deep=D d:given=g l:o=$,given l:one\\two\\deep=$ nokey",
        "deep=D@2004 given=O@2004 ||0|"},
-      {"m:a\\x=1 m:b\\x=2@2030 d:x=before l:a\\x=$ l:b\\x=$ entry", "x=2@2030 ||0|x"},
+      {"m:a\\x=1 m:b\\x=2@2030 d:x=before l:a\\x=$ l:b\\x=$ entry pause", "x=2@2030 ||0|x"},
       {"m:r=new d:r=old l:r=$ nobackup", "r=new@2004 ||0|r"},
       {"m:a.txt=A l:a.txt=$\\~", "||0|"},
       {"m:a=A l:a=$\\none", "||3|a"},
       {"m:K.DLL=K@2030 d:K.DLL\\ d:K.0\\ d:K.1\\ d:K.2\\ d:K.3\\ d:K.4\\ d:K.5\\ d:K.6\\ d:K.7\\ "
        "d:K.8\\ d:K.9\\ l:K.DLL=$",
        "||1|K.DLL"},
-      {dll + " m:L=new d:L=old@2030 l:L=$ hold:L:",
+      {dll + " m:L=new d:L=old@2030 l:L=$ h:L:",
        "K.0=ver_both_1235@2004 K.DLL=ver_both_1234@2003 L=old@2030 |K.0|0|K.DLL L"},
       {dll + "share-delete", held},
       {dll + "load", held},
-      {"m:K.DLL=new d:K.DLL=old d:K.0=theirs l:K.DLL=$ hold:K.DLL: hold:K.0:",
+      {"m:K.DLL=new d:K.DLL=old d:K.0=theirs l:K.DLL=$ h:K.DLL: h:K.0:",
        "K.0=theirs@2003 K.1=new@2004 K.DLL=old@2003 |K.1|0|K.DLL"},
-      {"m:K.DLL=new d:K.DLL=old l:K.DLL=$ hold:K.DLL: full", "K.DLL=old@2003 ||3|K.DLL"},
+      {"m:K.DLL=new d:K.DLL=old l:K.DLL=$ h:K.DLL: full", "K.DLL=old@2003 ||3|K.DLL"},
       {"d:beta.dat=old@2000 d:second\\ m:sub\\s.txt=S l:alpha.txt=$ l:beta.dat=$ l:shared.txt=$ "
        "l:shared.txt=$\\second l:notincab.txt=$ l:sub\\s.txt=$ c:good.cab",
        ab + "beta.dat=beta from the cabinet, somewhat longer\r\n@2004 s.txt=S@2004 " + sh +
            "/(none)||0|alpha.txt beta.dat notincab.txt s.txt shared.txt"},
-      {"l:alpha.txt=$ l:shared.txt=$ c:good.cab keep", ab + sh + "/(none)||0|alpha.txt shared.txt"},
+      {"l:alpha.txt=$ l:shared.txt=$ c:good.cab keep pause",
+       ab + sh + "/(none)||0|alpha.txt shared.txt"},
       {"l:alpha.txt=$ c:absent.cab", "/||3|"},
       {"l:alpha.txt=$ c:garbage.cab", "/||3|"},
       {"l:alpha.txt=$ c:truncated.cab", "/||3|"},
       {"c:absent.cab", "/(none)||0|"},  // an empty table looks for no cabinet
-      {"m:a=1 m:b=2 l:a=$ l:b=$ pause", "a=1@2004 b=2@2004 ||0|a b"},
-      {"m:a=1 m:b=2 l:a=$ l:b=$ pause cancel", "||0|a"},
-      {"l:alpha.txt=$ l:shared.txt=$ c:good.cab pause",
-       ab + sh + "/(none)||0|alpha.txt shared.txt"},
-      {"l:alpha.txt=$ l:shared.txt=$ c:good.cab pause cancel", "/(none)||0|alpha.txt shared.txt"},
+      {"m:a=1 m:b=2 l:a=$ l:b=$ pause exit", "||0|a"},
+      {"l:alpha.txt=$ l:shared.txt=$ c:good.cab pause exit", "/(none)||0|alpha.txt shared.txt"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row[0]);
     Fresh();
     auto has = [&](const char* flag) { return row[0].find(flag) != std::string::npos; };
     Put(row[0]);
-    const std::string before = Listing(dest_.path()) + (Settings.CabFile ? "/(none)" : "");
-    std::vector<std::unique_ptr<Program>> holders;
-    std::istringstream words(row[0]);
-    for (std::string w; words >> w;)
-      if (!w.rfind("hold:", 0))
-        holders.emplace_back(
-            new Program(dest_ / w.substr(5, w.rfind(':') - 5), w.substr(w.rfind(':') + 1)));
+    const std::string before = Dest();
+    Put(row[0], "h");
     if (has("entry")) RecordDeleteDirectory("C:\\Kbd", "1", 2);
     if (has("other"))
       CopyText(Settings.UninstallKey, "OTHERKBD"), RecordDeleteFile((dest_ / "n").c_str());
     CopyText(Settings.UninstallKey, has("nokey") ? "" : "KBDTEST");
     if (has("nobackup")) CopyText(BackupDir, (dest_ / "none").c_str());
     if (has("full")) PendingRenameCount = kPendingRenameRows;
-    if (has("pause")) ResetEvent(PauseEvent);
     ResetUninstallRecordState();  // what was recorded so far is from before the run
     TestPage page;
     bool stepped = false;
-    Worker worker([&] { stepped = CopyStep(page.hwnd); });
-    if (has("pause")) {
-      EXPECT_FALSE(worker.Join(200) || !Listing(dest_.path()).empty()) << "held at the first file";
-      CancelRequested = has("cancel");  // the page's order: the flag, then the event
-      SetEvent(PauseEvent);
-    }
-    ASSERT_TRUE(worker.Join(30000));
-    EXPECT_EQ(InstallResult == 0 && !has("cancel"), stepped);
-    holders.clear();  // a file held without sharing cannot be read
-    const std::string after =
-        Listing(dest_.path()) + (Settings.CabFile ? "/" + Listing(kTemp0) : "");
+    RunWorker(row[0], [&] { stepped = CopyStep(page.hwnd); });
+    EXPECT_EQ(InstallResult == 0 && !has("exit"), stepped);
+    programs_.clear();  // a file held without sharing cannot be read
+    const std::string after = Dest();
     std::string got = after + "|";
     for (int i = has("full") ? kPendingRenameRows : 0; i < PendingRenameCount; ++i)
       got += PendingRenames[i].TempPath + dest_.path().size() + 1;
@@ -291,8 +303,7 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
     const std::string backups = BackupDir;
     has("keep") ? DiscardBackups() : (CancelRequested = 1, CancelCleanup());
     const bool kept = has("keep") || has("entry");
-    EXPECT_EQ(has("keep") || has("nobackup") ? after : before,
-              Listing(dest_.path()) + (Settings.CabFile ? "/" + Listing(kTemp0) : ""));
+    EXPECT_EQ(has("keep") || has("nobackup") ? after : before, Dest());
     EXPECT_EQ(kept, RegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
     for (const std::string& n : names)  // the shared records of this run's files go
       EXPECT_EQ(kept + (has("other") && n == "n"),
@@ -355,18 +366,16 @@ TEST_F(EngineTest, HeldFilesAreReplacedAtTheRestart) {
 }
 
 // Each value kind and root written and recorded (also as shared), not a
-// value in a root itself (expected: root|key|name|type:bytes); on NT, the
+// value in a root itself (expected: root|key|name|value as RegText); on NT, the
 // registry files of the NT key's locale imported (the worker reads 9x's).
 TEST_F(EngineTest, RegistryValuesAndFiles) {
   const std::string rows[][2] = {
-      {"HKLM,Software\\KqT\\Only", "HKEY_LOCAL_MACHINE|Software\\KqT\\Only||none"},
-      {"hkcu,Software\\KqT\\Sub,", "HKEY_CURRENT_USER|Software\\KqT\\Sub||1:00"},
-      {"HkCr,KqT,Name", "HKEY_CLASSES_ROOT|KqT|Name|1:00"},
-      {"HKLM ,KqT,Blank,0,x", "HKEY_USERS|KqT|Blank|1:7800"},
+      {"HKLM,Software\\KqT\\Only", "HKEY_LOCAL_MACHINE|Software\\KqT\\Only||<no value>"},
+      {"hkcu,Software\\KqT\\Sub,", "HKEY_CURRENT_USER|Software\\KqT\\Sub||"},
+      {"HkCr,KqT,Name", "HKEY_CLASSES_ROOT|KqT|Name|"},
+      {"HKLM ,KqT,Blank,0,x", "HKEY_USERS|KqT|Blank|x"},
       {"HKLM,Software\\KqT,One,1,1", "HKEY_LOCAL_MACHINE|Software\\KqT|One|4:01000000"},
-      {"HKLM,Software\\KqT,Two,1,01,ff", "HKEY_LOCAL_MACHINE|Software\\KqT|Two|3:01ff"},
-      {"HKLM,Software\\KqT,,0,d", "HKEY_LOCAL_MACHINE|Software\\KqT||1:6400"},
-      {"HKCU,,KqT,0,r", "HKEY_CURRENT_USER||KqT|1:7200"},
+      {"HKCU,,KqT,0,r", "HKEY_CURRENT_USER||KqT|r"},
   };
   std::string lines;
   for (auto& row : rows) lines += row[0] + "|";
@@ -380,20 +389,15 @@ TEST_F(EngineTest, RegistryValuesAndFiles) {
   AddRegistry(), AddRegistryFiles(), WaitForEditors();
   EXPECT_EQ("<no value>|", RegText(HKEY_CURRENT_USER, "Software\\KqT\\F", "a") + "|" +
                                RegText(HKEY_CURRENT_USER, "Software\\KqT\\F", "b"));
+  const std::map<std::string, HKEY> roots = {{"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+                                             {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+                                             {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+                                             {"HKEY_USERS", HKEY_USERS}};
   for (auto& row : rows) {
-    std::string part[4], got = "none";
+    std::string part[4];
     std::istringstream in(row[1]);
     for (std::string& p : part) std::getline(in, p, '|');
-    BYTE data[64];
-    DWORD size = sizeof data, type = 0;
-    HKEY root = part[0][6] == 'S'   ? HKEY_USERS
-                : part[0][6] == 'O' ? HKEY_LOCAL_MACHINE
-                : part[0][6] == 'U' ? HKEY_CURRENT_USER
-                                    : HKEY_CLASSES_ROOT;
-    if (!RegGetValueA(root, part[1].c_str(), part[2].c_str(), RRF_RT_ANY, &type, data, &size))
-      got = std::to_string(type) + ":";
-    for (DWORD i = 0; got != "none" && i < size; ++i)
-      got += std::string{"0123456789abcdef"[data[i] / 16], "0123456789abcdef"[data[i] % 16]};
+    std::string got = RegText(roots.at(part[0]), part[1], part[2]);
     const std::string record = part[1] + (part[2].empty() ? "" : "\\\\" + part[2]),
                       shared = kVendorRoot + ("\\Uninstall\\SharedReg\\KBDTEST\\" + part[0]);
     if (!part[1].empty())
@@ -409,7 +413,7 @@ TEST_F(EngineTest, RegistryValuesAndFiles) {
 // title (no title: an empty one), its process on NT, by WM_CLOSE on 9x, a
 // hung one not holding it; makes the folder top down (recorded when new),
 // copies, writes the registry, imports by the system's editor, starts the
-// programs in their folder with one argument, as the outcome allows (resume,
+// programs in their folder with one argument, as the outcome allows (pause,
 // exit: "Exit Setup" still open after the copy). Expected: per window 1 when
 // ended, WM_CLOSE sent|copied, registry, file imported, started, driver
 // text|sheet messages|result|the folder's record.
@@ -420,13 +424,13 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
                         "0000040c"),
       ntLocale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000407");
   const std::string rows[][4] = {
-      {"", "KqW,T|KqH,H", "KqW/T/,KqH/H/hang", "10 1|crisd|to-close next |1|0"},
-      {"cab nt", "KqN,x|KqW", "KqW/T/,KqW//", "01 0|-----|next |31|0"},
-      {"preload existing nt", "KqH,H|KqX,X", "KqH/H/hang,KqX/X/hang-exit",
+      {"", "KqW,T|KqH,H", "w:KqW/T/ w:KqH/H/hang", "10 1|crisd|to-close next |1|0"},
+      {"cab nt", "KqN,x|KqW", "w:KqW/T/ w:KqW//", "01 0|-----|next |31|0"},
+      {"preload existing nt", "KqH,H|KqX,X", "w:KqH/H/hang w:KqX/X/hang-exit",
        "10 0|cr--d|to-close next |0|<no key>"},
-      {"cancel", "KqW,T", "KqW/T/", "1 1|-----||1|0"},
-      {"nofiles resume named", "KqW,T", "KqW/T/", "1 1|-ri-d|to-close next |1|0"},
-      {"nofiles exit", "KqW,T", "KqW/T/", "1 1|-----||1|0"},
+      {"cancel", "KqW,T", "w:KqW/T/", "1 1|-----||1|0"},
+      {"nofiles pause named", "KqW,T", "w:KqW/T/", "1 1|-ri-d|to-close next |1|0"},
+      {"nofiles pause exit", "KqW,T", "w:KqW/T/", "1 1|-----||1|0"},
   };
   for (auto& row : rows) {
     SCOPED_TRACE(row[0] + " " + row[1]);
@@ -441,28 +445,15 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     if (has("named")) CopyText(Settings.UninstallDisplayName, "Kbd Uninstall");
     Settings.AskPath = Settings.CallConfigMg = 1, Settings.CabFile = has("cab");
     Settings.Preload = has("preload"), Settings.IsNT = has("nt"), CancelRequested = has("cancel");
-    std::istringstream list(row[2] + ",");
     Script("Kill Programs", row[1],
            std::string(has("nofiles") ? "" : "[Copy Files]\r\nTool.exe=%99%\r\n") +
                "[Add Registry]\r\nA=HKCU,Software\\KqT\\V,r,0,x\r\n[Add Registry "
                "Files]\r\nA=kq.reg,0000040C\r\n[Run Programs]\r\nTool.exe=%99%,  /q a b\r\n");
-    std::vector<std::unique_ptr<Program>> windows;
-    for (std::string c, t, m;
-         std::getline(list, c, '/') && std::getline(list, t, '/') && std::getline(list, m, ',');)
-      windows.push_back(std::make_unique<Program>(c, t, m));
+    Put(row[2], "w");
     TestPage page("KqTestSheet");
     SheetMessages.clear();
-    if (has("resume") || has("exit")) ResetEvent(PauseEvent);
     SetCurrentDirectoryA(media_.path().c_str());
-    {
-      Worker worker([&] { InstallWorker(page.hwnd); });
-      if (has("resume") || has("exit")) {
-        EXPECT_FALSE(worker.Join(300)) << "went on while the question was open";
-        CancelRequested = has("exit");
-        SetEvent(PauseEvent);
-      }
-      EXPECT_TRUE(worker.Join(10000)) << "held by a hung program";
-    }
+    RunWorker(row[0], [&] { InstallWorker(page.hwnd); });
     SetCurrentDirectoryA(BinDir().c_str());
     Pump(), WaitForEditors();
     const std::string tool = dest_ / "Top\\L2\\Tool.exe";
@@ -473,7 +464,7 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     const LogLine *close = FindLine(log, "CLOSE", "windowprog.exe"),
                   *started = FindLine(log, "START", "Tool.exe");
     std::string got;
-    for (auto& p : windows)  // on 9x the first one ends soon after
+    for (auto& p : programs_)  // on 9x the first one ends soon after
       got += WaitForSingleObject(p->process, got.empty() && !Settings.IsNT ? 2000 : 0) ? '0' : '1';
     got += close ? " 1|" : " 0|";
     const bool shown =
@@ -487,11 +478,7 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
               got + RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteDirectory", dest_ / "Top\\L2"));
     EXPECT_EQ(nullptr, FindLine(log, "START", "regedit.exe")) << "a planted regedit.exe ran";
     if (!started) continue;
-    int count = 0;
-    std::wstring wide(started->commandLine.begin(), started->commandLine.end());
-    LPWSTR* argv = CommandLineToArgvW(wide.c_str(), &count);
-    EXPECT_EQ(L"2 /q a b", std::to_wstring(count) + L" " + argv[1]);
-    LocalFree(argv);
+    EXPECT_EQ("\"" + tool + "\" \"/q a b\"", started->commandLine) << "one argument";
     EXPECT_TRUE(SameText(tool, started->exe) && SameText(dest_ / "Top\\L2", started->cwd));
     EXPECT_EQ("KQUninst.exe KBDTEST|" + std::string(has("named") ? "Kbd Uninstall" : "Kbd"),
               RegText(HKEY_LOCAL_MACHINE, kProduct, "UninstallString") + "|" +

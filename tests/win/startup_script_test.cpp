@@ -53,8 +53,8 @@ TEST(LicenseFile, ChosenByTheUsersLocale) {
               {nullptr, "\\LICENENG.TXT", 1234},
               {huge.c_str(), "", 0}};
   TempDir media("license");
-  WriteFileMakingDirs(media / "License\\LICENENG.TXT", std::string(1234, 'e'));
-  WriteFileMakingDirs(media / "License\\LICENFRE.TXT", std::string(77, 'f'));
+  WriteTextFile(media / "License\\LICENENG.TXT", std::string(1234, 'e'));
+  WriteTextFile(media / "License\\LICENFRE.TXT", std::string(77, 'f'));
   for (const auto& r : rows) {
     SCOPED_TRACE(std::string("locale ") + (r.locale ? r.locale : "none"));
     ResetSettings(Settings);

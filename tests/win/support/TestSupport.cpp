@@ -27,10 +27,12 @@ std::string BinDir() {
 std::string WindowsDir() { return Folder(GetWindowsDirectoryA); }
 std::string SystemDir() { return Folder(GetSystemDirectoryA); }
 
-void WriteTextFile(const std::string& path, const std::string& text) {
+void WriteTextFile(const std::string& path, const std::string& text, DWORD attributes) {
+  MakeDirs(path.substr(0, path.rfind('\\')));
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
-  ASSERT_TRUE(out.good()) << "cannot write " << path;
+  EXPECT_TRUE(out.good()) << "cannot write " << path;
+  if (attributes) SetFileAttributesA(path.c_str(), attributes);
 }
 
 std::string ReadTextFile(const std::string& path) {
@@ -70,13 +72,6 @@ void Pump() {
   }
 }
 
-void PumpFor(DWORD ms) {
-  for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
-    Pump();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
 TempDir::TempDir(const std::string& label) {
   static int counter = 0;
   char temp[MAX_PATH] = "";
@@ -91,11 +86,10 @@ ScopedRegValue::ScopedRegValue(HKEY root, const std::string& key, const std::str
                                const char* value)
     : root_(root), key_(key), name_(name), keyCreated_(!RegKeyExists(root, key)) {
   const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
-  DWORD size = 0;
-  if (!RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, nullptr, &size)) {
-    old_.resize(size);
-    hadValue_ = !RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, old_.data(), &size);
-  }
+  DWORD size = 0;  // first the size, then the value
+  RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, nullptr, &size);
+  old_.resize(size);
+  hadValue_ = !RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, old_.data(), &size);
   Put(value != nullptr, REG_SZ, value, value ? std::strlen(value) + 1 : 0);
 }
 
@@ -126,8 +120,11 @@ std::string RegText(HKEY root, const std::string& key, const std::string& name) 
   LONG rc = RegQueryValueExA(h, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
   RegCloseKey(h);
   if (rc != ERROR_SUCCESS) return "<no value>";
-  if (type != REG_SZ) return "<type " + std::to_string(type) + ">";
-  return std::string(data, size ? size - 1 : 0);  // the stored NUL is not text
+  if (type == REG_SZ && size && !data[size - 1]) return std::string(data, size - 1);
+  static const char kHex[] = "0123456789abcdef";
+  std::string out = std::to_string(type) + ":";
+  for (DWORD i = 0; i < size; ++i) out += {kHex[data[i] >> 4 & 15], kHex[data[i] & 15]};
+  return out;
 }
 
 std::vector<std::string> RegValueNames(HKEY root, const std::string& key) {
@@ -209,7 +206,6 @@ std::vector<LogLine> ReadLog(const std::string& path) {
     for (std::string* field : {&l.kind, &time, &pid, &l.exe}) std::getline(fields, *field, '|');
     if (!fields) continue;  // fewer than four fields
     l.timeMs = std::strtoull(time.c_str(), nullptr, 10);
-    l.pid = std::strtoul(pid.c_str(), nullptr, 10);
     std::getline(fields, l.cwd, '|');
     std::getline(fields, l.commandLine);  // the rest: it may itself hold '|'
     lines.push_back(l);
@@ -222,14 +218,6 @@ std::vector<LogLine> Starts(const std::vector<LogLine>& log) {
   for (const LogLine& l : log)
     if (l.kind == "START") out.push_back(l);
   return out;
-}
-
-std::vector<LogLine> WaitForLog(const std::string& path, size_t lines, DWORD timeoutMs) {
-  std::vector<LogLine> log = ReadLog(path);
-  for (DWORD start = GetTickCount(); log.size() < lines && GetTickCount() - start < timeoutMs;
-       log = ReadLog(path))
-    Sleep(100);
-  return log;
 }
 
 const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
@@ -248,14 +236,6 @@ SetupMedia::SetupMedia(const std::string& name)
       logEnv_("SETUP_TEST_LOG", log_) {
   MakeDirs(media_);
   CopyFileOrDie(BinDir() + "\\Setup.exe", setupPath());
-}
-
-void SetupMedia::WriteScript(const std::string& dir1, const std::string& dir2,
-                             const std::string& extra) {
-  const std::string text = "[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\nDirName1=" + dir1 +
-                           "\r\nDirName2=" + dir2 + "\r\n" + extra;
-  Write("SETUP2K.INI", text);
-  Write("SETUPNT.INI", text);
 }
 
 void SetupMedia::AddDouble(const std::string& relative, const std::string& options) {

@@ -14,15 +14,12 @@ std::string WindowsDir();
 std::string SystemDir();
 unsigned long long NowMs();  // wall clock, as the doubles log it
 
-void WriteTextFile(const std::string& path, const std::string& text);
+// Makes the file's folders too, and gives it these attributes unless 0.
+void WriteTextFile(const std::string& path, const std::string& text, DWORD attributes = 0);
 std::string ReadTextFile(const std::string& path);
 void CopyFileOrDie(const std::string& from, const std::string& to);
 void MakeDirs(const std::string& path);
 void RemoveTree(const std::string& path);  // read-only files too
-inline void WriteFileMakingDirs(const std::string& path, const std::string& text) {
-  MakeDirs(path.substr(0, path.rfind('\\')));
-  WriteTextFile(path, text);
-}
 inline bool PathExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -30,9 +27,8 @@ inline bool SameText(const std::string& a, const std::string& b) {  // ignoring 
   return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
-// Serves this thread's windows: what is queued now, or for ms milliseconds.
+// Serves what is queued for this thread's windows.
 void Pump();
-void PumpFor(DWORD ms);
 
 // A fresh, empty folder under %TEMP%, removed again at the end.
 class TempDir {
@@ -74,8 +70,8 @@ struct ScopedWineVersion : ScopedRegValue {
                        version.c_str()) {}
 };
 
-// A REG_SZ value's text, or "<no key>", "<no value>" or "<type N>" so that a
-// failure says which.
+// A REG_SZ value's text, or "<no key>", "<no value>" or, for any other type
+// or a text without its NUL, "<type>:<hex bytes>", so that a failure says which.
 std::string RegText(HKEY root, const std::string& key, const std::string& name);
 std::vector<std::string> RegValueNames(HKEY root, const std::string& key);  // in order
 bool RegKeyExists(HKEY root, const std::string& key);
@@ -91,14 +87,10 @@ class ScopedUninstallRecords {
  public:
   explicit ScopedUninstallRecords(const std::string& key) : key_(key) { Clear(); }
   ~ScopedUninstallRecords() { Clear(); }
-  std::string Product() const { return kUninstallRoot + key_; }
-  std::string DeleteFiles(const std::string& name) const {
-    return RegText(HKEY_LOCAL_MACHINE, Product() + "\\DeleteFiles", name);
-  }
 
  private:
   void Clear() {
-    if (!key_.empty()) DeleteRegTree(HKEY_LOCAL_MACHINE, Product());  // not every product's
+    if (!key_.empty()) DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallRoot + key_);  // not all
     DeleteRegTree(HKEY_LOCAL_MACHINE, kVendorRoot);
   }
   std::string key_;
@@ -128,13 +120,10 @@ DWORD Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutM
 struct LogLine {
   std::string kind;  // START, END, CLOSE...
   unsigned long long timeMs = 0;
-  unsigned long pid = 0;
   std::string exe, cwd, commandLine;
 };
 std::vector<LogLine> ReadLog(const std::string& path);
 std::vector<LogLine> Starts(const std::vector<LogLine>& log);
-// Reads the log until it holds at least `lines` lines or timeoutMs passes.
-std::vector<LogLine> WaitForLog(const std::string& path, size_t lines, DWORD timeoutMs);
 // The first line of this kind whose program path ends with exeTail.
 const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
                         const std::string& exeTail);
@@ -148,13 +137,10 @@ class SetupMedia {
   const std::string& media() const { return media_; }
   const std::string& log() const { return log_; }
   std::string setupPath() const { return media_ + "\\Setup.exe"; }
-  std::vector<LogLine> Lines() const { return ReadLog(log_); }
   // A file below the media folder, making its folders.
   void Write(const std::string& relative, const std::string& text) {
-    WriteFileMakingDirs(media_ + "\\" + relative, text);
+    WriteTextFile(media_ + "\\" + relative, text);
   }
-  // The stage script under both NT-family names, whichever Wine picks.
-  void WriteScript(const std::string& dir1, const std::string& dir2, const std::string& extra = "");
   // The logging double as relative, with these options beside it.
   void AddDouble(const std::string& relative, const std::string& options = "");
   // Runs Setup.exe from the media folder (as Run), then waits until
