@@ -13,6 +13,8 @@ const std::string kVersion = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion
 const std::string kNewdev = "HKCU\\Software\\Wine\\AppDefaults\\Setup.exe\\DllOverrides|newdev";
 const std::string kPreload =
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run|Keyboard Preload Check";
+const std::string kPending =
+    "HKLM\\System\\CurrentControlSet\\Control\\Session Manager|PendingFileRenameOperations";
 const std::string kKey = "\\Software\\Velmorax\\Keyboard";
 const std::string kRecord =
     std::string("HKLM\\") + testing_support::kUninstallRoot + "VelmoraxKeyboard";
@@ -114,8 +116,8 @@ const RunRow kRuns[] = {
      .script = kProbe, .files = {"Tools\\probe.exe="}, .reg = {kVersion + "=4.10.2222"},
      .started = {kRead + "SETUP98.INI"}},
     {.name = "XP without a script for it, silent", .scripts = "SETUP95.INI SETUP98.INI", .script = kProbe,
-     .files = {"Tools\\probe.exe="}, .box = "Current O.S. is not supported by this software, please refer to "
-                                           "the user's manual or readme.txt for more information."},
+     .files = {"Tools\\probe.exe="}, .clicks = {"Setup Warning>OK"},
+     .shown = "[OK][Current O.S. is not supported by this software, please refer to the user's manual or readme.txt for more information.]"},
 
     // In Setup's folder, in order, waiting where asked, with the folder tokens;
     // a line too long for a command line is skipped, not cut; a repeated name
@@ -155,6 +157,21 @@ const RunRow kRuns[] = {
     {.name = "long list and value", .script = "DirName1=NoStage\r\nUninstallKey=" + std::string(300, 'k') +
                                               "\r\n" + ManyPrograms(),
      .files = {"Tools\\name1010.exe=", "Tools\\name1190.exe="}, .started = {"<M>|\"<M>\\Tools\\name1010.exe\" "}},
+    {.name = "7, the wizard", .windows = "win7", .args = "", .files = kTools, .reg = kPrefix, .media = "single", .example = true,
+     .clicks = {"Welcome>Next >", "Software License Agreement>Next >", "Hardware Interface Selection>Next >",
+                "Choose Destination Location>Next >", "Start Installation>Next >", "Setup Result>Finish"},
+     .shown = "[Setup has successfully installed Velmorax Comfort Keyboard.\n\nClick Finish to complete Setup.]",
+     .started = {kCheck, kWelcome}, .after = kFiles, .regAfter = Plus(kWritten, {"HKLM" + kKey + "|Script=SETUP2K.INI"}),
+     .driverCalls = Install("<M>\\Driver", "1", "1") + "1" + kFilter},
+    {.name = "98, cancelled", .windows = "win98", .args = "", .files = kTools, .reg = kPrefix, .media = "single", .example = true,
+     .clicks = {"Welcome>Cancel", "Exit Setup>Exit Setup"}, .exitCode = 1602, .started = {kCheck},
+     .after = {"<SYS>\\keyb.txt", "<WIN>\\KEYBREAD.TXT"}, .regAfter = {"HKLM" + kKey + "|Path", kRecord + "|DisplayName"}},
+    {.name = "95, a file in use", .windows = "win95", .scripts = "SETUP95.INI", .script = "[Copy Files]\r\nkeyb.txt=%10%\r\n",
+     .args = "/S /NR", .files = {"<WIN>\\keyb.txt=old", kKeyb}, .hold = "<WIN>\\keyb.txt", .exitCode = 3010,
+     .after = {"<WIN>\\keyb.txt=old", "<WIN>\\keyb.0=installed", "<WIN>\\wininit.ini=[Rename]\r\n<WIN>\\keyb.txt=<WIN>\\keyb.0\r\n"}},
+    {.name = "7, a file in use", .windows = "win7", .script = "[Copy Files]\r\nkeyb.txt=%10%\r\n",
+     .args = "/S /NR", .files = {"<WIN>\\keyb.txt=old", kKeyb}, .reg = {kPending}, .hold = "<WIN>\\keyb.txt", .exitCode = 3010,
+     .after = {"<WIN>\\keyb.txt=old", "<WIN>\\keyb.0=installed"}, .regAfter = {kPending + "=\\??\\<WIN>\\keyb.0|!\\??\\<WIN>\\keyb.txt|"}},
 };
 // clang-format on
 

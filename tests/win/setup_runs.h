@@ -2,12 +2,14 @@
 // (a setup script written here or an example of examples/), switches, files
 // and registry values present} -> {exit code, programs started with their
 // folders and command lines, files, registry values, device library calls,
-// message box}. In every text <M> is the media folder, <SYS> and <WIN> the
-// system and Windows folders.
+// texts of the last window a user answered}. In every text <M> is the
+// media folder, <SYS> and <WIN> the system and Windows folders.
 #pragma once
+#include <commctrl.h>  // windows.h comes first, in the precompiled header
 #include <gtest/gtest.h>
-#include <shellapi.h>  // after windows.h
+#include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 
@@ -18,11 +20,12 @@ namespace setup_runs {
 
 using namespace testing_support;
 
-// Lists of "path=text" take these forms: files present, an .exe being the
-// logging double with text its options; files after, "path" for none and
-// "=@file" for examples\single's file. Registry: "HKLM\key|name=value"
-// ("HKLM\key|name": none), values present are put back after; a value after
-// that is not REG_SZ is "<type>:<hex bytes>".
+// Lists of "path=text" take these forms: files present, an .exe in the
+// media being the logging double with text its options; files after, "path"
+// for none and "=@file" for examples\single's file. Registry:
+// "HKLM\key|name=value" ("HKLM\key|name": none), values present are put back
+// after; a value after that is not REG_SZ or REG_MULTI_SZ is "<type>:<hex
+// bytes>".
 struct RunRow {
   const char* name;
   const char* windows = "winxp";        // what Wine tells Setup.exe
@@ -31,12 +34,16 @@ struct RunRow {
   const char* args = "/S";
   std::vector<std::string> files = {}, reg = {};
   const char* media = "media";
-  bool example = false;  // the media is examples\<media>, not a script written here
-  const char* kq = "";   // the device library double's answers
+  bool example = false;        // the media is examples\<media>, not a script written here
+  const char* kq = "";         // the device library double's answers
+  const char* hold = nullptr;  // a file that holdfile keeps in use while Setup runs
+  // What a user does, in order: "caption>button" presses the button in
+  // Setup's window, or the wizard's page, of that caption.
+  std::vector<std::string> clicks = {};
+  const char* shown = nullptr;  // the last such window's visible texts, "[text]" each
   DWORD exitCode = 0;
   std::vector<std::string> started = {};  // "folder|command line" in the order started
   std::vector<std::string> after = {}, regAfter = {};
-  const char* box = nullptr;  // the message box's text, answered OK
   // "END a.exe < START b.exe" in the double's log; EXIT: Setup's end.
   std::vector<std::string> order = {};
   std::string driverCalls = "";  // the double's calls, "Name(args)=result" each
@@ -75,6 +82,10 @@ inline std::string RegData(const RegLine& r) {
   if (RegOpenKeyExA(r.root, r.key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return "<none>";
   LONG got = RegQueryValueExA(k, r.name.c_str(), nullptr, &type, data, &size);
   RegCloseKey(k);
+  if (type == REG_MULTI_SZ) {  // "a|b|" for the strings a and b
+    std::replace(data, data + size - 1, '\0', '|');
+    type = REG_SZ;
+  }
   if (got != ERROR_SUCCESS || type == REG_SZ) return got ? "<none>" : reinterpret_cast<char*>(data);
   std::string out = std::to_string(type) + ":";
   for (DWORD i = 0; i < size; ++i)
@@ -118,6 +129,30 @@ inline unsigned long long EventTime(const std::vector<LogLine>& log, const std::
   return line ? line->timeMs : 0;
 }
 
+// Waits up to 20 s for Setup's window, or the wizard's page, of this
+// caption, compares its visible texts with shown and presses the button.
+inline void Click(DWORD pid, const std::string& step, const char* shown) {
+  const std::string caption = step.substr(0, step.find('>')),
+                    button = step.substr(caption.size() + 1);
+  for (DWORD t = GetTickCount(); GetTickCount() - t < 20000; Sleep(20)) {
+    HWND top = ui::FindTopWindow("#32770", caption, 0, pid);
+    HWND sheet = top ? top : ui::FindTopWindow("#32770", "", 0, pid);
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    if (page && ui::WindowText(page) != caption) page = nullptr;
+    if (!top && !page) continue;
+    std::string texts;
+    for (const ui::Control& c : ui::Children(page ? page : top))
+      texts += c.visible && !c.text.empty() ? "[" + c.text + "]" : "";
+    if (shown) {
+      EXPECT_EQ(shown, texts) << caption;
+      EXPECT_TRUE(page || !GetWindow(top, GW_OWNER)) << "a box owned by a hidden window";
+    }
+    EXPECT_TRUE(ui::PressButton(sheet, button)) << step;
+    return;
+  }
+  ADD_FAILURE() << "no window " << caption;
+}
+
 // What the rows install outside the media, removed before and after each.
 inline void ResetPrefix(const RunRow& row) {
   for (const std::string& f : row.after)
@@ -153,24 +188,32 @@ inline void RunSetupRow(const RunRow& row) {
                        m.media(), name));
   for (const std::string& f : row.files) {
     std::string path = f.substr(0, f.find('=')), text = f.substr(f.find('=') + 1);
-    path.rfind(".exe") == path.size() - 4 ? m.AddDouble(path, text) : m.Write(path, text);
+    if (path[0] == '<') {
+      WriteTextFile(Fill(path, ""), text);
+    } else {
+      path.rfind(".exe") == path.size() - 4 ? m.AddDouble(path, text) : m.Write(path, text);
+    }
+  }
+  HANDLE holder = nullptr;
+  if (row.hold) {
+    holder = Start(BinDir() + "\\holdfile.exe " + Fill(row.hold, "") + " " + m.root() + "\\held " +
+                       m.root() + "\\free",
+                   "");
+    for (DWORD t = GetTickCount(); !PathExists(m.root() + "\\held") && GetTickCount() - t < 5000;)
+      Sleep(20);
   }
 
   DWORD pid = 0;
   HANDLE setup = Start("\"" + m.setupPath() + "\" " + row.args, m.media(), &pid);
   ASSERT_NE(nullptr, setup);
-  if (row.box) {
-    HWND box = ui::FindTopWindow("#32770", "Setup Warning", 20000, pid);
-    ASSERT_NE(nullptr, box) << "no message box";
-    std::string texts;
-    for (const ui::Control& c : ui::Children(box))
-      texts += c.visible && !c.text.empty() ? "[" + c.text + "]" : "";
-    EXPECT_EQ("[OK][" + std::string(row.box) + "]", texts) << "its text and one button";
-    EXPECT_EQ(nullptr, GetWindow(box, GW_OWNER));
-    EXPECT_TRUE(ui::PressButton(box, "OK"));
-  }
+  for (const std::string& click : row.clicks)
+    Click(pid, click, &click == &row.clicks.back() ? row.shown : nullptr);
   EXPECT_EQ(row.exitCode, FinishProcess(setup, 30000));
   const unsigned long long exit = NowMs();
+  if (holder) {
+    WriteTextFile(m.root() + "\\free", "");
+    EXPECT_EQ(0u, FinishProcess(holder, 5000)) << "holdfile could not hold " << row.hold;
+  }
 
   std::vector<LogLine> log = m.WaitForEnds(row.started.size());
   std::vector<std::string> expected, started;
@@ -186,6 +229,7 @@ inline void RunSetupRow(const RunRow& row) {
     if (f[0] != '<') path = m.media() + "\\" + path;
     std::string want = f.find('=') == std::string::npos ? "<none>" : f.substr(f.find('=') + 1);
     if (want[0] == '@') want = ReadTextFile(BinDir() + "\\examples\\single\\" + want.substr(1));
+    want = Fill(want, m.media());
     EXPECT_EQ(want, PathExists(path) ? ReadTextFile(path) : "<none>") << path;
   }
   for (const std::string& line : row.regAfter) {
