@@ -10,7 +10,8 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <memory>
+#include <cstring>
+#include <list>
 #include <sstream>
 
 #include "TestSupport.h"
@@ -60,21 +61,27 @@ inline std::string Fill(std::string text, const std::string& media,
   return text;
 }
 
+// The text before and after the first `mark`; after is "<none>" without one.
+inline std::pair<std::string, std::string> Split(const std::string& text, const std::string& mark) {
+  const size_t at = text.find(mark);
+  return {text.substr(0, at), at == std::string::npos ? "<none>" : text.substr(at + mark.size())};
+}
+
 struct RegLine {
-  explicit RegLine(const std::string& line) {
-    const size_t bar = line.find('|'), eq = line.find('=', bar), slash = line.find('\\');
-    for (auto [text, hkey] :
-         {std::pair("HKCU", HKEY_CURRENT_USER), {"HKCR", HKEY_CLASSES_ROOT}, {"HKU", HKEY_USERS}})
-      if (line.substr(0, slash) == text) root = hkey;
-    key = line.substr(slash + 1, bar - slash - 1);
-    name = line.substr(bar + 1, eq == std::string::npos ? eq : eq - bar - 1);
-    value = eq == std::string::npos ? "<none>" : line.substr(eq + 1);
+  RegLine(const std::string& line) {  // NOLINT: rows convert
+    std::tie(key, value) = Split(line, "=");
+    std::tie(key, name) = Split(key, "|");
+    for (auto [text, hkey] : {std::pair("HKCU\\", HKEY_CURRENT_USER),
+                              {"HKCR\\", HKEY_CLASSES_ROOT},
+                              {"HKU\\", HKEY_USERS},
+                              {"HKLM\\", HKEY_LOCAL_MACHINE}})
+      if (key.rfind(text, 0) == 0) root = hkey, key.erase(0, strlen(text));
   }
-  HKEY root = HKEY_LOCAL_MACHINE;
+  HKEY root = nullptr;
   std::string key, name, value;
 };
 
-// A REG_SZ value as its text, others as "<type>:<hex bytes>".
+// A REG_SZ value as its text, REG_MULTI_SZ as "a|b|", others as "<type>:<hex bytes>".
 inline std::string RegData(const RegLine& r) {
   BYTE data[1024] = {};
   DWORD type = 0, size = sizeof data - 1;
@@ -82,25 +89,13 @@ inline std::string RegData(const RegLine& r) {
   if (RegOpenKeyExA(r.root, r.key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return "<none>";
   LONG got = RegQueryValueExA(k, r.name.c_str(), nullptr, &type, data, &size);
   RegCloseKey(k);
-  if (type == REG_MULTI_SZ) {  // "a|b|" for the strings a and b
-    std::replace(data, data + size - 1, '\0', '|');
-    type = REG_SZ;
-  }
-  if (got != ERROR_SUCCESS || type == REG_SZ) return got ? "<none>" : reinterpret_cast<char*>(data);
+  if (type == REG_MULTI_SZ) std::replace(data, data + size - 1, '\0', '|');
+  if (got || type == REG_SZ || type == REG_MULTI_SZ)
+    return got ? "<none>" : reinterpret_cast<char*>(data);
   std::string out = std::to_string(type) + ":";
   for (DWORD i = 0; i < size; ++i)
     out += {"0123456789abcdef"[data[i] >> 4], "0123456789abcdef"[data[i] & 15]};
   return out;
-}
-
-inline void CopyTree(const std::string& from, const std::string& to) {
-  const std::string source = from + "\\*" + '\0', target = to + '\0';  // lists of one
-  SHFILEOPSTRUCTA copy{};
-  copy.wFunc = FO_COPY;
-  copy.pFrom = source.c_str();
-  copy.pTo = target.c_str();
-  copy.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI | FOF_SILENT;
-  ASSERT_EQ(0, SHFileOperationA(&copy)) << from << ": build the example_media target";
 }
 
 // The device library double's log, "Name(args)=result" each; a CALL line is
@@ -109,31 +104,30 @@ inline std::string KqTrace(const std::string& log) {
   std::string out;
   std::istringstream in(PathExists(log) ? ReadTextFile(log) : "");
   for (std::string line; std::getline(in, line);) {
-    std::vector<std::string> f;
-    std::istringstream fields(line.substr(0, line.find_last_not_of('\r') + 1));
-    for (std::string field; std::getline(fields, field, '|');) f.push_back(field);
-    if (f.size() < 5 || f[0] != "CALL") continue;
-    out += (out.empty() ? "" : " ") + f[3] + "(";
-    for (size_t i = 4; i + 1 < f.size(); ++i) out += (i > 4 ? "|" : "") + f[i];
-    out += ")=" + f.back();
+    if (line.rfind("CALL|", 0) != 0) continue;
+    line.erase(line.find_last_not_of('\r') + 1);
+    const size_t name = line.find('|', line.find('|', 5) + 1) + 1, args = line.find('|', name),
+                 result = line.rfind('|');
+    out += (out.empty() ? "" : " ") + line.substr(name, args - name) + "(" +
+           line.substr(args + 1, result > args ? result - args - 1 : 0) +
+           ")=" + line.substr(result + 1);
   }
   return out;
 }
 
+// When the double logged "START a.exe" (a program's path's end) or EXIT: Setup's end.
 inline unsigned long long EventTime(const std::vector<LogLine>& log, const std::string& event,
                                     unsigned long long exit) {
-  if (event == "EXIT") return exit;
-  size_t blank = event.find(' ');
-  const LogLine* line = FindLine(log, event.substr(0, blank), "\\" + event.substr(blank + 1));
-  EXPECT_NE(nullptr, line) << event;
-  return line ? line->timeMs : 0;
+  auto [kind, exe] = Split(event, " ");
+  const LogLine* line = FindLine(log, kind, "\\" + exe);
+  EXPECT_TRUE(line || event == "EXIT") << event;
+  return line ? line->timeMs : exit;
 }
 
 // Waits up to 20 s for Setup's window, or the wizard's page, of this
 // caption, compares its visible texts with shown and presses the button.
 inline void Click(DWORD pid, const std::string& step, const char* shown) {
-  const std::string caption = step.substr(0, step.find('>')),
-                    button = step.substr(caption.size() + 1);
+  const auto [caption, button] = Split(step, ">");
   for (DWORD t = GetTickCount(); GetTickCount() - t < 20000; Sleep(20)) {
     HWND top = ui::FindTopWindow("#32770", caption, 0, pid);
     HWND sheet = top ? top : ui::FindTopWindow("#32770", "", 0, pid);
@@ -156,7 +150,7 @@ inline void Click(DWORD pid, const std::string& step, const char* shown) {
 // What the rows install outside the media, removed before and after each.
 inline void ResetPrefix(const RunRow& row) {
   for (const std::string& f : row.after)
-    if (f[0] == '<') DeleteFileA(Fill(f.substr(0, f.find('=')), "").c_str());
+    if (f[0] == '<') DeleteFileA(Fill(Split(f, "=").first, "").c_str());
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
     DeleteRegTree(root, "Software\\Velmorax");
   DeleteRegTree(HKEY_USERS, ".DEFAULT\\Software\\Velmorax");
@@ -170,24 +164,32 @@ inline void RunSetupRow(const RunRow& row) {
   ResetPrefix(row);
   ScopedUninstallRecords records("VelmoraxKeyboard");
   ScopedWineVersion version("Setup.exe", row.windows);
-  std::vector<std::unique_ptr<ScopedRegValue>> reg;
-  for (const std::string& line : row.reg) {
-    const RegLine r(line);
-    reg.push_back(std::make_unique<ScopedRegValue>(
-        r.root, r.key, r.name, r.value == "<none>" ? nullptr : r.value.c_str()));
-  }
-  TempDir kq("kq");
-  ScopedEnv kqLog("KQSETUP_LOG", kq / "log"), kqConfig("KQSETUP_CONFIG", kq / "cfg");
-  WriteTextFile(kq / "cfg", row.kq);
+  std::list<ScopedRegValue> reg;
+  for (const RegLine r : row.reg)
+    reg.emplace_back(r.root, r.key, r.name, r.value == "<none>" ? nullptr : r.value.c_str());
   SetupMedia m(row.media);
-  if (row.example) CopyTree(BinDir() + "\\examples\\" + row.media, m.media());
+  const std::string kq = m.root() + "\\kq", held = m.root() + "\\held", free = m.root() + "\\free";
+  ScopedEnv kqLog("KQSETUP_LOG", kq + ".log"), kqConfig("KQSETUP_CONFIG", kq + ".cfg");
+  WriteTextFile(kq + ".cfg", row.kq);
+  const std::string examples = BinDir() + "\\examples\\",
+                    from = examples + row.media + "\\*" + '\0',
+                    to = m.media() + '\0';  // lists of one
+  SHFILEOPSTRUCTA copy{nullptr,
+                       FO_COPY,
+                       from.c_str(),
+                       to.c_str(),
+                       FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI | FOF_SILENT,
+                       FALSE,
+                       nullptr,
+                       nullptr};
+  ASSERT_TRUE(!row.example || SHFileOperationA(&copy) == 0) << from << ": build example_media";
   CopyFileOrDie(BinDir() + "\\kqsetup.dll", m.media() + "\\kqsetup.dll");
   std::istringstream names(row.example ? "" : row.scripts);
   for (std::string name; names >> name;)
     m.Write(name, Fill("[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\n" + row.script,
                        m.media(), name));
   for (const std::string& f : row.files) {
-    std::string path = f.substr(0, f.find('=')), text = f.substr(f.find('=') + 1);
+    auto [path, text] = Split(f, "=");
     if (path[0] == '<') {
       WriteTextFile(Fill(path, ""), text);
     } else {
@@ -195,13 +197,10 @@ inline void RunSetupRow(const RunRow& row) {
     }
   }
   HANDLE holder = nullptr;
-  if (row.hold) {
-    holder = Start(BinDir() + "\\holdfile.exe " + Fill(row.hold, "") + " " + m.root() + "\\held " +
-                       m.root() + "\\free",
-                   "");
-    for (DWORD t = GetTickCount(); !PathExists(m.root() + "\\held") && GetTickCount() - t < 5000;)
-      Sleep(20);
-  }
+  if (row.hold)
+    holder = Start(BinDir() + "\\holdfile.exe " + Fill(row.hold, "") + " " + held + " " + free, "");
+  for (DWORD t = GetTickCount(); holder && !PathExists(held) && GetTickCount() - t < 5000;)
+    Sleep(20);
 
   DWORD pid = 0;
   HANDLE setup = Start("\"" + m.setupPath() + "\" " + row.args, m.media(), &pid);
@@ -210,26 +209,20 @@ inline void RunSetupRow(const RunRow& row) {
     Click(pid, click, &click == &row.clicks.back() ? row.shown : nullptr);
   EXPECT_EQ(row.exitCode, FinishProcess(setup, 30000));
   const unsigned long long exit = NowMs();
-  if (holder) {
-    WriteTextFile(m.root() + "\\free", "");
-    EXPECT_EQ(0u, FinishProcess(holder, 5000)) << "holdfile could not hold " << row.hold;
-  }
+  WriteTextFile(free, "");
+  EXPECT_EQ(0u, holder ? FinishProcess(holder, 5000) : 0) << "holdfile could not hold the file";
 
   std::vector<LogLine> log = m.WaitForEnds(row.started.size());
   std::vector<std::string> expected, started;
   for (const std::string& s : row.started) expected.push_back(Fill(s, m.media()));
-  for (const LogLine& l : Starts(log)) {
-    started.push_back(l.cwd + "|" + l.commandLine);
-    EXPECT_NE(std::string::npos, l.commandLine.find(l.exe))
-        << l.exe << " ran, not the program named";
-  }
+  for (const LogLine& l : Starts(log))  // a blank in the path must not start another program
+    started.push_back(l.cwd + "|" + l.commandLine +
+                      (l.commandLine.find(l.exe) == std::string::npos ? " ran " + l.exe : ""));
   EXPECT_EQ(expected, started);
   for (const std::string& f : row.after) {
-    std::string path = Fill(f.substr(0, f.find('=')), m.media());
+    auto [path, want] = Split(Fill(f, m.media()), "=");
     if (f[0] != '<') path = m.media() + "\\" + path;
-    std::string want = f.find('=') == std::string::npos ? "<none>" : f.substr(f.find('=') + 1);
-    if (want[0] == '@') want = ReadTextFile(BinDir() + "\\examples\\single\\" + want.substr(1));
-    want = Fill(want, m.media());
+    if (want[0] == '@') want = ReadTextFile(examples + "single\\" + want.substr(1));
     EXPECT_EQ(want, PathExists(path) ? ReadTextFile(path) : "<none>") << path;
   }
   for (const std::string& line : row.regAfter) {
@@ -238,11 +231,11 @@ inline void RunSetupRow(const RunRow& row) {
     for (DWORD t = GetTickCount(); RegData(r) != r.value && GetTickCount() - t < 5000;) Sleep(50);
     EXPECT_EQ(r.value, RegData(r)) << r.key << "|" << r.name;
   }
-  EXPECT_EQ(Fill(row.driverCalls, m.media()), KqTrace(kq / "log"));
-  for (const std::string& o : row.order)
-    EXPECT_LE(EventTime(log, o.substr(0, o.find(" < ")), exit),
-              EventTime(log, o.substr(o.find(" < ") + 3), exit))
-        << o;
+  EXPECT_EQ(Fill(row.driverCalls, m.media()), KqTrace(kq + ".log"));
+  for (const std::string& o : row.order) {
+    auto [before, later] = Split(o, " < ");
+    EXPECT_LE(EventTime(log, before, exit), EventTime(log, later, exit)) << o;
+  }
   ResetPrefix(row);
 }
 
