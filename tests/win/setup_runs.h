@@ -7,10 +7,10 @@
 #pragma once
 #include <commctrl.h>  // windows.h comes first, in the precompiled header
 #include <gtest/gtest.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <list>
 #include <sstream>
 
@@ -35,9 +35,9 @@ struct RunRow {
   const char* args = "/S";
   std::vector<std::string> files = {}, reg = {};
   const char* media = "media";
-  bool example = false;        // the media is examples\<media>, not a script written here
-  const char* kq = "";         // the device library double's answers
-  const char* hold = nullptr;  // a file that holdfile keeps in use while Setup runs
+  const char* example = nullptr;  // the media: a copy of examples\<example> and its programs
+  const char* kq = "";            // the device library double's answers
+  const char* hold = nullptr;     // a file that holdfile keeps in use while Setup runs
   // What a user does, in order: "caption>button" presses the button in
   // Setup's window, or the wizard's page, of that caption.
   std::vector<std::string> clicks = {};
@@ -167,24 +167,18 @@ inline void RunSetupRow(const RunRow& row) {
   std::list<ScopedRegValue> reg;
   for (const RegLine r : row.reg)
     reg.emplace_back(r.root, r.key, r.name, r.value == "<none>" ? nullptr : r.value.c_str());
-  SetupMedia m(row.media);
+  SetupMedia m(row.example ? row.example : row.media);
   const std::string kq = m.root() + "\\kq", held = m.root() + "\\held", free = m.root() + "\\free";
   ScopedEnv kqLog("KQSETUP_LOG", kq + ".log"), kqConfig("KQSETUP_CONFIG", kq + ".cfg");
   WriteTextFile(kq + ".cfg", row.kq);
-  const std::string examples = BinDir() + "\\examples\\",
-                    from = examples + row.media + "\\*" + '\0',
-                    to = m.media() + '\0';  // lists of one
-  SHFILEOPSTRUCTA copy{nullptr,
-                       FO_COPY,
-                       from.c_str(),
-                       to.c_str(),
-                       FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI | FOF_SILENT,
-                       FALSE,
-                       nullptr,
-                       nullptr};
-  ASSERT_TRUE(!row.example || SHFileOperationA(&copy) == 0) << from << ": build example_media";
+  const std::string examples = BinDir() + "\\examples\\";
+  if (row.example)  // the example_media target puts them there
+    std::filesystem::copy(examples + row.example, m.media(),
+                          std::filesystem::copy_options::recursive);
   CopyFileOrDie(BinDir() + "\\kqsetup.dll", m.media() + "\\kqsetup.dll");
   std::istringstream names(row.example ? "" : row.scripts);
+  for (const char* tool : {"check.exe", "welcome.exe"})
+    if (row.example) m.AddDouble(std::string("Tools\\") + tool);
   for (std::string name; names >> name;)
     m.Write(name, Fill("[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\n" + row.script,
                        m.media(), name));
