@@ -68,7 +68,7 @@ const std::string kCopyToWin = "[Copy Files]\r\nkeyb.txt=%10%\r\n", kOld = "<WIN
 
 // Pre-run lines of which the key names fill more than 1024 bytes.
 std::string ManyPrograms() {
-  std::string lines = "[PreRun Programs]\r\n";
+  std::string lines;
   for (int i = 1000; i < 1200; ++i) lines += "name" + std::to_string(i) + ".exe=%1%\\Tools,,1\r\n";
   return lines;
 }
@@ -128,25 +128,25 @@ const RunRow kRuns[] = {
 
     // In Setup's folder, in order, waiting where asked, with the folder tokens;
     // a line too long for a command line is skipped, not cut; a repeated name
-    // runs the first value.
+    // runs the first value; names past the list's 1024 bytes are not seen and
+    // a long value is cut: nothing is overrun.
     {.name = "pre-run programs",
-     .script = "DirName1=NoStage\r\n[PreRun Programs]\r\nprobe.exe=%1%\\Tools,--sleep=200 %11% %10% %17%,1\r\n"
-               "second.exe=%1%\\Tools,  \"quoted, arg\" %Extra%,1\r\nsecond.exe=%1%\\Tools,other\r\n"
-               "probe.exe2=%1%\\Tools,missing program,1\r\nlong.exe=%1%\\Tools," + std::string(250, 'a') + ",1\r\n"
-               "third.exe=%1%\\Tools,--sleep=800 no wait,0\r\n[Strings]\r\nExtra=%1%-literal\r\n", .args = "/S/H",
-     .files = {"Tools\\probe.exe=", "Tools\\second.exe=", "Tools\\long.exe=", "Tools\\third.exe="},
+     .script = "DirName1=NoStage\r\nUninstallKey=" + std::string(300, 'k') + "\r\n[PreRun Programs]\r\n"
+               "probe.exe=%1%\\Tools,--sleep=200 %11% %10% %17%,1\r\nsecond.exe=%1%\\Tools,  \"quoted, arg\" %Extra%,1\r\n"
+               "second.exe=%1%\\Tools,other\r\nprobe.exe2=%1%\\Tools,missing program,1\r\nlong.exe=%1%\\Tools," + std::string(250, 'a') + ",1\r\n"
+               "third.exe=%1%\\Tools,--sleep=800 no wait,0\r\n" + ManyPrograms() +
+               "[Strings]\r\nExtra=%1%-literal\r\n", .args = "/S/H",
+     .files = {"Tools\\probe.exe=", "Tools\\second.exe=", "Tools\\long.exe=", "Tools\\third.exe=", "Tools\\name1010.exe=",
+               "Tools\\name1190.exe="},
      .started = {kRead + "--sleep=200 <SYS> <WIN> <WIN>\\Inf", "<M>|\"<M>\\Tools\\second.exe\" quoted, arg %1%-literal",
-                 "<M>|\"<M>\\Tools\\second.exe\" quoted, arg %1%-literal", "<M>|\"<M>\\Tools\\third.exe\" --sleep=800 no wait"},
+                 "<M>|\"<M>\\Tools\\second.exe\" quoted, arg %1%-literal", "<M>|\"<M>\\Tools\\third.exe\" --sleep=800 no wait",
+                 "<M>|\"<M>\\Tools\\name1010.exe\" "},
      .order = {"END Tools\\probe.exe < START Tools\\second.exe", "EXIT < END Tools\\third.exe"}},
-    // Names past the list's 1024 bytes are not seen, a long value is cut: nothing is overrun.
-    {.name = "long list and value", .script = "DirName1=NoStage\r\nUninstallKey=" + std::string(300, 'k') +
-                                              "\r\n" + ManyPrograms(),
-     .files = {"Tools\\name1010.exe=", "Tools\\name1190.exe="}, .started = {"<M>|\"<M>\\Tools\\name1010.exe\" "}},
 
     // Two stages: what each is handed, the second only after the first's
     // signal, and never the program at the first blank of the path.
     {.name = "two stages", .script = kStages, .args = "/s/V /QN /nr",
-     .files = {kStage1, kStage2, "..\\Kbd.exe="}, .media = "Kbd Media",
+     .files = {kStage1, kStage2, "..\\Kbd.exe="},
      .started = {"<M>|<M>\\Stage1\\setup_x64.exe /s /v/qn", "<M>|<M>\\Stage2\\Setup.exe /h /s /nr"},
      .order = {"SIGNAL Stage1\\setup_x64.exe < START Stage2\\Setup.exe", "SIGNAL Stage1\\setup_x64.exe < EXIT"}},
     {.name = "first stage missing", .script = "DirName1=Missing\r\nDirName2=Stage2\r\n" + kCopy,

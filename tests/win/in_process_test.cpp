@@ -29,7 +29,8 @@ BOOL WINAPI WatchedCreateProcessA(LPCSTR app, LPSTR cmd, LPSECURITY_ATTRIBUTES p
 }
 
 // Points this program's import slots that hold `from` at `to`.
-void PatchImports(void* from, void* to) {
+template <typename Function>
+void PatchImports(Function from, Function to) {
   auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
   auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
       base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
@@ -38,7 +39,7 @@ void PatchImports(void* from, void* to) {
   DWORD old = 0;
   VirtualProtect(slots, iat.Size, PAGE_READWRITE, &old);
   for (DWORD i = 0; i < iat.Size / sizeof(void*); ++i)
-    if (slots[i] == from) slots[i] = to;
+    if (slots[i] == reinterpret_cast<void*>(from)) slots[i] = reinterpret_cast<void*>(to);
   VirtualProtect(slots, iat.Size, old, &old);
 }
 
@@ -99,13 +100,10 @@ void CheckPainted(HWND hwnd, int right) {
 TEST(LicenseFile, ChosenByTheUsersLocale) {
   const std::string huge(5000, '0');
   const struct {
-    const char* locale;  // nullptr: none
-    const char* file;
+    const char *locale, *file;  // locale nullptr: none
     int length;
-  } rows[] = {{"0000040c", "\\LICENFRE.TXT", 77},
-              {"00000407", "", 0},
-              {nullptr, "\\LICENENG.TXT", 1234},
-              {huge.c_str(), "", 0}};
+  } rows[] = {
+      {"0000040c", "\\LICENFRE.TXT", 77}, {nullptr, "\\LICENENG.TXT", 1234}, {huge.c_str(), "", 0}};
   TempDir media("license");
   WriteFileMakingDirs(media / "License\\LICENENG.TXT", std::string(1234, 'e'));
   WriteFileMakingDirs(media / "License\\LICENFRE.TXT", std::string(77, 'f'));
@@ -129,17 +127,14 @@ TEST(LicenseFile, ChosenByTheUsersLocale) {
 // box). Wine does not hand the mode on to a child, so the flags are watched
 // on their way to CreateProcessA.
 TEST(StartProgram, ChildGetsTheDefaultErrorMode) {
-  RealCreateProcessA = reinterpret_cast<decltype(&CreateProcessA)>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "CreateProcessA")));
-  PatchImports(reinterpret_cast<void*>(RealCreateProcessA),
-               reinterpret_cast<void*>(&WatchedCreateProcessA));
+  RealCreateProcessA = &CreateProcessA;  // what the import slot holds
+  PatchImports(RealCreateProcessA, &WatchedCreateProcessA);
   std::string program = BinDir() + "\\windowprog.exe", commandLine = "\"" + program + "\" x y";
   ProcessInfo process;
   ASSERT_TRUE(StartProgram(program.c_str(), &commandLine[0], nullptr, process));
   EXPECT_EQ(CREATE_DEFAULT_ERROR_MODE, SeenFlags & CREATE_DEFAULT_ERROR_MODE) << SeenFlags;
   TerminateProcess(process.pi.hProcess, 0);
-  PatchImports(reinterpret_cast<void*>(&WatchedCreateProcessA),
-               reinterpret_cast<void*>(RealCreateProcessA));
+  PatchImports(&WatchedCreateProcessA, RealCreateProcessA);
 }
 
 // Created hidden, the logo loaded as GDI builds it (the file's bytes are
@@ -178,9 +173,8 @@ TEST(BackgroundWindow, LogoTitleAndBand) {
     EXPECT_FALSE(IsWindowVisible(hwnd));
     const bool japanese = r.locale[7] == '1';
     EXPECT_EQ(japanese, Background.JapaneseTitleFont);
-    if (japanese) {
-      EXPECT_STREQ(metrics.lfCaptionFont.lfFaceName, Background.TitleLogFont.lfFaceName);
-    }
+    EXPECT_STREQ(japanese ? metrics.lfCaptionFont.lfFaceName : Background.TitleLogFont.lfFaceName,
+                 Background.TitleLogFont.lfFaceName);
     const bool loads = r.paletteEntries != 0;
     EXPECT_EQ(loads ? 60 : 0, Background.LogoHeight * Background.LogoPresent);
     EXPECT_EQ(r.paletteEntries, GetPaletteEntries(Background.LogoPalette, 0, 0, nullptr));
@@ -194,9 +188,7 @@ TEST(BackgroundWindow, LogoTitleAndBand) {
     HBITMAP before = Background.LogoBitmap;
     EXPECT_EQ(0, SendMessageA(hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024)));
     EXPECT_EQ(loads, GetObjectType(Background.LogoBitmap) == OBJ_BITMAP);
-    if (before && before != Background.LogoBitmap) {
-      EXPECT_EQ(0u, GetObjectType(before)) << "old bitmap kept";
-    }
+    EXPECT_TRUE(!before || before == Background.LogoBitmap || !GetObjectType(before)) << "old kept";
     WriteTextFile(dir / "logo.pcx", "");
     SendMessageA(hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
     EXPECT_EQ(0, Background.LogoPresent + Background.LogoHeight + Background.LogoWidth)

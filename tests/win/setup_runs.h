@@ -1,8 +1,8 @@
 // Runs of the real Setup.exe as rows of a table: {Windows version, media
 // (a setup script written here or a copy of examples\<example>), switches,
 // files and registry values present, clicks} -> {exit code, programs started
-// (folder|command line), files, registry values, texts}. <M> is the media folder, <SYS> and <WIN> the system and Windows
-// folders. Files: "path=text", an .exe in the media being the logging double
+// (folder|command line), files, registry values, texts}. <M> is the media folder, <SYS> and <WIN>
+// the system and Windows folders. Files: "path=text", an .exe in the media being the logging double
 // with text its options; after, "path" for none, "=@file" for examples\single's
 // file. Registry: "HKLM\key|name=value" ("HKLM\key|name": none), those present
 // put back after; REG_MULTI_SZ as "a|b|", other types as "<type N>".
@@ -29,7 +29,6 @@ struct RunRow {
   std::string script = "";  // after [Setup] and ProductName; <script> is the file's name
   const char* args = "/S";
   std::vector<std::string> files = {}, reg = {};
-  const char* media = "media";
   const char* example = nullptr;  // the media: a copy of examples\<example> and its programs
   const char* kq = "";            // the device library double's answers
   const char* hold = nullptr;     // a file that holdfile keeps in use while Setup runs
@@ -125,7 +124,6 @@ inline void ResetPrefix(const RunRow& row) {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
     DeleteRegTree(root, "Software\\Velmorax");
   DeleteRegTree(HKEY_USERS, ".DEFAULT\\Software\\Velmorax");
-  DeleteRegTree(HKEY_CLASSES_ROOT, ".vkl");
   for (const char* name : {"VKBD.INF", "VKBD.PNF", "VFILT.INF", "VFILT.PNF"})
     DeleteFileA((WindowsDir() + "\\inf\\" + name).c_str());
 }
@@ -138,7 +136,7 @@ inline void RunSetupRow(const RunRow& row) {
   std::list<ScopedRegValue> reg;
   for (const RegLine r : row.reg)
     reg.emplace_back(r.root, r.key, r.name, r.value == "<none>" ? nullptr : r.value.c_str());
-  SetupMedia m(row.example ? row.example : row.media);
+  SetupMedia m(row.example ? row.example : "Kbd Media");  // a blank in every path
   const std::string kq = m.root() + "\\kq", held = m.root() + "\\held", free = m.root() + "\\free";
   ScopedEnv kqConfig("KQSETUP_CONFIG", kq + ".cfg");
   WriteTextFile(kq + ".cfg", row.kq);
@@ -159,9 +157,10 @@ inline void RunSetupRow(const RunRow& row) {
     : path.rfind(".exe") == path.size() - 4 ? m.AddDouble(path, text)
                                             : m.Write(path, text);
   }
-  HANDLE holder = nullptr;
-  if (row.hold)
-    holder = Start(BinDir() + "\\holdfile.exe " + Fill(row.hold, "") + " " + held + " " + free, "");
+  HANDLE holder =
+      row.hold
+          ? Start(BinDir() + "\\holdfile.exe " + Fill(row.hold, "") + " " + held + " " + free, "")
+          : nullptr;
   for (DWORD t = GetTickCount(); holder && !PathExists(held) && GetTickCount() - t < 5000;)
     Sleep(20);
 
