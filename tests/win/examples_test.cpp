@@ -1,7 +1,6 @@
 // The real Setup.exe end to end under the Windows versions Wine emulates:
-// the example media of examples/ installed silently, as a vendor's script
-// of that shape gets them, then scripts written here for the start-up
-// rules: the script read, pre-run programs, the stages and their hand-over.
+// the example media installed silently, hidden, through the wizard, cancelled, failing
+// and with a file in use; then the script read, pre-run programs and the stages.
 #include "setup_runs.h"
 
 using setup_runs::RunRow;
@@ -36,10 +35,9 @@ const std::vector<std::string> kFiles = {"<SYS>\\keyb.txt=@keyb.txt",
 // The drivers' INFs Windows keeps: the step ran (its calls are the driver test's).
 const std::string kInf = "<WIN>\\inf\\", kNtFilter = kInf + "VFILT.INF=@Driver\\VFILT.INF";
 const std::vector<std::string> kLegacyInf = {kInf + "VFILT.INF=@Driver\\VFILT95.INF"};
-// What every example records, and what the full one writes besides (each
-// kind of value is the worker's test): a token, the records (a renamed file
-// under its new name), a registry file
-// for the user's locale imported, another user's key.
+// What every example records, and what the full one writes besides (each kind of value is
+// the worker's test): a token, the records (a renamed file under its new name), a registry
+// file for the user's locale imported, another user's key.
 const std::vector<std::string> kRecorded = {"HKLM" + kKey + "|Path=<SYS>\\keyb.txt",
                                             kRecord + "\\DeleteFiles|keyb.txt=<SYS>",
                                             kRecord + "\\DeleteFiles|KEYBREAD.TXT=<WIN>"};
@@ -58,8 +56,6 @@ const std::string kProbe =
 const std::string kRead = "<M>|\"<M>\\Tools\\probe.exe\" ";
 // The first stage a 32-bit Setup starts on 64-bit Windows, signalling.
 const std::string kStage1 = "Stage1\\setup_x64.exe=--signal=100", kStage2 = "Stage2\\Setup.exe=";
-// Blanks and one pair of outer quotes are not part of a value.
-const std::string kStages = "DirName1=  \"Stage1\"  \r\nDirName2= 'Stage2' \r\n";
 const std::string kCopy = "[Copy Files]\r\nkeyb.txt=<M>\\dest\r\n", kKeyb = "keyb.txt=installed",
                   kDest = "dest\\x=", kNotInstalled = "dest\\keyb.txt";
 // A file in use in the Windows folder: kept, the new one beside it for the restart.
@@ -75,21 +71,19 @@ std::string ManyPrograms() {
 
 // clang-format off
 const RunRow kRuns[] = {
-    {.name = "95", .windows = "win95", .args = "/S /TYPE:USB", .reg = kPrefix, .example = "single",
-     .kq = "install=0", .started = {kCheck, kWelcome}, .after = Plus(kFiles, kLegacyInf),
-     .regAfter = Plus(kWritten, {kScript + "SETUP95.INI"})},
+    {.name = "95", .windows = "win95", .args = "/S /TYPE:USB", .reg = kPrefix, .example = "single", .kq = "install=0",
+     .started = {kCheck, kWelcome}, .after = Plus(kFiles, kLegacyInf), .regAfter = Plus(kWritten, {kScript + "SETUP95.INI"})},
     // The interface is left to the wizard: a silent run takes its USB, no restart.
-    {.name = "98", .windows = "win98", .args = "/S /NR", .reg = kPrefix, .example = "single",
-     .kq = "connected=0", .started = {kCheck, kWelcome}, .after = Plus(kFiles, kLegacyInf),
-     .regAfter = Plus(kWritten, {kScript + "SETUP98.INI"})},
+    {.name = "98", .windows = "win98", .args = "/S /NR", .reg = kPrefix, .example = "single", .kq = "connected=0",
+     .started = {kCheck, kWelcome}, .after = Plus(kFiles, kLegacyInf), .regAfter = Plus(kWritten, {kScript + "SETUP98.INI"})},
     // Preload: the drivers are left to Preload.exe at the next logon, no program is run.
     {.name = "ME", .windows = "winme", .args = "/S /TYPE:USB /PRELOAD",
      .reg = Plus(kEnglish, {kVersion + "=4.90.3000", kNewdev + "="}), .example = "single",
      .started = {kCheck}, .after = Plus(kFiles, {"<WIN>\\inf\\VFILT.INF"}),
      .regAfter = Plus(kWritten, {kScript + "SETUPME.INI", kPreload +
                       "=<M>\\Preload.exe /DEVID:ROOT\\VFILT /CLASS:Unknown /RunValue:\"Keyboard Preload Check\""})},
-    {.name = "NT 4", .windows = "nt40", .args = "/S /TYPE:PS2 /NR", .reg = kPrefix, .example = "single",
-     .kq = "install=0", .exitCode = 3010, .started = {kCheck, kWelcome}, .after = Plus(kFiles, kLegacyInf),
+    {.name = "NT 4", .windows = "nt40", .args = "/S /TYPE:PS2 /NR", .reg = kPrefix, .example = "single", .kq = "install=0",
+     .exitCode = 3010, .started = {kCheck, kWelcome}, .after = Plus(kFiles, kLegacyInf),
      .regAfter = Plus(kWritten, {kScript + "SETUPNT.INI"})},
     {.name = "2000, hidden", .windows = "win2k", .args = "/H /TYPE:USB", .reg = kPrefix, .example = "single",
      .kq = "install=0", .started = {kCheck, kWelcome}, .after = Plus(kFiles, {kInf + "VKBD.INF=@Driver\\VKBD.INF", kNtFilter}),
@@ -102,8 +96,7 @@ const RunRow kRuns[] = {
      .shown = "[Setup has successfully installed Velmorax Comfort Keyboard.\n\nClick Finish to complete Setup.]",
      .started = {kCheck, kWelcome}, .after = Plus(kFiles, {kNtFilter}),
      .regAfter = Plus(kWritten, {kScript + "SETUP2K.INI"})},
-    // Setup's own installation cancelled, failed, or with a file in use
-    // (renamed at restart by wininit.ini on 95).
+    // Setup's own installation cancelled, failing, or with a file in use (wininit.ini on 95).
     {.name = "98, cancelled", .windows = "win98", .args = "", .reg = kPrefix, .example = "single",
      .clicks = {"Welcome>Cancel", "Exit Setup>Exit Setup"}, .exitCode = 1602, .started = {kCheck},
      .after = {"<SYS>\\keyb.txt", "<WIN>\\KEYBREAD.TXT"}, .regAfter = {kScript + "<none>", kRecord + "|DisplayName"}},
@@ -132,10 +125,11 @@ const RunRow kRuns[] = {
     // a long value is cut: nothing is overrun.
     {.name = "pre-run programs",
      .script = "DirName1=NoStage\r\nUninstallKey=" + std::string(300, 'k') + "\r\n[PreRun Programs]\r\n"
-               "probe.exe=%1%\\Tools,--sleep=200 %11% %10% %17%,1\r\nsecond.exe=%1%\\Tools,  \"quoted, arg\" %Extra%,1\r\n"
-               "second.exe=%1%\\Tools,other\r\nprobe.exe2=%1%\\Tools,missing program,1\r\nlong.exe=%1%\\Tools," + std::string(250, 'a') + ",1\r\n"
-               "third.exe=%1%\\Tools,--sleep=800 no wait,0\r\n" + ManyPrograms() +
-               "[Strings]\r\nExtra=%1%-literal\r\n", .args = "/S/H",
+               "probe.exe=%1%\\Tools,--sleep=200 %11% %10% %17%,1\r\n"
+               "second.exe=%1%\\Tools,  \"quoted, arg\" %Extra%,1\r\nsecond.exe=%1%\\Tools,other\r\n"
+               "probe.exe2=%1%\\Tools,missing program,1\r\nlong.exe=%1%\\Tools," + std::string(250, 'a') + ",1\r\n"
+               "third.exe=%1%\\Tools,--sleep=800 no wait,0\r\n" + ManyPrograms() + "[Strings]\r\nExtra=%1%-literal\r\n",
+     .args = "/S/H",
      .files = {"Tools\\probe.exe=", "Tools\\second.exe=", "Tools\\long.exe=", "Tools\\third.exe=", "Tools\\name1010.exe=",
                "Tools\\name1190.exe="},
      .started = {kRead + "--sleep=200 <SYS> <WIN> <WIN>\\Inf", "<M>|\"<M>\\Tools\\second.exe\" quoted, arg %1%-literal",
@@ -143,17 +137,16 @@ const RunRow kRuns[] = {
                  "<M>|\"<M>\\Tools\\name1010.exe\" "},
      .order = {"END Tools\\probe.exe < START Tools\\second.exe", "EXIT < END Tools\\third.exe"}},
 
-    // Two stages: what each is handed, the second only after the first's
-    // signal, and never the program at the first blank of the path.
-    {.name = "two stages", .script = kStages, .args = "/s/V /QN /nr",
+    // Two stages: what each is handed, the second only after the first's signal, and never
+    // the program at the first blank of the path. Blanks and outer quotes are not in a value.
+    {.name = "two stages", .script = "DirName1=  \"Stage1\"  \r\nDirName2= 'Stage2' \r\n", .args = "/s/V /QN /nr",
      .files = {kStage1, kStage2, "..\\Kbd.exe="},
      .started = {"<M>|<M>\\Stage1\\setup_x64.exe /s /v/qn", "<M>|<M>\\Stage2\\Setup.exe /h /s /nr"},
      .order = {"SIGNAL Stage1\\setup_x64.exe < START Stage2\\Setup.exe", "SIGNAL Stage1\\setup_x64.exe < EXIT"}},
     {.name = "first stage missing", .script = "DirName1=Missing\r\nDirName2=Stage2\r\n" + kCopy,
      .files = {kStage2, kKeyb, kDest}, .after = {kNotInstalled}},
-    // No first stage named: setup_x64.exe beside Setup is the first.
-    {.name = "setup_x64.exe beside", .script = kCopy, .files = {"setup_x64.exe=--signal=100", kKeyb, kDest},
-     .started = {"<M>|<M>\\setup_x64.exe /s"}, .after = {kNotInstalled}},
+    {.name = "no first stage named, setup_x64.exe beside", .script = kCopy,
+     .files = {"setup_x64.exe=--signal=100", kKeyb, kDest}, .started = {"<M>|<M>\\setup_x64.exe /s"}, .after = {kNotInstalled}},
 };
 // clang-format on
 

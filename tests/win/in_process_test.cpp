@@ -1,7 +1,6 @@
-// Setup's own code in this process: the license text chosen by the user's
-// locale, the error mode of the programs it starts, and the background
-// window (the logo as a bitmap of the display's format, the window's state
-// through its messages, the band it paints).
+// Setup's own code in this process: the license text chosen by the user's locale, the error
+// mode of the programs it starts, and the background window (the logo as a bitmap of the
+// display's format, the window's state through its messages, the band it paints).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -75,8 +74,7 @@ void CheckPainted(HWND hwnd, int right) {
   HGDIOBJ old = SelectObject(dc, CreateCompatibleBitmap(window, right, 200));
   BitBlt(dc, 0, 0, right, 200, window, 0, 0, SRCCOPY);
   ReleaseDC(hwnd, window);
-  // Rows above the title, which is drawn over the logo where it is long.
-  const COLORREF band = GetPixel(dc, 2, 2);
+  const COLORREF band = GetPixel(dc, 2, 2);  // above the title, which may cross the logo
   EXPECT_EQ(kLeft, GetPixel(dc, x, 2));
   EXPECT_EQ(band, GetPixel(dc, x - 1, 2)) << "left of the logo";
   EXPECT_EQ(kTop, GetPixel(dc, right - 1, 0)) << "the logo's colours, at the right edge";
@@ -150,14 +148,13 @@ TEST(BackgroundWindow, LogoTitleAndBand) {
   } const rows[] = {
       {4, 1, 160, 16, "00000407"}, {8, 1, 40, 256, "00000411"}, {8, 3, 40, 0, "00000407"}};
   NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = 340;
+  metrics.cbSize = 340;  // the size without iPaddedBorderWidth
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
   TempDir dir("win");
   std::string longTitle;
   for (int i = 0; i < 12; ++i) longTitle += "Keyboard ";
   for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message()
-                 << r.bits << " bits, " << r.planes << " planes, locale " << r.locale);
+    SCOPED_TRACE(std::to_string(r.bits) + " bits, locale " + r.locale);
     ScopedRegValue locale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", r.locale);
     ResetSettings(Settings);
     Settings.IsNT = 1;
@@ -169,7 +166,6 @@ TEST(BackgroundWindow, LogoTitleAndBand) {
     HWND hwnd = ui::FindTopWindow(kBackgroundClassName, "", 1000, GetCurrentProcessId());
     RECT client{};
     GetClientRect(hwnd, &client);
-    const int width = client.right;
     EXPECT_FALSE(IsWindowVisible(hwnd));
     const bool japanese = r.locale[7] == '1';
     EXPECT_EQ(japanese, Background.JapaneseTitleFont);
@@ -179,12 +175,12 @@ TEST(BackgroundWindow, LogoTitleAndBand) {
     EXPECT_EQ(loads ? 60 : 0, Background.LogoHeight * Background.LogoPresent);
     EXPECT_EQ(r.paletteEntries, GetPaletteEntries(Background.LogoPalette, 0, 0, nullptr));
     if (loads) {
-      EXPECT_EQ(width - r.width + 2 * GetSystemMetrics(SM_CXFRAME), Background.LogoX)
+      EXPECT_EQ(client.right - r.width + 2 * GetSystemMetrics(SM_CXFRAME), Background.LogoX)
           << "at creation the logo stands two frames further right";
     }
-    if (r.width == 160) CheckPainted(hwnd, width);
+    if (r.width == 160) CheckPainted(hwnd, client.right);
     SendMessageA(hwnd, WM_SETTINGCHANGE, 0, 0);
-    EXPECT_EQ(width - (loads ? r.width : 0), Background.LogoX) << "after a work-area change";
+    EXPECT_EQ(client.right - (loads ? r.width : 0), Background.LogoX) << "after a work-area change";
     HBITMAP before = Background.LogoBitmap;
     EXPECT_EQ(0, SendMessageA(hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024)));
     EXPECT_EQ(loads, GetObjectType(Background.LogoBitmap) == OBJ_BITMAP);

@@ -1,11 +1,10 @@
-// Runs of the real Setup.exe as rows of a table: {Windows version, media
-// (a setup script written here or a copy of examples\<example>), switches,
-// files and registry values present, clicks} -> {exit code, programs started
-// (folder|command line), files, registry values, texts}. <M> is the media folder, <SYS> and <WIN>
-// the system and Windows folders. Files: "path=text", an .exe in the media being the logging double
-// with text its options; after, "path" for none, "=@file" for examples\single's
-// file. Registry: "HKLM\key|name=value" ("HKLM\key|name": none), those present
-// put back after; REG_MULTI_SZ as "a|b|", other types as "<type N>".
+// Runs of the real Setup.exe as rows of a table: {Windows version, media (a setup script
+// written here or a copy of examples\<example>), switches, files and registry values present,
+// clicks} -> {exit code, programs started (folder|command line), files, registry values, texts}.
+// <M> is the media folder, <SYS> and <WIN> the system and Windows folders. Files: "path=text",
+// an .exe in the media being the logging double with text its options; after, "path" for none,
+// "=@file" for examples\single's file. Registry: "HKLM\key|name=value" ("HKLM\key|name": none),
+// those present put back after; REG_MULTI_SZ as "a|b|", other types as "<type N>".
 #pragma once
 #include <commctrl.h>  // windows.h comes first, in the precompiled header
 #include <gtest/gtest.h>
@@ -29,18 +28,15 @@ struct RunRow {
   std::string script = "";  // after [Setup] and ProductName; <script> is the file's name
   const char* args = "/S";
   std::vector<std::string> files = {}, reg = {};
-  const char* example = nullptr;  // the media: a copy of examples\<example> and its programs
-  const char* kq = "";            // the device library double's answers
-  const char* hold = nullptr;     // a file that holdfile keeps in use while Setup runs
-  // What a user does, in order: "caption>button" presses the button in
-  // Setup's window, or the wizard's page, of that caption.
-  std::vector<std::string> clicks = {};
-  const char* shown = nullptr;  // the last such window's visible texts, "[text]" each
+  const char* example = nullptr;         // the media: a copy of examples\<example> and its programs
+  const char* kq = "";                   // the device library double's answers
+  const char* hold = nullptr;            // a file that holdfile keeps in use while Setup runs
+  std::vector<std::string> clicks = {};  // in order, "caption>button" (see Click)
+  const char* shown = nullptr;           // the last such window's visible texts, "[text]" each
   DWORD exitCode = 0;
   std::vector<std::string> started = {};  // "folder|command line" in the order started
   std::vector<std::string> after = {}, regAfter = {};
-  // "END a.exe < START b.exe" in the double's log; EXIT: Setup's end.
-  std::vector<std::string> order = {};
+  std::vector<std::string> order = {};  // "END a.exe < START b.exe" (see EventTime)
 };
 
 inline std::string Fill(std::string text, const std::string& media,
@@ -64,10 +60,9 @@ struct RegLine {
     std::tie(key, value) = Split(line, "=");
     std::tie(key, name) = Split(key, "|");
     const std::string rootName = key.substr(0, key.find('\\'));
-    root = rootName == "HKCU"   ? HKEY_CURRENT_USER
-           : rootName == "HKCR" ? HKEY_CLASSES_ROOT
-           : rootName == "HKU"  ? HKEY_USERS
-                                : HKEY_LOCAL_MACHINE;
+    root = rootName == "HKCU"  ? HKEY_CURRENT_USER
+           : rootName == "HKU" ? HKEY_USERS
+                               : HKEY_LOCAL_MACHINE;
     key.erase(0, rootName.size() + 1);
   }
   HKEY root;
@@ -117,15 +112,14 @@ inline void Click(DWORD pid, const std::string& step, const char* shown) {
   ADD_FAILURE() << "no window " << caption;
 }
 
-// What the rows install outside the media, removed before and after each.
+// What the rows install outside the media (the INFs Windows keeps too, as
+// they steer the next driver install), removed before and after each.
 inline void ResetPrefix(const RunRow& row) {
   for (const std::string& f : row.after)
     if (f[0] == '<') DeleteFileA(Fill(Split(f, "=").first, "").c_str());
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
     DeleteRegTree(root, "Software\\Velmorax");
   DeleteRegTree(HKEY_USERS, ".DEFAULT\\Software\\Velmorax");
-  for (const char* name : {"VKBD.INF", "VKBD.PNF", "VFILT.INF", "VFILT.PNF"})
-    DeleteFileA((WindowsDir() + "\\inf\\" + name).c_str());
 }
 
 inline void RunSetupRow(const RunRow& row) {
