@@ -112,8 +112,8 @@ inline void Click(DWORD pid, const std::string& step, const char* shown) {
   ADD_FAILURE() << "no window " << caption;
 }
 
-// What the rows install outside the media (the INFs Windows keeps too, as
-// they steer the next driver install), removed before and after each.
+// What the rows install outside the media (the INFs Windows keeps among them), removed
+// before and after each.
 inline void ResetPrefix(const RunRow& row) {
   for (const std::string& f : row.after)
     if (f[0] == '<') DeleteFileA(Fill(Split(f, "=").first, "").c_str());
