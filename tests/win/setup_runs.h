@@ -1,14 +1,17 @@
-// Runs of the real Setup.exe as rows of a table: {Windows version, media
-// (a setup script written here or an example of examples/), switches, files
-// and registry values present} -> {exit code, programs started with their
-// folders and command lines, files, registry values, device library calls,
-// message box}. In every text <M> is the media folder, <SYS> and <WIN> the
-// system and Windows folders.
+// Runs of the real Setup.exe as rows of a table: {Windows version, media (a setup script
+// written here or a copy of examples\<example>), switches, files and registry values present,
+// clicks} -> {exit code, programs started (folder|command line), files, registry values, texts}.
+// <M> is the media folder, <SYS> and <WIN> the system and Windows folders. Files: "path=text",
+// an .exe in the media being the logging double with text its options; after, "path" for none,
+// "=@file" for examples\single's file. Registry: "HKLM\key|name=value" ("HKLM\key|name": none),
+// those present put back after; REG_MULTI_SZ as "a|b|", other types as "<type N>".
 #pragma once
+#include <commctrl.h>  // windows.h comes first, in the precompiled header
 #include <gtest/gtest.h>
-#include <shellapi.h>  // after windows.h
 
-#include <memory>
+#include <algorithm>
+#include <filesystem>
+#include <list>
 #include <sstream>
 
 #include "TestSupport.h"
@@ -18,11 +21,6 @@ namespace setup_runs {
 
 using namespace testing_support;
 
-// Lists of "path=text" take these forms: files present, an .exe being the
-// logging double with text its options; files after, "path" for none and
-// "=@file" for examples\single's file. Registry: "HKLM\key|name=value"
-// ("HKLM\key|name": none), values present are put back after; a value after
-// that is not REG_SZ is "<type>:<hex bytes>".
 struct RunRow {
   const char* name;
   const char* windows = "winxp";        // what Wine tells Setup.exe
@@ -30,44 +28,47 @@ struct RunRow {
   std::string script = "";  // after [Setup] and ProductName; <script> is the file's name
   const char* args = "/S";
   std::vector<std::string> files = {}, reg = {};
-  const char* media = "media";
-  bool example = false;  // the media is examples\<media>, not a script written here
-  const char* kq = "";   // the device library double's answers
+  const char* example = nullptr;         // the media: a copy of examples\<example> and its programs
+  const char* kq = "";                   // the device library double's answers
+  const char* hold = nullptr;            // a file that holdfile keeps in use while Setup runs
+  std::vector<std::string> clicks = {};  // in order, "caption>button" (see Click)
+  const char* shown = nullptr;           // the last such window's visible texts, "[text]" each
   DWORD exitCode = 0;
   std::vector<std::string> started = {};  // "folder|command line" in the order started
   std::vector<std::string> after = {}, regAfter = {};
-  const char* box = nullptr;  // the message box's text, answered OK
-  // "END a.exe < START b.exe" in the double's log; EXIT: Setup's end.
-  std::vector<std::string> order = {};
-  std::string driverCalls = "";  // the double's calls, "Name(args)=result" each
+  std::vector<std::string> order = {};  // "END a.exe < START b.exe" (see EventTime)
 };
 
 inline std::string Fill(std::string text, const std::string& media,
                         const std::string& script = "") {
-  for (auto [mark, value] : {std::pair<std::string, std::string>{"<M>", media},
-                             {"<script>", script},
-                             {"<SYS>", SystemDir()},
-                             {"<WIN>", WindowsDir()}})
-    for (size_t at; (at = text.find(mark)) != std::string::npos;)
-      text.replace(at, mark.size(), value);
+  const std::string marks[] = {"<M>",   media,       "<script>", script,
+                               "<SYS>", SystemDir(), "<WIN>",    WindowsDir()};
+  for (int i = 0; i < 8; i += 2)
+    for (size_t at; (at = text.find(marks[i])) != std::string::npos;)
+      text.replace(at, marks[i].size(), marks[i + 1]);
   return text;
 }
 
+// The text before and after the first `mark`; after is "<none>" without one.
+inline std::pair<std::string, std::string> Split(const std::string& text, const std::string& mark) {
+  const size_t at = text.find(mark);
+  return {text.substr(0, at), at == std::string::npos ? "<none>" : text.substr(at + mark.size())};
+}
+
 struct RegLine {
-  explicit RegLine(const std::string& line) {
-    const size_t bar = line.find('|'), eq = line.find('=', bar), slash = line.find('\\');
-    for (auto [text, hkey] :
-         {std::pair("HKCU", HKEY_CURRENT_USER), {"HKCR", HKEY_CLASSES_ROOT}, {"HKU", HKEY_USERS}})
-      if (line.substr(0, slash) == text) root = hkey;
-    key = line.substr(slash + 1, bar - slash - 1);
-    name = line.substr(bar + 1, eq == std::string::npos ? eq : eq - bar - 1);
-    value = eq == std::string::npos ? "<none>" : line.substr(eq + 1);
+  RegLine(const std::string& line) {  // NOLINT: rows convert
+    std::tie(key, value) = Split(line, "=");
+    std::tie(key, name) = Split(key, "|");
+    const std::string rootName = key.substr(0, key.find('\\'));
+    root = rootName == "HKCU"  ? HKEY_CURRENT_USER
+           : rootName == "HKU" ? HKEY_USERS
+                               : HKEY_LOCAL_MACHINE;
+    key.erase(0, rootName.size() + 1);
   }
-  HKEY root = HKEY_LOCAL_MACHINE;
+  HKEY root;
   std::string key, name, value;
 };
 
-// A REG_SZ value as its text, others as "<type>:<hex bytes>".
 inline std::string RegData(const RegLine& r) {
   BYTE data[1024] = {};
   DWORD type = 0, size = sizeof data - 1;
@@ -75,59 +76,50 @@ inline std::string RegData(const RegLine& r) {
   if (RegOpenKeyExA(r.root, r.key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return "<none>";
   LONG got = RegQueryValueExA(k, r.name.c_str(), nullptr, &type, data, &size);
   RegCloseKey(k);
-  if (got != ERROR_SUCCESS || type == REG_SZ) return got ? "<none>" : reinterpret_cast<char*>(data);
-  std::string out = std::to_string(type) + ":";
-  for (DWORD i = 0; i < size; ++i)
-    out += {"0123456789abcdef"[data[i] >> 4], "0123456789abcdef"[data[i] & 15]};
-  return out;
+  if (type == REG_MULTI_SZ && size > 1) std::replace(data, data + size - 1, '\0', '|');
+  if (got || type == REG_SZ || type == REG_MULTI_SZ)
+    return got ? "<none>" : reinterpret_cast<char*>(data);
+  return "<type " + std::to_string(type) + ">";
 }
 
-inline void CopyTree(const std::string& from, const std::string& to) {
-  const std::string source = from + "\\*" + '\0', target = to + '\0';  // lists of one
-  SHFILEOPSTRUCTA copy{};
-  copy.wFunc = FO_COPY;
-  copy.pFrom = source.c_str();
-  copy.pTo = target.c_str();
-  copy.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI | FOF_SILENT;
-  ASSERT_EQ(0, SHFileOperationA(&copy)) << from << ": build the example_media target";
-}
-
-// The device library double's log, "Name(args)=result" each; a CALL line is
-// CALL|time|dll|function|args...|result.
-inline std::string KqTrace(const std::string& log) {
-  std::string out;
-  std::istringstream in(PathExists(log) ? ReadTextFile(log) : "");
-  for (std::string line; std::getline(in, line);) {
-    std::vector<std::string> f;
-    std::istringstream fields(line.substr(0, line.find_last_not_of('\r') + 1));
-    for (std::string field; std::getline(fields, field, '|');) f.push_back(field);
-    if (f.size() < 5 || f[0] != "CALL") continue;
-    out += (out.empty() ? "" : " ") + f[3] + "(";
-    for (size_t i = 4; i + 1 < f.size(); ++i) out += (i > 4 ? "|" : "") + f[i];
-    out += ")=" + f.back();
-  }
-  return out;
-}
-
+// When the double logged "START a.exe" (a program's path's end) or EXIT: Setup's end.
 inline unsigned long long EventTime(const std::vector<LogLine>& log, const std::string& event,
                                     unsigned long long exit) {
-  if (event == "EXIT") return exit;
-  size_t blank = event.find(' ');
-  const LogLine* line = FindLine(log, event.substr(0, blank), "\\" + event.substr(blank + 1));
-  EXPECT_NE(nullptr, line) << event;
-  return line ? line->timeMs : 0;
+  auto [kind, exe] = Split(event, " ");
+  const LogLine* line = FindLine(log, kind, "\\" + exe);
+  EXPECT_TRUE(line || event == "EXIT") << event;
+  return line ? line->timeMs : exit;
 }
 
-// What the rows install outside the media, removed before and after each.
+// Waits up to 20 s for Setup's window, or the wizard's page, of this
+// caption, compares its visible texts with shown and presses the button.
+inline void Click(DWORD pid, const std::string& step, const char* shown) {
+  const auto [caption, button] = Split(step, ">");
+  for (DWORD t = GetTickCount(); GetTickCount() - t < 20000; Sleep(20)) {
+    HWND top = ui::FindTopWindow("#32770", caption, 0, pid);
+    HWND sheet = top ? top : ui::FindTopWindow("#32770", "", 0, pid);
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    if (page && ui::WindowText(page) != caption) page = nullptr;
+    if (!top && !page) continue;
+    std::string texts;
+    for (const ui::Control& c : ui::Children(page ? page : top))
+      texts += c.visible && !c.text.empty() ? "[" + c.text + "]" : "";
+    EXPECT_EQ(shown ? shown : texts, texts) << caption;
+    EXPECT_TRUE(!shown || page || !GetWindow(top, GW_OWNER)) << "a box owned by a hidden window";
+    EXPECT_TRUE(ui::PressButton(sheet, button)) << step;
+    return;
+  }
+  ADD_FAILURE() << "no window " << caption;
+}
+
+// What the rows install outside the media (the INFs Windows keeps among them), removed
+// before and after each.
 inline void ResetPrefix(const RunRow& row) {
   for (const std::string& f : row.after)
-    if (f[0] == '<') DeleteFileA(Fill(f.substr(0, f.find('=')), "").c_str());
+    if (f[0] == '<') DeleteFileA(Fill(Split(f, "=").first, "").c_str());
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
     DeleteRegTree(root, "Software\\Velmorax");
   DeleteRegTree(HKEY_USERS, ".DEFAULT\\Software\\Velmorax");
-  DeleteRegTree(HKEY_CLASSES_ROOT, ".vkl");
-  for (const char* name : {"VKBD.INF", "VKBD.PNF", "VFILT.INF", "VFILT.PNF"})
-    DeleteFileA((WindowsDir() + "\\inf\\" + name).c_str());
 }
 
 inline void RunSetupRow(const RunRow& row) {
@@ -135,57 +127,58 @@ inline void RunSetupRow(const RunRow& row) {
   ResetPrefix(row);
   ScopedUninstallRecords records("VelmoraxKeyboard");
   ScopedWineVersion version("Setup.exe", row.windows);
-  std::vector<std::unique_ptr<ScopedRegValue>> reg;
-  for (const std::string& line : row.reg) {
-    const RegLine r(line);
-    reg.push_back(std::make_unique<ScopedRegValue>(
-        r.root, r.key, r.name, r.value == "<none>" ? nullptr : r.value.c_str()));
-  }
-  TempDir kq("kq");
-  ScopedEnv kqLog("KQSETUP_LOG", kq / "log"), kqConfig("KQSETUP_CONFIG", kq / "cfg");
-  WriteTextFile(kq / "cfg", row.kq);
-  SetupMedia m(row.media);
-  if (row.example) CopyTree(BinDir() + "\\examples\\" + row.media, m.media());
+  std::list<ScopedRegValue> reg;
+  for (const RegLine r : row.reg)
+    reg.emplace_back(r.root, r.key, r.name, r.value == "<none>" ? nullptr : r.value.c_str());
+  SetupMedia m(row.example ? row.example : "Kbd Media");  // a blank in every path
+  const std::string kq = m.root() + "\\kq", held = m.root() + "\\held", free = m.root() + "\\free";
+  ScopedEnv kqConfig("KQSETUP_CONFIG", kq + ".cfg");
+  WriteTextFile(kq + ".cfg", row.kq);
+  const std::string examples = BinDir() + "\\examples\\";
+  if (row.example)  // the example_media target puts them there
+    std::filesystem::copy(examples + row.example, m.media(),
+                          std::filesystem::copy_options::recursive);
   CopyFileOrDie(BinDir() + "\\kqsetup.dll", m.media() + "\\kqsetup.dll");
   std::istringstream names(row.example ? "" : row.scripts);
+  for (const char* tool : {"check.exe", "welcome.exe"})
+    if (row.example) m.AddDouble(std::string("Tools\\") + tool);
   for (std::string name; names >> name;)
     m.Write(name, Fill("[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\n" + row.script,
                        m.media(), name));
   for (const std::string& f : row.files) {
-    std::string path = f.substr(0, f.find('=')), text = f.substr(f.find('=') + 1);
-    path.rfind(".exe") == path.size() - 4 ? m.AddDouble(path, text) : m.Write(path, text);
+    auto [path, text] = Split(f, "=");
+    path[0] == '<'                          ? WriteTextFile(Fill(path, ""), text)
+    : path.rfind(".exe") == path.size() - 4 ? m.AddDouble(path, text)
+                                            : m.Write(path, text);
   }
+  HANDLE holder =
+      row.hold
+          ? Start(BinDir() + "\\holdfile.exe " + Fill(row.hold, "") + " " + held + " " + free, "")
+          : nullptr;
+  for (DWORD t = GetTickCount(); holder && !PathExists(held) && GetTickCount() - t < 5000;)
+    Sleep(20);
 
   DWORD pid = 0;
   HANDLE setup = Start("\"" + m.setupPath() + "\" " + row.args, m.media(), &pid);
   ASSERT_NE(nullptr, setup);
-  if (row.box) {
-    HWND box = ui::FindTopWindow("#32770", "Setup Warning", 20000, pid);
-    ASSERT_NE(nullptr, box) << "no message box";
-    std::string texts;
-    for (const ui::Control& c : ui::Children(box))
-      texts += c.visible && !c.text.empty() ? "[" + c.text + "]" : "";
-    EXPECT_EQ("[OK][" + std::string(row.box) + "]", texts) << "its text and one button";
-    EXPECT_EQ(nullptr, GetWindow(box, GW_OWNER));
-    EXPECT_TRUE(ui::PressButton(box, "OK"));
-  }
+  for (const std::string& click : row.clicks)
+    Click(pid, click, &click == &row.clicks.back() ? row.shown : nullptr);
   EXPECT_EQ(row.exitCode, FinishProcess(setup, 30000));
   const unsigned long long exit = NowMs();
+  WriteTextFile(free, "");
+  EXPECT_EQ(0u, holder ? FinishProcess(holder, 5000) : 0) << "holdfile could not hold the file";
 
   std::vector<LogLine> log = m.WaitForEnds(row.started.size());
   std::vector<std::string> expected, started;
   for (const std::string& s : row.started) expected.push_back(Fill(s, m.media()));
-  for (const LogLine& l : Starts(log)) {
-    started.push_back(l.cwd + "|" + l.commandLine);
-    EXPECT_NE(std::string::npos, l.commandLine.find(l.exe))
-        << l.exe << " ran, not the program named";
-  }
+  for (const LogLine& l : Starts(log))  // a blank in the path must not start another program
+    started.push_back(l.cwd + "|" + l.commandLine +
+                      (l.commandLine.find(l.exe) == std::string::npos ? " ran " + l.exe : ""));
   EXPECT_EQ(expected, started);
   for (const std::string& f : row.after) {
-    std::string path = Fill(f.substr(0, f.find('=')), m.media());
+    auto [path, want] = Split(Fill(f, m.media()), "=");
     if (f[0] != '<') path = m.media() + "\\" + path;
-    std::string want = f.find('=') == std::string::npos ? "<none>" : f.substr(f.find('=') + 1);
-    if (want[0] == '@') want = ReadTextFile(BinDir() + "\\examples\\single\\" + want.substr(1));
+    if (want[0] == '@') want = ReadTextFile(examples + "single\\" + want.substr(1));
     EXPECT_EQ(want, PathExists(path) ? ReadTextFile(path) : "<none>") << path;
   }
   for (const std::string& line : row.regAfter) {
@@ -194,11 +187,10 @@ inline void RunSetupRow(const RunRow& row) {
     for (DWORD t = GetTickCount(); RegData(r) != r.value && GetTickCount() - t < 5000;) Sleep(50);
     EXPECT_EQ(r.value, RegData(r)) << r.key << "|" << r.name;
   }
-  EXPECT_EQ(Fill(row.driverCalls, m.media()), KqTrace(kq / "log"));
-  for (const std::string& o : row.order)
-    EXPECT_LE(EventTime(log, o.substr(0, o.find(" < ")), exit),
-              EventTime(log, o.substr(o.find(" < ") + 3), exit))
-        << o;
+  for (const std::string& o : row.order) {
+    auto [before, later] = Split(o, " < ");
+    EXPECT_LE(EventTime(log, before, exit), EventTime(log, later, exit)) << o;
+  }
   ResetPrefix(row);
 }
 

@@ -1,0 +1,197 @@
+// Setup's own code in this process: the license text chosen by the user's locale, the error
+// mode of the programs it starts, and the background window (the logo as a bitmap of the
+// display's format, the window's state through its messages, the band it paints).
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "TestSupport.h"
+#include "UiDriver.h"
+#include "background/BackgroundState.h"
+#include "background/BackgroundWindow.h"
+#include "common/Process.h"
+#include "startup/Language.h"
+#include "startup/core/Settings.h"
+
+using namespace testing_support;
+
+namespace {
+
+decltype(&CreateProcessA) RealCreateProcessA = nullptr;
+DWORD SeenFlags = 0;  // what the last CreateProcessA call was given
+
+BOOL WINAPI WatchedCreateProcessA(LPCSTR app, LPSTR cmd, LPSECURITY_ATTRIBUTES pa,
+                                  LPSECURITY_ATTRIBUTES ta, BOOL inherit, DWORD flags, LPVOID env,
+                                  LPCSTR dir, LPSTARTUPINFOA si, LPPROCESS_INFORMATION pi) {
+  SeenFlags = flags;
+  return RealCreateProcessA(app, cmd, pa, ta, inherit, flags, env, dir, si, pi);
+}
+
+// Points this program's import slots that hold `from` at `to`.
+template <typename Function>
+void PatchImports(Function from, Function to) {
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& iat = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+  auto** slots = reinterpret_cast<void**>(base + iat.VirtualAddress);
+  DWORD old = 0;
+  VirtualProtect(slots, iat.Size, PAGE_READWRITE, &old);
+  for (DWORD i = 0; i < iat.Size / sizeof(void*); ++i)
+    if (slots[i] == reinterpret_cast<void*>(from)) slots[i] = reinterpret_cast<void*>(to);
+  VirtualProtect(slots, iat.Size, old, &old);
+}
+
+const COLORREF kTop = RGB(255, 0, 0), kLeft = RGB(0, 255, 0);
+
+// 8 bits (palette at the end) or 4 (in the header): colour 3 in the first 4
+// columns, colour 1 elsewhere.
+std::string WriteLogo(const std::string& path, int bits, int width, int height, int planes = 1) {
+  const unsigned char colours[] = {0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 255, 0};
+  std::string f(128, '\0'), palette(768, '\0');
+  auto word = [&](int at, int v) { f[at] = char(v), f[at + 1] = char(v >> 8); };
+  f[0] = 10, f[1] = 5, f[2] = 1, f[3] = char(bits), f[65] = char(planes);
+  word(8, width - 1), word(10, height - 1), word(66, width * bits / 8);
+  for (int i = 0; i < 12; ++i) f[16 + i] = palette[i] = char(colours[i]);
+  std::string line(width * bits / 8, '\0');
+  for (int x = 0; x < width; ++x)
+    line[x * bits / 8] |= (x < 4 ? 3 : 1) << (bits == 8 || x % 2 ? 0 : 4);
+  for (int y = 0; y < height; ++y)
+    for (char c : line) f += "\xC1", f += c;  // every byte a run of one
+  if (bits == 8) f += '\x0C' + palette;
+  WriteTextFile(path, f);
+  return path;
+}
+
+// The shown window's first 200 rows: a title that wraps to two lines, over
+// a plain band that holds it and the logo at the top right.
+void CheckPainted(HWND hwnd, int right) {
+  SendMessageA(hwnd, WM_SETTINGCHANGE, 0, 0);
+  ShowWindow(hwnd, SW_SHOWNA);
+  UpdateWindow(hwnd);
+  const int x = Background.LogoX;
+  HDC window = GetDC(hwnd), dc = CreateCompatibleDC(window);  // read from a copy: faster
+  HGDIOBJ old = SelectObject(dc, CreateCompatibleBitmap(window, right, 200));
+  BitBlt(dc, 0, 0, right, 200, window, 0, 0, SRCCOPY);
+  ReleaseDC(hwnd, window);
+  const COLORREF band = GetPixel(dc, 2, 2);  // above the title, which may cross the logo
+  EXPECT_EQ(kLeft, GetPixel(dc, x, 2));
+  EXPECT_EQ(band, GetPixel(dc, x - 1, 2)) << "left of the logo";
+  EXPECT_EQ(kTop, GetPixel(dc, right - 1, 0)) << "the logo's colours, at the right edge";
+  int lowest = 0, drawn = 0;  // the title, left of the logo
+  for (int y = 0; y < 200; ++y)
+    for (int i = 0; i < x - 10; i += 2)
+      if (GetPixel(dc, i, y) != band) lowest = y, ++drawn;
+  DeleteObject(SelectObject(dc, old));
+  DeleteDC(dc);
+  EXPECT_GT(drawn, 500);
+  EXPECT_GT(lowest, 60) << "the second line goes below the logo";
+  EXPECT_GT(TitleBandHeight - GetSystemMetrics(SM_CYFRAME) - GetSystemMetrics(SM_CYCAPTION), lowest)
+      << "the band holds the title";
+}
+
+}  // namespace
+
+// The user's locale picks the license text (which registry value is read
+// on each family is the worker's test); without a text for it, the folder
+// stays and the length is 0.
+TEST(LicenseFile, ChosenByTheUsersLocale) {
+  const std::string huge(5000, '0');
+  const struct {
+    const char *locale, *file;  // locale nullptr: none
+    int length;
+  } rows[] = {
+      {"0000040c", "\\LICENFRE.TXT", 77}, {nullptr, "\\LICENENG.TXT", 1234}, {huge.c_str(), "", 0}};
+  TempDir media("license");
+  WriteTextFile(media / "License\\LICENENG.TXT", std::string(1234, 'e'));
+  WriteTextFile(media / "License\\LICENFRE.TXT", std::string(77, 'f'));
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::string("locale ") + (r.locale ? r.locale : "none"));
+    ResetSettings(Settings);
+    Settings.IsNT = 1;
+    ScopedRegValue nt(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", r.locale);
+    CopyText(Settings.LicenseFile, (media / "License").c_str());
+    ChooseLicenseFile();
+    EXPECT_EQ(media / "License" + r.file, Settings.LicenseFile);
+    EXPECT_EQ(r.length, Settings.LicenseLength);
+    char out[16];
+    ReadUserLocaleText(1, out, sizeof out);
+    EXPECT_LE(std::strlen(out), 15u);
+  }
+}
+
+// A started program gets the system's default error mode, not Setup's own
+// "no disk prompts" mode (a multi-disk stage setup needs its "insert disk"
+// box). Wine does not hand the mode on to a child, so the flags are watched
+// on their way to CreateProcessA.
+TEST(StartProgram, ChildGetsTheDefaultErrorMode) {
+  RealCreateProcessA = &CreateProcessA;  // what the import slot holds
+  PatchImports(RealCreateProcessA, &WatchedCreateProcessA);
+  std::string program = BinDir() + "\\windowprog.exe", commandLine = "\"" + program + "\" x y";
+  ProcessInfo process;
+  ASSERT_TRUE(StartProgram(program.c_str(), &commandLine[0], nullptr, process));
+  EXPECT_EQ(CREATE_DEFAULT_ERROR_MODE, SeenFlags & CREATE_DEFAULT_ERROR_MODE) << SeenFlags;
+  TerminateProcess(process.pi.hProcess, 0);
+  PatchImports(&WatchedCreateProcessA, RealCreateProcessA);
+}
+
+// Created hidden, the logo loaded as GDI builds it (the file's bytes are
+// PcxTest's). A logo that does not load counts as none: its height would
+// size the band. One emptied meanwhile is dropped at the next display
+// change, which makes a new bitmap. The default title font has no Japanese
+// letters. The first row's window is shown.
+TEST(BackgroundWindow, LogoTitleAndBand) {
+  struct Row {
+    int bits, planes, width;
+    UINT paletteEntries;  // 0: the logo does not load
+    const char* locale;
+  } const rows[] = {
+      {4, 1, 160, 16, "00000407"}, {8, 1, 40, 256, "00000411"}, {8, 3, 40, 0, "00000407"}};
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = 340;  // the size without iPaddedBorderWidth
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
+  TempDir dir("win");
+  std::string longTitle;
+  for (int i = 0; i < 12; ++i) longTitle += "Keyboard ";
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::to_string(r.bits) + " bits, locale " + r.locale);
+    ScopedRegValue locale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", r.locale);
+    ResetSettings(Settings);
+    Settings.IsNT = 1;
+    CopyText(Settings.TitleSuffix, "Setup");
+    CopyText(Settings.SetupTitle, r.width == 160 ? longTitle.c_str() : "Velmorax Keyboard Setup");
+    CopyText(Settings.BkgLogo, WriteLogo(dir / "logo.pcx", r.bits, r.width, 60, r.planes).c_str());
+    RegisterBackgroundClass(GetModuleHandleA(nullptr));  // fails harmlessly once registered
+    ASSERT_TRUE(CreateBackgroundWindow(GetModuleHandleA(nullptr)));
+    HWND hwnd = ui::FindTopWindow(kBackgroundClassName, "", 1000, GetCurrentProcessId());
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    const bool japanese = r.locale[7] == '1';
+    EXPECT_EQ(japanese, Background.JapaneseTitleFont);
+    EXPECT_STREQ(japanese ? metrics.lfCaptionFont.lfFaceName : Background.TitleLogFont.lfFaceName,
+                 Background.TitleLogFont.lfFaceName);
+    const bool loads = r.paletteEntries != 0;
+    EXPECT_EQ(loads ? 60 : 0, Background.LogoHeight * Background.LogoPresent);
+    EXPECT_EQ(r.paletteEntries, GetPaletteEntries(Background.LogoPalette, 0, 0, nullptr));
+    if (loads) {
+      EXPECT_EQ(client.right - r.width + 2 * GetSystemMetrics(SM_CXFRAME), Background.LogoX)
+          << "at creation the logo stands two frames further right";
+    }
+    if (r.width == 160) CheckPainted(hwnd, client.right);
+    SendMessageA(hwnd, WM_SETTINGCHANGE, 0, 0);
+    EXPECT_EQ(client.right - (loads ? r.width : 0), Background.LogoX) << "after a work-area change";
+    HBITMAP before = Background.LogoBitmap;
+    EXPECT_EQ(0, SendMessageA(hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024)));
+    EXPECT_EQ(loads, GetObjectType(Background.LogoBitmap) == OBJ_BITMAP);
+    EXPECT_TRUE(!before || before == Background.LogoBitmap || !GetObjectType(before)) << "old kept";
+    WriteTextFile(dir / "logo.pcx", "");
+    SendMessageA(hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
+    EXPECT_EQ(0, Background.LogoPresent + Background.LogoHeight + Background.LogoWidth)
+        << "logo emptied";
+    EXPECT_EQ(nullptr, Background.LogoBitmap);
+    EXPECT_EQ(1, SendMessageA(hwnd, WM_QUERYENDSESSION, 0, 0)) << "a restart may end the session";
+    DestroyWindow(hwnd);
+    Pump();
+  }
+}
