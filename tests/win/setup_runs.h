@@ -4,7 +4,7 @@
 // <M> is the media folder, <SYS> and <WIN> the system and Windows folders. Files: "path=text",
 // an .exe in the media being the logging double with text its options; after, "path" for none,
 // "=@file" for examples\single's file. Registry: "HKLM\key|name=value" ("HKLM\key|name": none),
-// those present put back after; REG_MULTI_SZ as "a|b|", other types as "<type N>".
+// those present put back after; REG_MULTI_SZ as "a|b|", other types as "type:hex".
 #pragma once
 #include <commctrl.h>  // windows.h comes first, in the precompiled header
 #include <gtest/gtest.h>
@@ -70,16 +70,8 @@ struct RegLine {
 };
 
 inline std::string RegData(const RegLine& r) {
-  BYTE data[1024] = {};
-  DWORD type = 0, size = sizeof data - 1;
-  HKEY k;
-  if (RegOpenKeyExA(r.root, r.key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return "<none>";
-  LONG got = RegQueryValueExA(k, r.name.c_str(), nullptr, &type, data, &size);
-  RegCloseKey(k);
-  if (type == REG_MULTI_SZ && size > 1) std::replace(data, data + size - 1, '\0', '|');
-  if (got || type == REG_SZ || type == REG_MULTI_SZ)
-    return got ? "<none>" : reinterpret_cast<char*>(data);
-  return "<type " + std::to_string(type) + ">";
+  const std::string text = RegText(r.root, r.key, r.name);
+  return text == "<no key>" || text == "<no value>" ? "<none>" : text;
 }
 
 // When the double logged "START a.exe" (a program's path's end) or EXIT: Setup's end.

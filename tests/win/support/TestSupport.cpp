@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -121,6 +122,10 @@ std::string RegText(HKEY root, const std::string& key, const std::string& name) 
   RegCloseKey(h);
   if (rc != ERROR_SUCCESS) return "<no value>";
   if (type == REG_SZ && size && !data[size - 1]) return std::string(data, size - 1);
+  if (type == REG_MULTI_SZ && size > 1 && !data[size - 1]) {  // as "a|b|"
+    std::replace(data, data + size - 1, '\0', '|');
+    return std::string(data, size - 1);
+  }
   static const char kHex[] = "0123456789abcdef";
   std::string out = std::to_string(type) + ":";
   for (DWORD i = 0; i < size; ++i) out += {kHex[data[i] >> 4 & 15], kHex[data[i] & 15]};

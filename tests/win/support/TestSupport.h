@@ -70,8 +70,8 @@ struct ScopedWineVersion : ScopedRegValue {
                        version.c_str()) {}
 };
 
-// A REG_SZ value's text, or "<no key>", "<no value>" or, for any other type
-// or a text without its NUL, "<type>:<hex bytes>", so that a failure says which.
+// A REG_SZ value's text, a REG_MULTI_SZ as "a|b|", or "<no key>", "<no value>"
+// or, for any other type or a text without its NUL, "<type>:<hex bytes>".
 std::string RegText(HKEY root, const std::string& key, const std::string& name);
 std::vector<std::string> RegValueNames(HKEY root, const std::string& key);  // in order
 bool RegKeyExists(HKEY root, const std::string& key);
