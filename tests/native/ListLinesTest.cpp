@@ -100,8 +100,8 @@ TEST(ListLines, AddRegistryFiles) {
             [](const Row& r) { return Str(RegistryFileRuns(r[0].c_str(), r[1].c_str())); });
 }
 
-// Program, line -> file|parameters|folder; "||": refused. Then quoting, and kill lines.
-TEST(ListLines, RunAndKillPrograms) {
+// Program, line -> file|parameters|folder; "||": refused. Then quoting.
+TEST(ListLines, RunPrograms) {
   const std::string f250(250, 'f');
   CheckRows({{"T.exe", "%99%,  /q a ,b", "E:\\Inst\\T.exe|\"/q a \"|E:\\Inst"},
              {"T.exe", "", "\\T.exe|\"\"|"}, {"Tool.exe", f250, f250 + "\\Tool.exe|\"\"|" + f250},
@@ -124,12 +124,5 @@ TEST(ListLines, RunAndKillPrograms) {
               char out[kTextSize];
               int fits = (r[0] == "q" ? QuoteArgument : RegeditCommandLine)(r[1].c_str(), out);
               return fits == (out[0] != '\0') ? std::string(out) : "wrong result";
-            });
-  CheckRows({{"KqTray KqTray|"}, {",Tray ,more", "|Tray "}},
-            [](const Row& r) {
-              KillLine kill;
-              std::memset(&kill, 'z', sizeof kill);
-              ParseKillLine(r[0].c_str(), Split, kill);
-              return std::string(kill.ClassName) + "|" + kill.Title;
             });
 }
