@@ -13,8 +13,8 @@ TEST(Driver, LineFields) {
   CheckRows(
       {{"a,\" x, y \",\"x\"\"y\",  two  ,\t two\t,  \"  q\",,b\"c,d\"e",
         "a| x, y |xy|two  |two\t|  q||bc,de|||0"},  // quoted blanks are copied
-       {"a,\"unterminated, rest", "a|unterminated, rest|||||||||0"}, {"a,b, a|b|||||||||0"},
-       {"", "||||||||||0"}, {std::string(600, 'z'), std::string(259, 'z') + "||||||||||0"},
+       {"a,\"unterminated, rest", "a|unterminated, rest|||||||||0"}, {"", "||||||||||0"},
+       {std::string(600, 'z'), std::string(259, 'z') + "||||||||||0"},
        {"Keyboard, kq.inf ,A3,A4,A5,six,legacy\\kq.inf,TRUE,HID\\VID_1,sub\\",
         "Keyboard|kq.inf |A3|A4|A5|six|legacy\\kq.inf|TRUE|HID\\VID_1|sub\\|1"},
        {"K,i,3,4,5,6,7,true K|i|3|4|5|6|7|true|||1"}, {"K,i,3,4,5,6,7,1 K|i|3|4|5|6|7|1|||1"},

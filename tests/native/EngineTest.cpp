@@ -36,9 +36,7 @@ TEST(Engine, PathsOfACopyRow) {
             });
   // Bytes copied, total -> percent, never past 100.
   CheckRows({{"0 0 100"}, {"1 3 33"}, {"0xfffffffe 0xffffffff 99"}, {"20 10 100"}},
-            [](const Row& r) {
-              return Str(ProgressFor(std::stoul(r[0], nullptr, 0), std::stoul(r[1], nullptr, 0)));
-            });
+            [](const Row& r) { return Str(ProgressFor(Num(r[0]), Num(r[1]))); });
 }
 
 // FileVersion text -> MS LS, in wrapping unsigned arithmetic.

@@ -70,7 +70,6 @@ TEST(ListLines, AddRegistry) {
              {"HKLM,S,V,,%99%", "LM|S|V|sz 'E:\\Inst'"},
              {"HKLM,S,V,00,1", "LM|S|V|dword 01 00 00 00"},  // only "0" itself means a string
              {"HKLM,S,V,1", "LM|S|V|dword 00 00 00 00"},
-             {"HKLM,S,V,1,7f", "LM|S|V|dword 7f 00 00 00"},
              {"HKLM,S,V,1,80", "LM|S|V|dword 80 ff ff ff"},  // a lone byte is signed
              {"HKLM,S,V,x,ff,", "LM|S|V|bin ff 00"},
              {"HKLM,S,V,1,12345678,zz, a", "LM|S|V|bin 78 00 0a"},

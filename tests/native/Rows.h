@@ -3,7 +3,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -28,7 +27,7 @@ inline void CheckRows(const std::vector<Row>& rows,
   }
 }
 
-inline int Num(const std::string& text) { return std::stoi(text, nullptr, 0); }
+inline long long Num(const std::string& text) { return std::stoll(text, nullptr, 0); }
 inline std::string Str(long long n) { return std::to_string(n); }
 
 // n in lower-case hexadecimal, at least digits wide.
