@@ -40,8 +40,7 @@ TEST(ListLines, SplitField) {
        {"%11%;%10%;%99%;%1%;%12%;%17%;%18% "
         "C:\\W\\SYSTEM;C:\\W;E:\\Inst;D:\\Media;C:\\W\\System32\\Drivers;C:\\W\\Inf;C:\\W\\Help"},
        {"%11%%11% C:\\W\\SYSTEMC:\\W\\SYSTEM"}, {"%011%", "from strings"}, {"%%", "empty name"},
-       {"%Undefined%file.txt file.txt"},
-       {"%Loop% %1%\\\"x\""},  // an expansion is not scanned again
+       {"%Undefined%file.txt file.txt"}, {"%Loop% %1%\\\"x\""},  // expansions are not rescanned
        {"\"%1%\" %1%"}, {"%" + std::string(400, 'n') + "%,next", "|next"},  // a long name is cut
        {many, std::string(259, 'x')}, {std::string(300, 'p'), std::string(259, 'p')}},
       [](const Row& r) {
@@ -62,14 +61,12 @@ TEST(ListLines, AddRegistry) {
   for (int i = 0; i < 261; ++i) many += ",2";
   for (int i = 0; i < 260; ++i) kept += " 02";
   CheckRows({{"HKLM LM|||key"}, {"hkcu,Software\\Kq CU|Software\\Kq||key"},
-             {"  HkCr,S,", "CR|S||sz ''"},  // blanks after a comma are dropped, not before one:
-             {"HKLM ,S", "U|S||key"},
-             {"HKEY_LOCAL_MACHINE,S U|S||key"},  // anything else is HKEY_USERS
+             {"  HkCr,S,", "CR|S||sz ''"},  // blanks after a comma are dropped, not before one
+             {"HKLM ,S", "U|S||key"}, {"HKEY_LOCAL_MACHINE,S U|S||key"},  // else HKEY_USERS
              {"HKCU,%1%\\Kq,\"a,b\"", "CU|D:\\Media\\Kq|a,b|sz ''"},
              {"HKLM,S,V,0,  hi there ,more", "LM|S|V|sz 'hi there '"},
-             {"HKLM,S,V,,%99%", "LM|S|V|sz 'E:\\Inst'"},
+             {"HKLM,S,V,,%99%", "LM|S|V|sz 'E:\\Inst'"}, {"HKLM,S,V,1", "LM|S|V|dword 00 00 00 00"},
              {"HKLM,S,V,00,1", "LM|S|V|dword 01 00 00 00"},  // only "0" itself means a string
-             {"HKLM,S,V,1", "LM|S|V|dword 00 00 00 00"},
              {"HKLM,S,V,1,80", "LM|S|V|dword 80 ff ff ff"},  // a lone byte is signed
              {"HKLM,S,V,x,ff,", "LM|S|V|bin ff 00"},
              {"HKLM,S,V,1,12345678,zz, a", "LM|S|V|bin 78 00 0a"},

@@ -104,12 +104,11 @@ TEST(Startup, SetupSection) {
        {"", "x64", "SetupProgramName=setup_x64.exe"},
        // Flag words are whole texts in any case; anything else keeps the default.
        {"AskType=false;AskProgramFolder=tRuE NT AskType=0;AskProgramFolder=1"},
-       {"AskType=FALSE ", "NT", "AskType=1"},
+       {"AskType=FALSE ", "NT", "AskType=1"}, {"AskLicense=true NT License=D:\\M"},
        {"CallConfigMg=yes;CabFile=yes;CabFileName=d.cab;AskLicense=yes;LicenseFolder=Lic", "NT",
         "CallConfigMg=0;CabFile=0;CabFileName=;LicenseFile=;License=-"},
        {"CabFile=TRUE;CabFileName=d.cab NT CabFile=1;CabFileName=D:\\M\\d.cab"},
        {"AskLicense=TRUE;LicenseFolder=Lic NT AskLicense=1;License=D:\\M\\Lic"},
-       {"AskLicense=true NT License=D:\\M"},
        // Interface rules, as AskType, InterfaceType, Restart, CallConfigMg.
        {"DefaultType=ps2 NT 1111"}, {"PS2Type=FALSE NT 0210"}, {"PS2Type=FALSE 9x 0201"},
        {"USBType=FALSE NT 0101"}, {"USBType=FALSE;PS2Type=FALSE NT 0210"},

@@ -96,14 +96,14 @@ TEST(Wizard, FormatWithName) {
             });
 }
 
-// Fill, interface, AskPath, AskProgramFolder, folder -> the Start page's summary, in a buffer
-// of the size it asks for (ASan sees overruns). "P": every field filled to its end, where
-// reading stops, as there is no fixed limit.
+// Product, interface, AskPath, AskProgramFolder, folder -> the Start page's summary, in a
+// buffer of the size it asks for (ASan sees overruns). Every field not given is filled to its
+// end, where reading stops, as there is no fixed limit; "P": the product too.
 TEST(Wizard, StartSummary) {
   const SummaryLabels labels = {"Product", "Version", "Interface", "Dir", "Folder", "USB", "PS/2"};
-  const std::string kbd =
-      "Product:\r\n          Kbd\r\n\r\nVersion:\r\n          1.0\r\n\r\nInterface:\r\n          ";
   const std::string p = "\r\n          " + std::string(kTextSize, 'P');
+  const std::string kbd =
+      "Product:\r\n          Kbd\r\n\r\nVersion:" + p + "\r\n\r\nInterface:\r\n          ";
   // PS/2 with both entries, the folder empty, is a Wine run byte for byte.
   CheckRows({{"Kbd", "1", "0", "0", "Tools", kbd + "USB"},
              {"Kbd", "2", "0", "1", "Tools", kbd + "PS/2\r\n\r\nFolder:\r\n          Tools"},
@@ -113,10 +113,7 @@ TEST(Wizard, StartSummary) {
             [&](const Row& r) {
               SettingsRecord s;
               std::memset(&s, 'P', sizeof s);
-              if (r[0] == "Kbd") {
-                CopyText(s.ProductName, "Kbd");
-                CopyText(s.Version, "1.0");
-              }
+              if (r[0] != "P") CopyText(s.ProductName, r[0].c_str());
               int32_t* fields[] = {&s.InterfaceType, &s.AskPath, &s.AskProgramFolder};
               for (int i = 0; i < 3; ++i) *fields[i] = Num(r[i + 1]);
               const char* folder = r[4].c_str();
