@@ -9,7 +9,6 @@
 #include <commctrl.h>  // windows.h comes first, in the precompiled header
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <list>
 #include <sstream>
@@ -60,19 +59,16 @@ struct RegLine {
     std::tie(key, value) = Split(line, "=");
     std::tie(key, name) = Split(key, "|");
     const std::string rootName = key.substr(0, key.find('\\'));
-    root = rootName == "HKCU"  ? HKEY_CURRENT_USER
-           : rootName == "HKU" ? HKEY_USERS
-                               : HKEY_LOCAL_MACHINE;
+    root = rootName == "HKCU" ? HKEY_CURRENT_USER : rootName == "HKU" ? HKEY_USERS : root;
     key.erase(0, rootName.size() + 1);
   }
-  HKEY root;
+  std::string Read() const {  // "<none>" when missing, as the rows write it
+    const std::string text = RegText(root, key, name);
+    return text == "<no key>" || text == "<no value>" ? "<none>" : text;
+  }
+  HKEY root = HKEY_LOCAL_MACHINE;
   std::string key, name, value;
 };
-
-inline std::string RegData(const RegLine& r) {
-  const std::string text = RegText(r.root, r.key, r.name);
-  return text == "<no key>" || text == "<no value>" ? "<none>" : text;
-}
 
 // When the double logged "START a.exe" (a program's path's end) or EXIT: Setup's end.
 inline unsigned long long EventTime(const std::vector<LogLine>& log, const std::string& event,
@@ -105,12 +101,11 @@ inline void Click(DWORD pid, const std::string& step, const char* shown) {
 }
 
 // What the rows install outside the media (the INFs Windows keeps among them), removed
-// before and after each.
+// before and after each; ScopedUninstallRecords clears the machine's vendor key.
 inline void ResetPrefix(const RunRow& row) {
   for (const std::string& f : row.after)
     if (f[0] == '<') DeleteFileA(Fill(Split(f, "=").first, "").c_str());
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-    DeleteRegTree(root, "Software\\Velmorax");
+  DeleteRegTree(HKEY_CURRENT_USER, "Software\\Velmorax");
   DeleteRegTree(HKEY_USERS, ".DEFAULT\\Software\\Velmorax");
 }
 
@@ -143,10 +138,8 @@ inline void RunSetupRow(const RunRow& row) {
     : path.rfind(".exe") == path.size() - 4 ? m.AddDouble(path, text)
                                             : m.Write(path, text);
   }
-  HANDLE holder =
-      row.hold
-          ? Start(BinDir() + "\\holdfile.exe " + Fill(row.hold, "") + " " + held + " " + free, "")
-          : nullptr;
+  const std::string hold = row.hold ? Fill(row.hold, "") + " " + held + " " + free : "";
+  HANDLE holder = row.hold ? Start(BinDir() + "\\holdfile.exe " + hold, "") : nullptr;
   for (DWORD t = GetTickCount(); holder && !PathExists(held) && GetTickCount() - t < 5000;)
     Sleep(20);
 
@@ -176,8 +169,8 @@ inline void RunSetupRow(const RunRow& row) {
   for (const std::string& line : row.regAfter) {
     const RegLine r(Fill(line, m.media()));
     // A registry file is imported by a program Setup does not wait for.
-    for (DWORD t = GetTickCount(); RegData(r) != r.value && GetTickCount() - t < 5000;) Sleep(50);
-    EXPECT_EQ(r.value, RegData(r)) << r.key << "|" << r.name;
+    for (DWORD t = GetTickCount(); r.Read() != r.value && GetTickCount() - t < 5000;) Sleep(50);
+    EXPECT_EQ(r.value, r.Read()) << r.key << "|" << r.name;
   }
   for (const std::string& o : row.order) {
     auto [before, later] = Split(o, " < ");
