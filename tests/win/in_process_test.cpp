@@ -41,8 +41,7 @@ void PatchImports(void* from, void* to) {
 
 const COLORREF kTop = RGB(255, 0, 0), kLeft = RGB(0, 255, 0);
 
-// 8 bits (palette at the end) or 4 (in the header): colour 3 in the first 4
-// columns, colour 1 elsewhere.
+// 8 bits (palette at the end) or 4 (in the header): colour 3 in the first 4 columns, 1 elsewhere.
 std::string WriteLogo(const std::string& path, int bits, int width, int height, int planes = 1) {
   const unsigned char colours[] = {0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 255, 0};
   std::string f(128, '\0'), palette(768, '\0');
@@ -88,9 +87,8 @@ void CheckPainted(HWND hwnd, int right) {
 
 }  // namespace
 
-// The user's locale picks the license text (which registry value is read
-// on each family is the worker's test); without a text for it, the folder
-// stays and the length is 0.
+// The user's locale picks the license text (which registry value is read on each family is the
+// worker's test); without a text for it, the folder stays and the length is 0.
 TEST(LicenseFile, ChosenByTheUsersLocale) {
   const std::string huge(5000, '0');
   const struct {
@@ -116,26 +114,23 @@ TEST(LicenseFile, ChosenByTheUsersLocale) {
   }
 }
 
-// A started program gets the system's default error mode, not Setup's own
-// "no disk prompts" mode (a multi-disk stage setup needs its "insert disk"
-// box). Wine does not hand the mode on to a child, so the flags are watched
-// on their way to CreateProcessA.
+// A started program gets the system's default error mode, not Setup's own "no disk prompts" mode
+// (a multi-disk stage setup needs its "insert disk" box). Wine does not hand the mode on to a
+// child, so the flags are watched on their way to CreateProcessA.
 TEST(StartProgram, ChildGetsTheDefaultErrorMode) {
-  RealCreateProcessA = &CreateProcessA;  // what the import slot holds
+  RealCreateProcessA = &CreateProcessA;  // what the import slot holds, read at run time
   PatchImports(reinterpret_cast<void*>(RealCreateProcessA), reinterpret_cast<void*>(&Watched));
   std::string program = BinDir() + "\\windowprog.exe", commandLine = "\"" + program + "\" x y";
   ProcessInfo process;
   ASSERT_TRUE(StartProgram(program.c_str(), &commandLine[0], nullptr, process));
   EXPECT_EQ(CREATE_DEFAULT_ERROR_MODE, SeenFlags & CREATE_DEFAULT_ERROR_MODE) << SeenFlags;
-  TerminateProcess(process.pi.hProcess, 0);
-  PatchImports(reinterpret_cast<void*>(&Watched), reinterpret_cast<void*>(RealCreateProcessA));
+  TerminateProcess(process.pi.hProcess, 0);  // Watched stays: it only passes the calls on
 }
 
-// Created hidden, the logo loaded as GDI builds it (the file's bytes are
-// PcxTest's). A logo that does not load counts as none: its height would
-// size the band. One emptied meanwhile is dropped at the next display
-// change, which makes a new bitmap. The default title font has no Japanese
-// letters. The first row's window is shown.
+// Created hidden, the logo loaded as GDI builds it (the file's bytes are PcxTest's). A logo that
+// does not load counts as none: its height would size the band. One emptied meanwhile is dropped
+// at the next display change, which makes a new bitmap. The default title font has no Japanese
+// letters.
 TEST(BackgroundWindow, LogoTitleAndBand) {
   struct Row {
     int bits, planes, width;
@@ -143,9 +138,9 @@ TEST(BackgroundWindow, LogoTitleAndBand) {
     const char* locale;
   } const rows[] = {
       {4, 1, 160, 16, "00000407"}, {8, 1, 40, 256, "00000411"}, {8, 3, 40, 0, "00000407"}};
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = 340;  // the size without iPaddedBorderWidth
-  ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
+  NONCLIENTMETRICSA sys{};
+  sys.cbSize = 340;  // the size without iPaddedBorderWidth
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &sys, 0));
   TempDir dir("win");
   std::string longTitle;
   for (int i = 0; i < 12; ++i) longTitle += "Keyboard ";
@@ -163,10 +158,9 @@ TEST(BackgroundWindow, LogoTitleAndBand) {
     RECT client{};
     GetClientRect(hwnd, &client);
     EXPECT_FALSE(IsWindowVisible(hwnd));
-    const bool japanese = r.locale[7] == '1';
-    EXPECT_EQ(japanese, Background.JapaneseTitleFont);
-    EXPECT_STREQ(japanese ? metrics.lfCaptionFont.lfFaceName : Background.TitleLogFont.lfFaceName,
-                 Background.TitleLogFont.lfFaceName);
+    EXPECT_EQ(r.locale[7] == '1', Background.JapaneseTitleFont);  // 00000411: Japanese
+    EXPECT_TRUE(!Background.JapaneseTitleFont ||
+                SameText(sys.lfCaptionFont.lfFaceName, Background.TitleLogFont.lfFaceName));
     const bool loads = r.paletteEntries != 0;
     EXPECT_EQ(loads ? 60 : 0, Background.LogoHeight * Background.LogoPresent);
     EXPECT_EQ(r.paletteEntries, GetPaletteEntries(Background.LogoPalette, 0, 0, nullptr));

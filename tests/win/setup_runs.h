@@ -35,7 +35,7 @@ struct RunRow {
   DWORD exitCode = 0;
   std::vector<std::string> started = {};  // "folder|command line" in the order started
   std::vector<std::string> after = {}, regAfter = {};
-  std::vector<std::string> order = {};  // "END a.exe < START b.exe" (see EventTime)
+  std::vector<std::string> order = {};  // "END a.exe < START b.exe", EXIT for Setup's end
 };
 
 inline std::string Fill(std::string text, const std::string& media,
@@ -70,17 +70,7 @@ struct RegLine {
   std::string key, name, value;
 };
 
-// When the double logged "START a.exe" (a program's path's end) or EXIT: Setup's end.
-inline unsigned long long EventTime(const std::vector<LogLine>& log, const std::string& event,
-                                    unsigned long long exit) {
-  auto [kind, exe] = Split(event, " ");
-  const LogLine* line = FindLine(log, kind, "\\" + exe);
-  EXPECT_TRUE(line || event == "EXIT") << event;
-  return line ? line->timeMs : exit;
-}
-
-// Waits up to 20 s for Setup's window, or the wizard's page, of this
-// caption, compares its visible texts with shown and presses the button.
+// Waits up to 20 s for a window or wizard page of this caption, checks its texts, presses button.
 inline void Click(DWORD pid, const std::string& step, const char* shown) {
   const auto [caption, button] = Split(step, ">");
   for (DWORD t = GetTickCount(); GetTickCount() - t < 20000; Sleep(20)) {
@@ -100,8 +90,7 @@ inline void Click(DWORD pid, const std::string& step, const char* shown) {
   ADD_FAILURE() << "no window " << caption;
 }
 
-// What the rows install outside the media (the INFs Windows keeps among them), removed
-// before and after each; ScopedUninstallRecords clears the machine's vendor key.
+// Removes what the rows put outside the media; ScopedUninstallRecords clears HKLM's vendor key.
 inline void ResetPrefix(const RunRow& row) {
   for (const std::string& f : row.after)
     if (f[0] == '<') DeleteFileA(Fill(Split(f, "=").first, "").c_str());
@@ -172,9 +161,15 @@ inline void RunSetupRow(const RunRow& row) {
     for (DWORD t = GetTickCount(); r.Read() != r.value && GetTickCount() - t < 5000;) Sleep(50);
     EXPECT_EQ(r.value, r.Read()) << r.key << "|" << r.name;
   }
+  auto at = [&](const std::string& event) {  // "START a.exe": a program path's end
+    auto [kind, exe] = Split(event, " ");
+    const LogLine* line = FindLine(log, kind, "\\" + exe);
+    EXPECT_TRUE(line || event == "EXIT") << event;
+    return line ? line->timeMs : exit;
+  };
   for (const std::string& o : row.order) {
     auto [before, later] = Split(o, " < ");
-    EXPECT_LE(EventTime(log, before, exit), EventTime(log, later, exit)) << o;
+    EXPECT_LE(at(before), at(later)) << o;
   }
   ResetPrefix(row);
 }
