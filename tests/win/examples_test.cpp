@@ -7,16 +7,15 @@ using setup_runs::RunRow;
 
 namespace {
 
-const std::string kVersion = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion|VersionNumber";
+const std::string kCurrent = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion";
+const std::string kVersion = kCurrent + "|VersionNumber";
 // Wine's newdev reports success for any device: without it ME falls back as on Windows.
 const std::string kNewdev = "HKCU\\Software\\Wine\\AppDefaults\\Setup.exe\\DllOverrides|newdev";
-const std::string kPreload =
-    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run|Keyboard Preload Check";
+const std::string kPreload = kCurrent + "\\Run|Keyboard Preload Check";
 const std::string kPending =
     "HKLM\\System\\CurrentControlSet\\Control\\Session Manager|PendingFileRenameOperations";
 const std::string kKey = "\\Software\\Velmorax\\Keyboard", kScript = "HKLM" + kKey + "|Script=";
-const std::string kRecord =
-    std::string("HKLM\\") + testing_support::kUninstallRoot + "VelmoraxKeyboard";
+const std::string kRecord = kCurrent + "\\Uninstall\\VelmoraxKeyboard";
 
 std::vector<std::string> Plus(std::vector<std::string> list, const std::vector<std::string>& more) {
   list.insert(list.end(), more.begin(), more.end());
@@ -110,8 +109,7 @@ const RunRow kRuns[] = {
      .reg = {kPending}, .hold = "<WIN>\\keyb.txt", .exitCode = 3010, .after = {kOld, kNew},
      .regAfter = {kPending + "=\\??\\<WIN>\\keyb.0|!\\??\\<WIN>\\keyb.txt|"}},
 
-    // The script a Windows version reads, through the real platform
-    // detection (the examples run one for each version).
+    // The script chosen through the real platform detection (the examples run one per version).
     {.name = "ME is told by VersionNumber", .windows = "winme", .scripts = "SETUPME.INI SETUP98.INI",
      .script = kProbe, .files = {"Tools\\probe.exe="}, .reg = {kVersion + "=4.10.2222"},
      .started = {kRead + "SETUP98.INI"}},
@@ -119,10 +117,9 @@ const RunRow kRuns[] = {
      .files = {"Tools\\probe.exe="}, .clicks = {"Setup Warning>OK"}, .shown = "[OK][Current O.S. is not supported "
      "by this software, please refer to the user's manual or readme.txt for more information.]"},
 
-    // In Setup's folder, in order, waiting where asked, with the folder tokens;
-    // a line too long for a command line is skipped, not cut; a repeated name
-    // runs the first value; names past the list's 1024 bytes are not seen and
-    // a long value is cut: nothing is overrun.
+    // In Setup's folder, in order, waiting where asked, with the folder tokens; a line too long for
+    // a command line is skipped, not cut; a repeated name runs the first value; names past the
+    // list's 1024 bytes are not seen and a long value is cut: nothing is overrun.
     {.name = "pre-run programs",
      .script = "DirName1=NoStage\r\nUninstallKey=" + std::string(300, 'k') + "\r\n[PreRun Programs]\r\n"
                "probe.exe=%1%\\Tools,--sleep=200 %11% %10% %17%,1\r\n"

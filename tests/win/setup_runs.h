@@ -9,7 +9,6 @@
 #include <commctrl.h>  // windows.h comes first, in the precompiled header
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <list>
 #include <sstream>
@@ -36,7 +35,7 @@ struct RunRow {
   DWORD exitCode = 0;
   std::vector<std::string> started = {};  // "folder|command line" in the order started
   std::vector<std::string> after = {}, regAfter = {};
-  std::vector<std::string> order = {};  // "END a.exe < START b.exe" (see EventTime)
+  std::vector<std::string> order = {};  // "END a.exe < START b.exe", EXIT for Setup's end
 };
 
 inline std::string Fill(std::string text, const std::string& media,
@@ -60,31 +59,18 @@ struct RegLine {
     std::tie(key, value) = Split(line, "=");
     std::tie(key, name) = Split(key, "|");
     const std::string rootName = key.substr(0, key.find('\\'));
-    root = rootName == "HKCU"  ? HKEY_CURRENT_USER
-           : rootName == "HKU" ? HKEY_USERS
-                               : HKEY_LOCAL_MACHINE;
+    root = rootName == "HKCU" ? HKEY_CURRENT_USER : rootName == "HKU" ? HKEY_USERS : root;
     key.erase(0, rootName.size() + 1);
   }
-  HKEY root;
+  std::string Read() const {  // "<none>" when missing, as the rows write it
+    const std::string text = RegText(root, key, name);
+    return text == "<no key>" || text == "<no value>" ? "<none>" : text;
+  }
+  HKEY root = HKEY_LOCAL_MACHINE;
   std::string key, name, value;
 };
 
-inline std::string RegData(const RegLine& r) {
-  const std::string text = RegText(r.root, r.key, r.name);
-  return text == "<no key>" || text == "<no value>" ? "<none>" : text;
-}
-
-// When the double logged "START a.exe" (a program's path's end) or EXIT: Setup's end.
-inline unsigned long long EventTime(const std::vector<LogLine>& log, const std::string& event,
-                                    unsigned long long exit) {
-  auto [kind, exe] = Split(event, " ");
-  const LogLine* line = FindLine(log, kind, "\\" + exe);
-  EXPECT_TRUE(line || event == "EXIT") << event;
-  return line ? line->timeMs : exit;
-}
-
-// Waits up to 20 s for Setup's window, or the wizard's page, of this
-// caption, compares its visible texts with shown and presses the button.
+// Waits up to 20 s for a window or wizard page of this caption, checks its texts, presses button.
 inline void Click(DWORD pid, const std::string& step, const char* shown) {
   const auto [caption, button] = Split(step, ">");
   for (DWORD t = GetTickCount(); GetTickCount() - t < 20000; Sleep(20)) {
@@ -104,13 +90,11 @@ inline void Click(DWORD pid, const std::string& step, const char* shown) {
   ADD_FAILURE() << "no window " << caption;
 }
 
-// What the rows install outside the media (the INFs Windows keeps among them), removed
-// before and after each.
+// Removes what the rows put outside the media; ScopedUninstallRecords clears HKLM's vendor key.
 inline void ResetPrefix(const RunRow& row) {
   for (const std::string& f : row.after)
     if (f[0] == '<') DeleteFileA(Fill(Split(f, "=").first, "").c_str());
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
-    DeleteRegTree(root, "Software\\Velmorax");
+  DeleteRegTree(HKEY_CURRENT_USER, "Software\\Velmorax");
   DeleteRegTree(HKEY_USERS, ".DEFAULT\\Software\\Velmorax");
 }
 
@@ -143,10 +127,8 @@ inline void RunSetupRow(const RunRow& row) {
     : path.rfind(".exe") == path.size() - 4 ? m.AddDouble(path, text)
                                             : m.Write(path, text);
   }
-  HANDLE holder =
-      row.hold
-          ? Start(BinDir() + "\\holdfile.exe " + Fill(row.hold, "") + " " + held + " " + free, "")
-          : nullptr;
+  const std::string hold = row.hold ? Fill(row.hold, "") + " " + held + " " + free : "";
+  HANDLE holder = row.hold ? Start(BinDir() + "\\holdfile.exe " + hold, "") : nullptr;
   for (DWORD t = GetTickCount(); holder && !PathExists(held) && GetTickCount() - t < 5000;)
     Sleep(20);
 
@@ -176,12 +158,18 @@ inline void RunSetupRow(const RunRow& row) {
   for (const std::string& line : row.regAfter) {
     const RegLine r(Fill(line, m.media()));
     // A registry file is imported by a program Setup does not wait for.
-    for (DWORD t = GetTickCount(); RegData(r) != r.value && GetTickCount() - t < 5000;) Sleep(50);
-    EXPECT_EQ(r.value, RegData(r)) << r.key << "|" << r.name;
+    for (DWORD t = GetTickCount(); r.Read() != r.value && GetTickCount() - t < 5000;) Sleep(50);
+    EXPECT_EQ(r.value, r.Read()) << r.key << "|" << r.name;
   }
+  auto at = [&](const std::string& event) {  // "START a.exe": a program path's end
+    auto [kind, exe] = Split(event, " ");
+    const LogLine* line = FindLine(log, kind, "\\" + exe);
+    EXPECT_TRUE(line || event == "EXIT") << event;
+    return line ? line->timeMs : exit;
+  };
   for (const std::string& o : row.order) {
     auto [before, later] = Split(o, " < ");
-    EXPECT_LE(EventTime(log, before, exit), EventTime(log, later, exit)) << o;
+    EXPECT_LE(at(before), at(later)) << o;
   }
   ResetPrefix(row);
 }
