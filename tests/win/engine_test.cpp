@@ -294,8 +294,8 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
     std::string got = after + "|";
     for (int i = has("full") ? kPendingRenameRows : 0; i < PendingRenameCount; ++i)
       got += PendingRenames[i].TempPath + dest_.path().size() + 1;
-    std::vector<std::string> names = RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles");
-    std::sort(names.begin(), names.end());
+    const std::vector<std::string> names =
+        RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles");
     got += "|" + std::to_string(InstallResult) + "|";
     for (const std::string& n : names) got += (&n == &names[0] ? "" : " ") + n;
     EXPECT_EQ(row[1], got);
@@ -315,11 +315,11 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
 
 // The table holds the first 160 "Copy Files" lines and leaves out the rest.
 TEST_F(EngineTest, CopyFilesTableKeepsItsFirstRows) {
-  std::string lines = "[Copy Files]\r\n";
-  for (int i = 0; i <= kFileTableRows; ++i) lines += "f" + std::to_string(i) + "=C:\\x\r\n";
-  WriteTextFile(media_ / "SETUP.INI", lines);
-  EXPECT_EQ(kFileTableRows, ReadCopyFiles());
-  EXPECT_STREQ("f159", FileTable[kFileTableRows - 1].FileName);
+  std::string lines;
+  for (int i = 0; i <= kFileTableRows; ++i) lines += "C:\\x|";
+  Script("Copy Files", lines);
+  EXPECT_EQ(kFileTableRows, FileCount);
+  EXPECT_STREQ("L159", FileTable[kFileTableRows - 1].FileName);
 }
 
 // A destination damaged by a failed copy and held keeps its tracked backup
@@ -366,9 +366,8 @@ TEST_F(EngineTest, HeldFilesAreReplacedAtTheRestart) {
 }
 
 // Each value kind and root written and recorded (also as shared), not a
-// value in a root itself (expected: root|key|name|value as RegText); on NT, the
-// registry files of the NT key's locale imported (the worker reads 9x's).
-TEST_F(EngineTest, RegistryValuesAndFiles) {
+// value in a root itself (expected: root|key|name|value as RegText).
+TEST_F(EngineTest, RegistryValuesAreWrittenAndRecorded) {
   const std::string rows[][2] = {
       {"HKLM,Software\\KqT\\Only", "HKEY_LOCAL_MACHINE|Software\\KqT\\Only||<no value>"},
       {"hkcu,Software\\KqT\\Sub,", "HKEY_CURRENT_USER|Software\\KqT\\Sub||"},
@@ -379,16 +378,9 @@ TEST_F(EngineTest, RegistryValuesAndFiles) {
   };
   std::string lines;
   for (auto& row : rows) lines += row[0] + "|";
-  Script("Add Registry", lines, "[Add Registry Files]\r\nA=a.reg,00000409\r\nB=b.reg,00000407\r\n");
-  for (std::string n : {"a", "b"})
-    WriteTextFile(media_ / (n + ".reg"),
-                  "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\KqT\\F]\r\n\"" + n + "\"=\"\"\r\n");
-  ScopedRegValue nt(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000407");
-  ScopedRegValue nine(HKEY_CURRENT_USER, "Control Panel\\Desktop\\ResourceLocale", "", "00000409");
+  Script("Add Registry", lines);
   Settings.IsNT = 1;
-  AddRegistry(), AddRegistryFiles(), WaitForEditors();
-  EXPECT_EQ("<no value>|", RegText(HKEY_CURRENT_USER, "Software\\KqT\\F", "a") + "|" +
-                               RegText(HKEY_CURRENT_USER, "Software\\KqT\\F", "b"));
+  AddRegistry();
   const std::map<std::string, HKEY> roots = {{"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
                                              {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
                                              {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
@@ -412,10 +404,11 @@ TEST_F(EngineTest, RegistryValuesAndFiles) {
 // The worker ends each "Kill Programs" line's first window of that class and
 // title (no title: an empty one), its process on NT, by WM_CLOSE on 9x, a
 // hung one not holding it; makes the folder top down (recorded when new),
-// copies, writes the registry, imports by the system's editor, starts the
+// copies, writes the registry, imports by the system's editor the files of
+// the locale (9x's key or NT's, each set to another one here), starts the
 // programs in their folder with one argument, as the outcome allows (pause,
 // exit: "Exit Setup" still open after the copy). Expected: per window 1 when
-// ended, WM_CLOSE sent|copied, registry, file imported, started, driver
+// ended, WM_CLOSE sent|copied, registry, 9x's and NT's file imported, started, driver
 // text|sheet messages|result|the folder's record.
 TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
   WNDCLASSA wc{0, SheetProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "KqTestSheet"};
@@ -424,13 +417,13 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
                         "0000040c"),
       ntLocale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000407");
   const std::string rows[][4] = {
-      {"", "KqW,T|KqH,H", "w:KqW/T/ w:KqH/H/hang", "10 1|crisd|to-close next |1|0"},
-      {"cab nt", "KqN,x|KqW", "w:KqW/T/ w:KqW//", "01 0|-----|next |31|0"},
+      {"", "KqW,T|KqH,H", "w:KqW/T/ w:KqH/H/hang", "10 1|cri-sd|to-close next |1|0"},
+      {"cab nt", "KqN,x|KqW", "w:KqW/T/ w:KqW//", "01 0|------|next |31|0"},
       {"preload existing nt", "KqH,H|KqX,X", "w:KqH/H/hang w:KqX/X/hang-exit",
-       "10 0|cr--d|to-close next |0|<no key>"},
-      {"cancel", "KqW,T", "w:KqW/T/", "1 1|-----||1|0"},
-      {"nofiles pause named", "KqW,T", "w:KqW/T/", "1 1|-ri-d|to-close next |1|0"},
-      {"nofiles pause exit", "KqW,T", "w:KqW/T/", "1 1|-----||1|0"},
+       "10 0|cr-n-d|to-close next |0|<no key>"},
+      {"cancel", "KqW,T", "w:KqW/T/", "1 1|------||1|0"},
+      {"nofiles pause named", "KqW,T", "w:KqW/T/", "1 1|-ri--d|to-close next |1|0"},
+      {"nofiles pause exit", "KqW,T", "w:KqW/T/", "1 1|------||1|0"},
   };
   for (auto& row : rows) {
     SCOPED_TRACE(row[0] + " " + row[1]);
@@ -438,8 +431,10 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     auto has = [&](const char* flag) { return row[0].find(flag) != std::string::npos; };
     for (const char* name : {"Tool.exe", "regedit.exe"})
       CopyFileOrDie(BinDir() + "\\logprog.exe", media_ / name);
-    WriteTextFile(media_ / "kq.reg",
-                  "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\KqT\\Import]\r\n\"i\"=\"1\"\r\n");
+    for (std::string n : {"i", "n"})
+      WriteTextFile(
+          media_ / (n + ".reg"),
+          "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\KqT\\Import]\r\n\"" + n + "\"=\"1\"\r\n");
     CopyText(Settings.InstallDir, (dest_ / "Top\\L2\\").c_str());
     if (has("existing")) MakeDirs(dest_ / "Top\\L2");
     if (has("named")) CopyText(Settings.UninstallDisplayName, "Kbd Uninstall");
@@ -447,8 +442,9 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     Settings.Preload = has("preload"), Settings.IsNT = has("nt"), CancelRequested = has("cancel");
     Script("Kill Programs", row[1],
            std::string(has("nofiles") ? "" : "[Copy Files]\r\nTool.exe=%99%\r\n") +
-               "[Add Registry]\r\nA=HKCU,Software\\KqT\\V,r,0,x\r\n[Add Registry "
-               "Files]\r\nA=kq.reg,0000040C\r\n[Run Programs]\r\nTool.exe=%99%,  /q a b\r\n");
+               "[Add Registry]\r\nA=HKCU,Software\\KqT\\V,r,0,x\r\n"
+               "[Add Registry Files]\r\nA=i.reg,0000040C\r\nB=n.reg,00000407\r\n"
+               "[Run Programs]\r\nTool.exe=%99%,  /q a b\r\n");
     Put(row[2], "w");
     TestPage page("KqTestSheet");
     SheetMessages.clear();
@@ -472,6 +468,7 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     got += std::string(PathExists(tool) ? "c" : "-") +
            (RegText(HKEY_CURRENT_USER, "Software\\KqT\\V", "r") == "x" ? "r" : "-") +
            (RegText(HKEY_CURRENT_USER, "Software\\KqT\\Import", "i") == "1" ? "i" : "-") +
+           (RegText(HKEY_CURRENT_USER, "Software\\KqT\\Import", "n") == "1" ? "n" : "-") +
            (started ? "s" : "-") + (shown ? "d|" : "-|");
     got += SheetMessages + "|" + std::to_string(InstallResult * 10 + Settings.CallConfigMg) + "|";
     EXPECT_EQ(row[3],

@@ -10,6 +10,14 @@
 #include <iterator>
 #include <sstream>
 
+// Declared for Windows versions after the one the build targets; Wine has them.
+extern "C" {
+DECLSPEC_IMPORT LONG WINAPI RegDeleteTreeA(HKEY root, LPCSTR key);
+DECLSPEC_IMPORT LONG WINAPI RegDeleteKeyValueA(HKEY root, LPCSTR key, LPCSTR name);
+DECLSPEC_IMPORT LONG WINAPI RegSetKeyValueA(HKEY root, LPCSTR key, LPCSTR name, DWORD type,
+                                            LPCVOID data, DWORD size);
+}
+
 namespace testing_support {
 
 namespace {
@@ -100,17 +108,13 @@ ScopedRegValue::~ScopedRegValue() {
 }
 
 void ScopedRegValue::Put(bool set, DWORD type, const void* data, size_t size) {
-  HKEY h = nullptr;
-  if (RegCreateKeyExA(root_, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr)) {
-    ADD_FAILURE() << "cannot open registry key " << key_;
+  if (!set) {
+    RegDeleteKeyValueA(root_, key_.c_str(), name_.c_str());
     return;
   }
-  if (set)
-    RegSetValueExA(h, name_.c_str(), 0, type, static_cast<const BYTE*>(data),
-                   static_cast<DWORD>(size));
-  else
-    RegDeleteValueA(h, name_.c_str());
-  RegCloseKey(h);
+  EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueA(root_, key_.c_str(), name_.c_str(), type, data,
+                                           static_cast<DWORD>(size)))
+      << "cannot set " << key_ << "\\" << name_;
 }
 
 std::string RegText(HKEY root, const std::string& key, const std::string& name) {
@@ -143,25 +147,15 @@ std::vector<std::string> RegValueNames(HKEY root, const std::string& key) {
     names.push_back(name);
   }
   RegCloseKey(h);
+  std::sort(names.begin(), names.end());
   return names;
 }
 
 bool RegKeyExists(HKEY root, const std::string& key) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-  RegCloseKey(h);
-  return true;
+  return RegText(root, key, "") != "<no key>";
 }
 
-void DeleteRegTree(HKEY root, const std::string& key) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
-  char sub[512];
-  for (DWORD size = sizeof sub; !RegEnumKeyExA(h, 0, sub, &size, 0, 0, 0, 0); size = sizeof sub)
-    DeleteRegTree(h, sub);
-  RegCloseKey(h);
-  RegDeleteKeyA(root, key.c_str());
-}
+void DeleteRegTree(HKEY root, const std::string& key) { RegDeleteTreeA(root, key.c_str()); }
 
 ScopedEnv::ScopedEnv(const std::string& name, const std::string& value) : name_(name) {
   char buf[32768];
@@ -218,13 +212,6 @@ std::vector<LogLine> ReadLog(const std::string& path) {
   return lines;
 }
 
-std::vector<LogLine> Starts(const std::vector<LogLine>& log) {
-  std::vector<LogLine> out;
-  for (const LogLine& l : log)
-    if (l.kind == "START") out.push_back(l);
-  return out;
-}
-
 const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
                         const std::string& exeTail) {
   for (const LogLine& l : lines)
@@ -248,13 +235,6 @@ void SetupMedia::AddDouble(const std::string& relative, const std::string& optio
   MakeDirs(dir);
   CopyFileOrDie(BinDir() + "\\logprog.exe", path);
   WriteTextFile(dir + "\\logprog.opt", options);
-}
-
-DWORD SetupMedia::RunSetup(const std::string& args, size_t expectStarts, DWORD timeoutMs) {
-  const DWORD exitCode =
-      Run("\"" + setupPath() + "\"" + (args.empty() ? "" : " " + args), media_, timeoutMs);
-  WaitForEnds(expectStarts);
-  return exitCode;
 }
 
 std::vector<LogLine> SetupMedia::WaitForEnds(size_t expectStarts, DWORD timeoutMs) const {

@@ -73,7 +73,7 @@ struct ScopedWineVersion : ScopedRegValue {
 // A REG_SZ value's text, a REG_MULTI_SZ as "a|b|", or "<no key>", "<no value>"
 // or, for any other type or a text without its NUL, "<type>:<hex bytes>".
 std::string RegText(HKEY root, const std::string& key, const std::string& name);
-std::vector<std::string> RegValueNames(HKEY root, const std::string& key);  // in order
+std::vector<std::string> RegValueNames(HKEY root, const std::string& key);  // sorted
 bool RegKeyExists(HKEY root, const std::string& key);
 void DeleteRegTree(HKEY root, const std::string& key);
 
@@ -83,12 +83,9 @@ constexpr const char* kVendorRoot = "Software\\VELMORAX";
 // Removes the product's uninstall record and the vendor key (shared-file
 // records) before and after a test; the prefix holds no other product of
 // this vendor.
-class ScopedUninstallRecords {
- public:
+struct ScopedUninstallRecords {
   explicit ScopedUninstallRecords(const std::string& key) : key_(key) { Clear(); }
   ~ScopedUninstallRecords() { Clear(); }
-
- private:
   void Clear() {
     if (!key_.empty()) DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallRoot + key_);  // not all
     DeleteRegTree(HKEY_LOCAL_MACHINE, kVendorRoot);
@@ -123,7 +120,6 @@ struct LogLine {
   std::string exe, cwd, commandLine;
 };
 std::vector<LogLine> ReadLog(const std::string& path);
-std::vector<LogLine> Starts(const std::vector<LogLine>& log);
 // The first line of this kind whose program path ends with exeTail.
 const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
                         const std::string& exeTail);
@@ -135,7 +131,6 @@ class SetupMedia {
   explicit SetupMedia(const std::string& name = "media");
   const std::string& root() const { return root_.path(); }
   const std::string& media() const { return media_; }
-  const std::string& log() const { return log_; }
   std::string setupPath() const { return media_ + "\\Setup.exe"; }
   // A file below the media folder, making its folders.
   void Write(const std::string& relative, const std::string& text) {
@@ -143,9 +138,7 @@ class SetupMedia {
   }
   // The logging double as relative, with these options beside it.
   void AddDouble(const std::string& relative, const std::string& options = "");
-  // Runs Setup.exe from the media folder (as Run), then waits until
-  // expectStarts programs have started and every started one has ended.
-  DWORD RunSetup(const std::string& args, size_t expectStarts, DWORD timeoutMs = 30000);
+  // The log once expectStarts programs have started and every started one has ended.
   std::vector<LogLine> WaitForEnds(size_t expectStarts, DWORD timeoutMs = 15000) const;
 
  private:
