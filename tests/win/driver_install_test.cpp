@@ -225,9 +225,8 @@ TEST(UpdateDrivers, Scenarios) {
     EXPECT_TRUE(!has("cd") || DefineDriveR(DRIVE_CDROM, UnixPath(media.path())));
     const std::string moduleDir = has("cd") ? "R:" : media.path();
     // From this program's folder, where a search by bare name would find the double.
-    EXPECT_EQ(0u, testing_support::Run(
-                      moduleDir + "\\driverprobe.exe" + (has("preload") ? " /PRELOAD" : ""),
-                      BinDir(), 60000));
+    const std::string probe = moduleDir + "\\driverprobe.exe" + (has("preload") ? " /PRELOAD" : "");
+    EXPECT_EQ(0u, FinishProcess(Start(probe, BinDir()), 60000));
     if (has("cd")) DefineDriveR(DRIVE_NO_ROOT_DIR, "");
 
     const auto normalise = [&](std::string s) {

@@ -358,7 +358,7 @@ TEST_F(EngineTest, HeldFilesAreReplacedAtTheRestart) {
             ReadTextFile(WindowsDir() + "\\wininit.ini"));
   EXPECT_EQ("HOOK.0=new@2004 HOOK.DLL=old@2003 KBD.0=new@2004 KBD.DLL=old@2003 ",
             Listing(dest_.path()));
-  ASSERT_NE(kStillRunning, testing_support::Run(SystemDir() + "\\wineboot.exe -r", "", 60000));
+  ASSERT_NE(kStillRunning, FinishProcess(Start(SystemDir() + "\\wineboot.exe -r", ""), 60000));
   EXPECT_EQ("HOOK.DLL=new@2004 KBD.DLL=new@2004 ", Listing(dest_.path()));  // wininit.ini used up
   PendingRenames[0] = {"B", ""}, PendingRenames[1] = {"C:\\A", "C:\\a"};
   Settings.IsWin95 = 0, Settings.IsWin9x = 1, RenameAtRestart(0), RenameAtRestart(1);

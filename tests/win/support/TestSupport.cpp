@@ -95,10 +95,10 @@ ScopedRegValue::ScopedRegValue(HKEY root, const std::string& key, const std::str
                                const char* value)
     : root_(root), key_(key), name_(name), keyCreated_(!RegKeyExists(root, key)) {
   const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
-  DWORD size = 0;  // first the size, then the value
-  RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, nullptr, &size);
+  DWORD size = 4096;
   old_.resize(size);
   hadValue_ = !RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, old_.data(), &size);
+  old_.resize(size);
   Put(value != nullptr, REG_SZ, value, value ? std::strlen(value) + 1 : 0);
 }
 
@@ -179,6 +179,7 @@ HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid)
 
 DWORD FinishProcess(HANDLE process, DWORD timeoutMs) {
   DWORD code = kStillRunning;
+  if (!process) return code;
   if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
     GetExitCodeProcess(process, &code);
   } else {
@@ -187,11 +188,6 @@ DWORD FinishProcess(HANDLE process, DWORD timeoutMs) {
   }
   CloseHandle(process);
   return code;
-}
-
-DWORD Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs) {
-  HANDLE process = Start(commandLine, cwd);
-  return process ? FinishProcess(process, timeoutMs) : kStillRunning;
 }
 
 // A line is kind|time|pid|exe, then |cwd|command line for a start.

@@ -107,11 +107,9 @@ class ScopedEnv {
 // Starts a process in folder cwd (empty: ours) and returns its handle.
 HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid = nullptr);
 // Waits up to timeoutMs, closes the handle and gives the exit code, or
-// kStillRunning (after killing it) when the process did not end.
+// kStillRunning (after killing it) when the process did not end or start.
 constexpr DWORD kStillRunning = 0xFFFFFFFF;
 DWORD FinishProcess(HANDLE process, DWORD timeoutMs);
-// Start, then FinishProcess; kStillRunning also when it could not start.
-DWORD Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs);
 
 // One line of the log that the logging double writes.
 struct LogLine {
