@@ -55,19 +55,6 @@ struct TestPage {  // the progress page in a hidden stand-in for the sheet
   HWND sheet, hwnd;
 };
 
-struct Worker {  // engine code on its own thread while this one serves the page
-  explicit Worker(std::function<void()> f)
-      : body(std::move(f)), thread(CreateThread(0, 0, ThreadMain, &body, 0, 0)) {}
-  ~Worker() { Join(30000), CloseHandle(thread); }
-  bool Join(DWORD ms) {  // true when it ended within ms
-    for (DWORD start = GetTickCount(); GetTickCount() - start <= ms; Pump())
-      if (!MsgWaitForMultipleObjects(1, &thread, FALSE, 20, QS_ALLINPUT)) return true;
-    return false;
-  }
-  std::function<void()> body;
-  HANDLE thread;
-};
-
 // The files of dir, sorted: "name=text@year " (a test DLL by its name, "+ro"
 // when read-only); "(none)" when there is no such folder.
 std::string Listing(const std::string& dir) {
@@ -141,11 +128,10 @@ class EngineTest : public ::testing::Test {
     CloseAnswerMs = ProcessEndMs = ClosePauseMs = 300, script_.clear();
     DeleteFileA(log_.c_str()), DeleteFileA((WindowsDir() + "\\wininit.ini").c_str());
   }
-  // Of the words of items, those of these kinds: "m:"/"d:" a media/destination
-  // file name=text[@year][+ro] (ver_*: that DLL; name\: a folder), "l:" a
-  // "Copy Files" line ($: the destination, ~: a folder name that makes the
-  // path one too long), "c:" the cabinet, "h:" a destination file held as
-  // name:mode, "w:" a window class/title/mode.
+  // Of the words of items, those of these kinds: "m:"/"d:" a media/destination file
+  // name=text[@year][+ro] (ver_*: that DLL; name\: a folder), "l:" a "Copy Files" line ($: the
+  // destination, ~: a folder name that makes the path one too long), "c:" the cabinet, "h:" a
+  // destination file held as name:mode, "w:" a window class/title/mode.
   void Put(const std::string& items, const std::string& kinds = "mdlc") {
     std::istringstream words(items);
     for (std::string word; words >> word;)
@@ -194,19 +180,24 @@ class EngineTest : public ::testing::Test {
     FileCount = ReadCopyFiles();
   }
   // Runs body on its own thread while this one serves the windows. With "pause" in flags, "Exit
-  // Setup" is open: the worker waits there, the destination as it was, until answered ("exit":
-  // yes).
-  void RunWorker(const std::string& flags, const std::function<void()>& body) {
+  // Setup" is open: the worker waits there, the destination unchanged, till answered ("exit": yes).
+  void RunWorker(const std::string& flags, std::function<void()> body) {
     const bool pause = flags.find("pause") != std::string::npos;
     const std::string files = Listing(dest_.path());
     if (pause) ResetEvent(PauseEvent);
-    Worker worker(body);
+    HANDLE thread = CreateThread(nullptr, 0, ThreadMain, &body, 0, nullptr);
+    const auto join = [&](DWORD ms) {  // true when it ended within ms
+      for (DWORD start = GetTickCount(); GetTickCount() - start <= ms; Pump())
+        if (!MsgWaitForMultipleObjects(1, &thread, FALSE, 20, QS_ALLINPUT)) return true;
+      return false;
+    };
     if (pause) {
-      EXPECT_FALSE(worker.Join(300) || Listing(dest_.path()) != files) << "went on at the question";
+      EXPECT_FALSE(join(300) || Listing(dest_.path()) != files) << "went on at the question";
       CancelRequested = flags.find("exit") != std::string::npos;  // the flag, then the event
       SetEvent(PauseEvent);
     }
-    EXPECT_TRUE(worker.Join(30000)) << "held by a hung program";
+    EXPECT_TRUE(join(30000)) << "held by a hung program";
+    WaitForSingleObject(thread, 30000), CloseHandle(thread);  // body lives until the thread ends
   }
   // The destination's files, then after "/" the cabinet's folder when there is a cabinet.
   std::string Dest() {
@@ -232,14 +223,12 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
       {"m:n=N m:s=S@2003 d:s=s m:l=L d:l=l+ro m:h=H+ro l:n=$ l:s=$ l:l=$ l:h=$ l:gone=$,renamed "
        "other",
        "h=H@2004 l=L@2004 n=N@2004 s=s@2003 ||0|h l n renamed s"},
-      // Older by both kinds; newer by the text only; newer by the text of a
-      // file without a fixed version; older by the text of another language;
-      // no kind on both, so the dates decide.
+      // Older by both kinds; newer by the text only; newer by the text of a file without a fixed
+      // version; older by the text of another language; no kind on both, so the dates decide.
       {"m:a=ver_both_1234@2005 d:a=ver_both_1235@1999 m:b=ver_fixed_old_text_new@1999 "
        "d:b=ver_both_1234@2005 m:c=ver_string_only@1999 d:c=ver_both_1234@2005 "
-       "m:d=ver_german_1252@2005 "
-       "d:d=ver_string_only@1999 m:e=ver_fixed_only@1999 d:e=ver_string_only@2005 l:a=$ l:b=$ "
-       "l:c=$ l:d=$ l:e=$ keep",
+       "m:d=ver_german_1252@2005 d:d=ver_string_only@1999 m:e=ver_fixed_only@1999 "
+       "d:e=ver_string_only@2005 l:a=$ l:b=$ l:c=$ l:d=$ l:e=$ keep",
        "a=ver_both_1235@1999 b=ver_fixed_old_text_new@1999 c=ver_string_only@1999 "
        "d=ver_string_only@1999 e=ver_string_only@2005 ||0|a b c d e"},
       {"m:o=O m:one\\two\\deep=D d:given=g l:o=$,given l:one\\two\\deep=$ nokey",
@@ -401,15 +390,13 @@ TEST_F(EngineTest, RegistryValuesAreWrittenAndRecorded) {
             RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteRegs\\HKEY_CURRENT_USER").size());
 }
 
-// The worker ends each "Kill Programs" line's first window of that class and
-// title (no title: an empty one), its process on NT, by WM_CLOSE on 9x, a
-// hung one not holding it; makes the folder top down (recorded when new),
-// copies, writes the registry, imports by the system's editor the files of
-// the locale (9x's key or NT's, each set to another one here), starts the
-// programs in their folder with one argument, as the outcome allows (pause,
-// exit: "Exit Setup" still open after the copy). Expected: per window 1 when
-// ended, WM_CLOSE sent|copied, registry, 9x's and NT's file imported, started, driver
-// text|sheet messages|result|the folder's record.
+// The worker ends each "Kill Programs" line's first window of that class and title (no title: an
+// empty one), its process on NT, by WM_CLOSE on 9x, a hung one not holding it; makes the folder top
+// down (recorded when new), copies, writes the registry, imports by the system's editor the files
+// of the locale (9x's key or NT's, each set to another one here), starts the programs in their
+// folder with one argument, as the outcome allows (pause, exit: "Exit Setup" still open after the
+// copy). Expected: per window 1 when ended, WM_CLOSE sent|copied, registry, 9x's and NT's file
+// imported, started, driver text|sheet messages|result|the folder's record.
 TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
   WNDCLASSA wc{0, SheetProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "KqTestSheet"};
   RegisterClassA(&wc);

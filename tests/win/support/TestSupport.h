@@ -80,9 +80,8 @@ void DeleteRegTree(HKEY root, const std::string& key);
 constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr const char* kVendorRoot = "Software\\VELMORAX";
 
-// Removes the product's uninstall record and the vendor key (shared-file
-// records) before and after a test; the prefix holds no other product of
-// this vendor.
+// Removes the product's uninstall record and the vendor key (shared-file records) before and after
+// a test; the prefix holds no other product of this vendor.
 struct ScopedUninstallRecords {
   explicit ScopedUninstallRecords(const std::string& key) : key_(key) { Clear(); }
   ~ScopedUninstallRecords() { Clear(); }
