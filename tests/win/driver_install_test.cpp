@@ -11,7 +11,6 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "common/Handles.h"
 #include "driver/DriverInstall.h"
 
 using namespace testing_support;
@@ -247,10 +246,8 @@ TEST(UpdateDrivers, Scenarios) {
     EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((product + "\\nnn*").c_str(), &found));
 
     for (const auto& [name, text] : InfFolder())
-      if (!clean.count(name))
-        SetFileAttributesA(Inf(name).c_str(), 0), DeleteFileA(Inf(name).c_str());
-    for (const std::string& dir : {Inf("INTERNET"), product}) RemoveTree(dir);
-    DeleteFileA(systemCopy.c_str());
+      if (!clean.count(name)) RemoveTree(Inf(name));
+    for (const std::string& path : {Inf("INTERNET"), product, systemCopy}) RemoveTree(path);
   }
 }
 

@@ -59,10 +59,10 @@ struct TestPage {  // the progress page in a hidden stand-in for the sheet
 // when read-only); "(none)" when there is no such folder.
 std::string Listing(const std::string& dir) {
   WIN32_FIND_DATAA d;
-  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &d);
-  if (find == INVALID_HANDLE_VALUE) return "(none)";
+  UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &d));
+  if (!find) return "(none)";
   std::set<std::string> files;
-  for (BOOL more = TRUE; more; more = FindNextFileA(find, &d)) {
+  for (BOOL more = TRUE; more; more = FindNextFileA(find.get(), &d)) {
     std::string text = ReadTextFile(dir + "\\" + d.cFileName);
     SYSTEMTIME st;
     FileTimeToSystemTime(&d.ftLastWriteTime, &st);
@@ -70,7 +70,6 @@ std::string Listing(const std::string& dir) {
       files.insert(d.cFileName + ("=" + (Dlls.count(text) ? Dlls[text] : text)) + "@" +
                    std::to_string(st.wYear) + (d.dwFileAttributes & 1 ? "+ro " : " "));
   }
-  FindClose(find);
   return std::accumulate(files.begin(), files.end(), std::string());
 }
 
@@ -96,12 +95,11 @@ struct Program {
 // Waits until no registry editor runs: it imports on its own time.
 void WaitForEditors() {
   for (bool running = true; running; Sleep(50)) {
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 e{};
-    e.dwSize = sizeof e, running = false;
-    for (BOOL ok = Process32First(snap, &e); ok; ok = Process32Next(snap, &e))
+    UniqueHandleK snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 e{sizeof e};
+    running = false;
+    for (BOOL ok = Process32First(snap.get(), &e); ok; ok = Process32Next(snap.get(), &e))
       running |= !lstrcmpiA(e.szExeFile, "regedit.exe");
-    CloseHandle(snap);
   }
 }
 
@@ -283,8 +281,7 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
     std::string got = after + "|";
     for (int i = has("full") ? kPendingRenameRows : 0; i < PendingRenameCount; ++i)
       got += PendingRenames[i].TempPath + dest_.path().size() + 1;
-    const std::vector<std::string> names =
-        RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles");
+    const auto names = RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles");
     got += "|" + std::to_string(InstallResult) + "|";
     for (const std::string& n : names) got += (&n == &names[0] ? "" : " ") + n;
     EXPECT_EQ(row[1], got);
@@ -467,11 +464,11 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     EXPECT_EQ("KQUninst.exe KBDTEST|" + std::string(has("named") ? "Kbd Uninstall" : "Kbd"),
               RegText(HKEY_LOCAL_MACHINE, kProduct, "UninstallString") + "|" +
                   RegText(HKEY_LOCAL_MACHINE, kProduct, "DisplayName"));
-    HKEY key = nullptr;
+    UniqueKey key;
     ULARGE_INTEGER written{};
-    RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KqT\\V", 0, KEY_READ, &key);
-    RegQueryInfoKeyA(key, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, reinterpret_cast<FILETIME*>(&written)),
-        RegCloseKey(key);
+    RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KqT\\V", 0, KEY_READ, key.put());
+    RegQueryInfoKeyA(key.get(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                     reinterpret_cast<FILETIME*>(&written));
     EXPECT_TRUE(close && close->timeMs <= written.QuadPart / 10000 &&
                 written.QuadPart / 10000 <= started->timeMs);
   }

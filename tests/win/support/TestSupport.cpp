@@ -62,6 +62,7 @@ void MakeDirs(const std::string& path) {
 void RemoveTree(const std::string& path) {
   std::error_code ec;
   // A read-only file or folder is not deleted.
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   for (std::filesystem::recursive_directory_iterator it(path, ec), end; !ec && it != end;
        it.increment(ec))
     SetFileAttributesA(it->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -93,10 +94,9 @@ TempDir::TempDir(const std::string& label) {
 
 ScopedRegValue::ScopedRegValue(HKEY root, const std::string& key, const std::string& name,
                                const char* value)
-    : root_(root), key_(key), name_(name), keyCreated_(!RegKeyExists(root, key)) {
+    : root_(root), key_(key), name_(name), keyCreated_(!RegKeyExists(root, key)), old_(4096) {
   const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
-  DWORD size = 4096;
-  old_.resize(size);
+  DWORD size = static_cast<DWORD>(old_.size());
   hadValue_ = !RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, old_.data(), &size);
   old_.resize(size);
   Put(value != nullptr, REG_SZ, value, value ? std::strlen(value) + 1 : 0);
@@ -118,13 +118,12 @@ void ScopedRegValue::Put(bool set, DWORD type, const void* data, size_t size) {
 }
 
 std::string RegText(HKEY root, const std::string& key, const std::string& name) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return "<no key>";
+  UniqueKey h;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, h.put()) != ERROR_SUCCESS) return "<no key>";
   char data[1024] = "";
   DWORD size = sizeof data, type = 0;
-  LONG rc = RegQueryValueExA(h, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(h);
-  if (rc != ERROR_SUCCESS) return "<no value>";
+  if (RegQueryValueExA(h.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size))
+    return "<no value>";
   if (type == REG_SZ && size && !data[size - 1]) return std::string(data, size - 1);
   if (type == REG_MULTI_SZ && size > 1 && !data[size - 1]) {  // as "a|b|"
     std::replace(data, data + size - 1, '\0', '|');
@@ -138,15 +137,14 @@ std::string RegText(HKEY root, const std::string& key, const std::string& name) 
 
 std::vector<std::string> RegValueNames(HKEY root, const std::string& key) {
   std::vector<std::string> names;
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return names;
+  UniqueKey h;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, h.put()) != ERROR_SUCCESS) return names;
   char name[1024];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumValueA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr)) break;
+    if (RegEnumValueA(h.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr)) break;
     names.push_back(name);
   }
-  RegCloseKey(h);
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -228,9 +226,8 @@ SetupMedia::SetupMedia(const std::string& name)
 
 void SetupMedia::AddDouble(const std::string& relative, const std::string& options) {
   const std::string path = media_ + "\\" + relative, dir = path.substr(0, path.rfind('\\'));
-  MakeDirs(dir);
+  WriteTextFile(dir + "\\logprog.opt", options);  // makes the folder
   CopyFileOrDie(BinDir() + "\\logprog.exe", path);
-  WriteTextFile(dir + "\\logprog.opt", options);
 }
 
 std::vector<LogLine> SetupMedia::WaitForEnds(size_t expectStarts, DWORD timeoutMs) const {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Handles.h"
+
 namespace testing_support {
 
 std::string BinDir();  // holds the test program, Setup.exe and the doubles
@@ -19,7 +21,7 @@ void WriteTextFile(const std::string& path, const std::string& text, DWORD attri
 std::string ReadTextFile(const std::string& path);
 void CopyFileOrDie(const std::string& from, const std::string& to);
 void MakeDirs(const std::string& path);
-void RemoveTree(const std::string& path);  // read-only files too
+void RemoveTree(const std::string& path);  // a file or folder, read-only ones too
 inline bool PathExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -93,12 +95,9 @@ struct ScopedUninstallRecords {
 };
 
 // Sets an environment variable (inherited by what this process starts).
-class ScopedEnv {
- public:
+struct ScopedEnv {
   ScopedEnv(const std::string& name, const std::string& value);
   ~ScopedEnv() { SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr); }
-
- private:
   std::string name_, old_;
   bool had_ = false;
 };
