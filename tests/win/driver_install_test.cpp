@@ -11,7 +11,6 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "common/Handles.h"
 #include "driver/DriverInstall.h"
 
 using namespace testing_support;
@@ -225,9 +224,8 @@ TEST(UpdateDrivers, Scenarios) {
     EXPECT_TRUE(!has("cd") || DefineDriveR(DRIVE_CDROM, UnixPath(media.path())));
     const std::string moduleDir = has("cd") ? "R:" : media.path();
     // From this program's folder, where a search by bare name would find the double.
-    EXPECT_EQ(0u, testing_support::Run(
-                      moduleDir + "\\driverprobe.exe" + (has("preload") ? " /PRELOAD" : ""),
-                      BinDir(), 60000));
+    const std::string probe = moduleDir + "\\driverprobe.exe" + (has("preload") ? " /PRELOAD" : "");
+    EXPECT_EQ(0u, FinishProcess(Start(probe, BinDir()), 60000));
     if (has("cd")) DefineDriveR(DRIVE_NO_ROOT_DIR, "");
 
     const auto normalise = [&](std::string s) {
@@ -248,10 +246,8 @@ TEST(UpdateDrivers, Scenarios) {
     EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((product + "\\nnn*").c_str(), &found));
 
     for (const auto& [name, text] : InfFolder())
-      if (!clean.count(name))
-        SetFileAttributesA(Inf(name).c_str(), 0), DeleteFileA(Inf(name).c_str());
-    for (const std::string& dir : {Inf("INTERNET"), product}) RemoveTree(dir);
-    DeleteFileA(systemCopy.c_str());
+      if (!clean.count(name)) RemoveTree(Inf(name));
+    for (const std::string& path : {Inf("INTERNET"), product, systemCopy}) RemoveTree(path);
   }
 }
 

@@ -55,27 +55,14 @@ struct TestPage {  // the progress page in a hidden stand-in for the sheet
   HWND sheet, hwnd;
 };
 
-struct Worker {  // engine code on its own thread while this one serves the page
-  explicit Worker(std::function<void()> f)
-      : body(std::move(f)), thread(CreateThread(0, 0, ThreadMain, &body, 0, 0)) {}
-  ~Worker() { Join(30000), CloseHandle(thread); }
-  bool Join(DWORD ms) {  // true when it ended within ms
-    for (DWORD start = GetTickCount(); GetTickCount() - start <= ms; Pump())
-      if (!MsgWaitForMultipleObjects(1, &thread, FALSE, 20, QS_ALLINPUT)) return true;
-    return false;
-  }
-  std::function<void()> body;
-  HANDLE thread;
-};
-
 // The files of dir, sorted: "name=text@year " (a test DLL by its name, "+ro"
 // when read-only); "(none)" when there is no such folder.
 std::string Listing(const std::string& dir) {
   WIN32_FIND_DATAA d;
-  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &d);
-  if (find == INVALID_HANDLE_VALUE) return "(none)";
+  UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &d));
+  if (!find) return "(none)";
   std::set<std::string> files;
-  for (BOOL more = TRUE; more; more = FindNextFileA(find, &d)) {
+  for (BOOL more = TRUE; more; more = FindNextFileA(find.get(), &d)) {
     std::string text = ReadTextFile(dir + "\\" + d.cFileName);
     SYSTEMTIME st;
     FileTimeToSystemTime(&d.ftLastWriteTime, &st);
@@ -83,7 +70,6 @@ std::string Listing(const std::string& dir) {
       files.insert(d.cFileName + ("=" + (Dlls.count(text) ? Dlls[text] : text)) + "@" +
                    std::to_string(st.wYear) + (d.dwFileAttributes & 1 ? "+ro " : " "));
   }
-  FindClose(find);
   return std::accumulate(files.begin(), files.end(), std::string());
 }
 
@@ -109,12 +95,11 @@ struct Program {
 // Waits until no registry editor runs: it imports on its own time.
 void WaitForEditors() {
   for (bool running = true; running; Sleep(50)) {
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 e{};
-    e.dwSize = sizeof e, running = false;
-    for (BOOL ok = Process32First(snap, &e); ok; ok = Process32Next(snap, &e))
+    UniqueHandleK snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 e{sizeof e};
+    running = false;
+    for (BOOL ok = Process32First(snap.get(), &e); ok; ok = Process32Next(snap.get(), &e))
       running |= !lstrcmpiA(e.szExeFile, "regedit.exe");
-    CloseHandle(snap);
   }
 }
 
@@ -141,11 +126,10 @@ class EngineTest : public ::testing::Test {
     CloseAnswerMs = ProcessEndMs = ClosePauseMs = 300, script_.clear();
     DeleteFileA(log_.c_str()), DeleteFileA((WindowsDir() + "\\wininit.ini").c_str());
   }
-  // Of the words of items, those of these kinds: "m:"/"d:" a media/destination
-  // file name=text[@year][+ro] (ver_*: that DLL; name\: a folder), "l:" a
-  // "Copy Files" line ($: the destination, ~: a folder name that makes the
-  // path one too long), "c:" the cabinet, "h:" a destination file held as
-  // name:mode, "w:" a window class/title/mode.
+  // Of the words of items, those of these kinds: "m:"/"d:" a media/destination file
+  // name=text[@year][+ro] (ver_*: that DLL; name\: a folder), "l:" a "Copy Files" line ($: the
+  // destination, ~: a folder name that makes the path one too long), "c:" the cabinet, "h:" a
+  // destination file held as name:mode, "w:" a window class/title/mode.
   void Put(const std::string& items, const std::string& kinds = "mdlc") {
     std::istringstream words(items);
     for (std::string word; words >> word;)
@@ -194,19 +178,24 @@ class EngineTest : public ::testing::Test {
     FileCount = ReadCopyFiles();
   }
   // Runs body on its own thread while this one serves the windows. With "pause" in flags, "Exit
-  // Setup" is open: the worker waits there, the destination as it was, until answered ("exit":
-  // yes).
-  void RunWorker(const std::string& flags, const std::function<void()>& body) {
+  // Setup" is open: the worker waits there, the destination unchanged, till answered ("exit": yes).
+  void RunWorker(const std::string& flags, std::function<void()> body) {
     const bool pause = flags.find("pause") != std::string::npos;
     const std::string files = Listing(dest_.path());
     if (pause) ResetEvent(PauseEvent);
-    Worker worker(body);
+    HANDLE thread = CreateThread(nullptr, 0, ThreadMain, &body, 0, nullptr);
+    const auto join = [&](DWORD ms) {  // true when it ended within ms
+      for (DWORD start = GetTickCount(); GetTickCount() - start <= ms; Pump())
+        if (!MsgWaitForMultipleObjects(1, &thread, FALSE, 20, QS_ALLINPUT)) return true;
+      return false;
+    };
     if (pause) {
-      EXPECT_FALSE(worker.Join(300) || Listing(dest_.path()) != files) << "went on at the question";
+      EXPECT_FALSE(join(300) || Listing(dest_.path()) != files) << "went on at the question";
       CancelRequested = flags.find("exit") != std::string::npos;  // the flag, then the event
       SetEvent(PauseEvent);
     }
-    EXPECT_TRUE(worker.Join(30000)) << "held by a hung program";
+    EXPECT_TRUE(join(30000)) << "held by a hung program";
+    WaitForSingleObject(thread, 30000), CloseHandle(thread);  // body lives until the thread ends
   }
   // The destination's files, then after "/" the cabinet's folder when there is a cabinet.
   std::string Dest() {
@@ -232,14 +221,12 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
       {"m:n=N m:s=S@2003 d:s=s m:l=L d:l=l+ro m:h=H+ro l:n=$ l:s=$ l:l=$ l:h=$ l:gone=$,renamed "
        "other",
        "h=H@2004 l=L@2004 n=N@2004 s=s@2003 ||0|h l n renamed s"},
-      // Older by both kinds; newer by the text only; newer by the text of a
-      // file without a fixed version; older by the text of another language;
-      // no kind on both, so the dates decide.
+      // Older by both kinds; newer by the text only; newer by the text of a file without a fixed
+      // version; older by the text of another language; no kind on both, so the dates decide.
       {"m:a=ver_both_1234@2005 d:a=ver_both_1235@1999 m:b=ver_fixed_old_text_new@1999 "
        "d:b=ver_both_1234@2005 m:c=ver_string_only@1999 d:c=ver_both_1234@2005 "
-       "m:d=ver_german_1252@2005 "
-       "d:d=ver_string_only@1999 m:e=ver_fixed_only@1999 d:e=ver_string_only@2005 l:a=$ l:b=$ "
-       "l:c=$ l:d=$ l:e=$ keep",
+       "m:d=ver_german_1252@2005 d:d=ver_string_only@1999 m:e=ver_fixed_only@1999 "
+       "d:e=ver_string_only@2005 l:a=$ l:b=$ l:c=$ l:d=$ l:e=$ keep",
        "a=ver_both_1235@1999 b=ver_fixed_old_text_new@1999 c=ver_string_only@1999 "
        "d=ver_string_only@1999 e=ver_string_only@2005 ||0|a b c d e"},
       {"m:o=O m:one\\two\\deep=D d:given=g l:o=$,given l:one\\two\\deep=$ nokey",
@@ -294,8 +281,7 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
     std::string got = after + "|";
     for (int i = has("full") ? kPendingRenameRows : 0; i < PendingRenameCount; ++i)
       got += PendingRenames[i].TempPath + dest_.path().size() + 1;
-    std::vector<std::string> names = RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles");
-    std::sort(names.begin(), names.end());
+    const auto names = RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteFiles");
     got += "|" + std::to_string(InstallResult) + "|";
     for (const std::string& n : names) got += (&n == &names[0] ? "" : " ") + n;
     EXPECT_EQ(row[1], got);
@@ -315,11 +301,11 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
 
 // The table holds the first 160 "Copy Files" lines and leaves out the rest.
 TEST_F(EngineTest, CopyFilesTableKeepsItsFirstRows) {
-  std::string lines = "[Copy Files]\r\n";
-  for (int i = 0; i <= kFileTableRows; ++i) lines += "f" + std::to_string(i) + "=C:\\x\r\n";
-  WriteTextFile(media_ / "SETUP.INI", lines);
-  EXPECT_EQ(kFileTableRows, ReadCopyFiles());
-  EXPECT_STREQ("f159", FileTable[kFileTableRows - 1].FileName);
+  std::string lines;
+  for (int i = 0; i <= kFileTableRows; ++i) lines += "C:\\x|";
+  Script("Copy Files", lines);
+  EXPECT_EQ(kFileTableRows, FileCount);
+  EXPECT_STREQ("L159", FileTable[kFileTableRows - 1].FileName);
 }
 
 // A destination damaged by a failed copy and held keeps its tracked backup
@@ -358,7 +344,7 @@ TEST_F(EngineTest, HeldFilesAreReplacedAtTheRestart) {
             ReadTextFile(WindowsDir() + "\\wininit.ini"));
   EXPECT_EQ("HOOK.0=new@2004 HOOK.DLL=old@2003 KBD.0=new@2004 KBD.DLL=old@2003 ",
             Listing(dest_.path()));
-  ASSERT_NE(kStillRunning, testing_support::Run(SystemDir() + "\\wineboot.exe -r", "", 60000));
+  ASSERT_NE(kStillRunning, FinishProcess(Start(SystemDir() + "\\wineboot.exe -r", ""), 60000));
   EXPECT_EQ("HOOK.DLL=new@2004 KBD.DLL=new@2004 ", Listing(dest_.path()));  // wininit.ini used up
   PendingRenames[0] = {"B", ""}, PendingRenames[1] = {"C:\\A", "C:\\a"};
   Settings.IsWin95 = 0, Settings.IsWin9x = 1, RenameAtRestart(0), RenameAtRestart(1);
@@ -366,9 +352,8 @@ TEST_F(EngineTest, HeldFilesAreReplacedAtTheRestart) {
 }
 
 // Each value kind and root written and recorded (also as shared), not a
-// value in a root itself (expected: root|key|name|value as RegText); on NT, the
-// registry files of the NT key's locale imported (the worker reads 9x's).
-TEST_F(EngineTest, RegistryValuesAndFiles) {
+// value in a root itself (expected: root|key|name|value as RegText).
+TEST_F(EngineTest, RegistryValuesAreWrittenAndRecorded) {
   const std::string rows[][2] = {
       {"HKLM,Software\\KqT\\Only", "HKEY_LOCAL_MACHINE|Software\\KqT\\Only||<no value>"},
       {"hkcu,Software\\KqT\\Sub,", "HKEY_CURRENT_USER|Software\\KqT\\Sub||"},
@@ -379,16 +364,9 @@ TEST_F(EngineTest, RegistryValuesAndFiles) {
   };
   std::string lines;
   for (auto& row : rows) lines += row[0] + "|";
-  Script("Add Registry", lines, "[Add Registry Files]\r\nA=a.reg,00000409\r\nB=b.reg,00000407\r\n");
-  for (std::string n : {"a", "b"})
-    WriteTextFile(media_ / (n + ".reg"),
-                  "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\KqT\\F]\r\n\"" + n + "\"=\"\"\r\n");
-  ScopedRegValue nt(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000407");
-  ScopedRegValue nine(HKEY_CURRENT_USER, "Control Panel\\Desktop\\ResourceLocale", "", "00000409");
+  Script("Add Registry", lines);
   Settings.IsNT = 1;
-  AddRegistry(), AddRegistryFiles(), WaitForEditors();
-  EXPECT_EQ("<no value>|", RegText(HKEY_CURRENT_USER, "Software\\KqT\\F", "a") + "|" +
-                               RegText(HKEY_CURRENT_USER, "Software\\KqT\\F", "b"));
+  AddRegistry();
   const std::map<std::string, HKEY> roots = {{"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
                                              {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
                                              {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
@@ -409,14 +387,13 @@ TEST_F(EngineTest, RegistryValuesAndFiles) {
             RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteRegs\\HKEY_CURRENT_USER").size());
 }
 
-// The worker ends each "Kill Programs" line's first window of that class and
-// title (no title: an empty one), its process on NT, by WM_CLOSE on 9x, a
-// hung one not holding it; makes the folder top down (recorded when new),
-// copies, writes the registry, imports by the system's editor, starts the
-// programs in their folder with one argument, as the outcome allows (pause,
-// exit: "Exit Setup" still open after the copy). Expected: per window 1 when
-// ended, WM_CLOSE sent|copied, registry, file imported, started, driver
-// text|sheet messages|result|the folder's record.
+// The worker ends each "Kill Programs" line's first window of that class and title (no title: an
+// empty one), its process on NT, by WM_CLOSE on 9x, a hung one not holding it; makes the folder top
+// down (recorded when new), copies, writes the registry, imports by the system's editor the files
+// of the locale (9x's key or NT's, each set to another one here), starts the programs in their
+// folder with one argument, as the outcome allows (pause, exit: "Exit Setup" still open after the
+// copy). Expected: per window 1 when ended, WM_CLOSE sent|copied, registry, 9x's and NT's file
+// imported, started, driver text|sheet messages|result|the folder's record.
 TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
   WNDCLASSA wc{0, SheetProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "KqTestSheet"};
   RegisterClassA(&wc);
@@ -424,13 +401,13 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
                         "0000040c"),
       ntLocale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000407");
   const std::string rows[][4] = {
-      {"", "KqW,T|KqH,H", "w:KqW/T/ w:KqH/H/hang", "10 1|crisd|to-close next |1|0"},
-      {"cab nt", "KqN,x|KqW", "w:KqW/T/ w:KqW//", "01 0|-----|next |31|0"},
+      {"", "KqW,T|KqH,H", "w:KqW/T/ w:KqH/H/hang", "10 1|cri-sd|to-close next |1|0"},
+      {"cab nt", "KqN,x|KqW", "w:KqW/T/ w:KqW//", "01 0|------|next |31|0"},
       {"preload existing nt", "KqH,H|KqX,X", "w:KqH/H/hang w:KqX/X/hang-exit",
-       "10 0|cr--d|to-close next |0|<no key>"},
-      {"cancel", "KqW,T", "w:KqW/T/", "1 1|-----||1|0"},
-      {"nofiles pause named", "KqW,T", "w:KqW/T/", "1 1|-ri-d|to-close next |1|0"},
-      {"nofiles pause exit", "KqW,T", "w:KqW/T/", "1 1|-----||1|0"},
+       "10 0|cr-n-d|to-close next |0|<no key>"},
+      {"cancel", "KqW,T", "w:KqW/T/", "1 1|------||1|0"},
+      {"nofiles pause named", "KqW,T", "w:KqW/T/", "1 1|-ri--d|to-close next |1|0"},
+      {"nofiles pause exit", "KqW,T", "w:KqW/T/", "1 1|------||1|0"},
   };
   for (auto& row : rows) {
     SCOPED_TRACE(row[0] + " " + row[1]);
@@ -438,8 +415,10 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     auto has = [&](const char* flag) { return row[0].find(flag) != std::string::npos; };
     for (const char* name : {"Tool.exe", "regedit.exe"})
       CopyFileOrDie(BinDir() + "\\logprog.exe", media_ / name);
-    WriteTextFile(media_ / "kq.reg",
-                  "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\KqT\\Import]\r\n\"i\"=\"1\"\r\n");
+    for (std::string n : {"i", "n"})
+      WriteTextFile(
+          media_ / (n + ".reg"),
+          "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\KqT\\Import]\r\n\"" + n + "\"=\"1\"\r\n");
     CopyText(Settings.InstallDir, (dest_ / "Top\\L2\\").c_str());
     if (has("existing")) MakeDirs(dest_ / "Top\\L2");
     if (has("named")) CopyText(Settings.UninstallDisplayName, "Kbd Uninstall");
@@ -447,8 +426,9 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     Settings.Preload = has("preload"), Settings.IsNT = has("nt"), CancelRequested = has("cancel");
     Script("Kill Programs", row[1],
            std::string(has("nofiles") ? "" : "[Copy Files]\r\nTool.exe=%99%\r\n") +
-               "[Add Registry]\r\nA=HKCU,Software\\KqT\\V,r,0,x\r\n[Add Registry "
-               "Files]\r\nA=kq.reg,0000040C\r\n[Run Programs]\r\nTool.exe=%99%,  /q a b\r\n");
+               "[Add Registry]\r\nA=HKCU,Software\\KqT\\V,r,0,x\r\n"
+               "[Add Registry Files]\r\nA=i.reg,0000040C\r\nB=n.reg,00000407\r\n"
+               "[Run Programs]\r\nTool.exe=%99%,  /q a b\r\n");
     Put(row[2], "w");
     TestPage page("KqTestSheet");
     SheetMessages.clear();
@@ -472,6 +452,7 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     got += std::string(PathExists(tool) ? "c" : "-") +
            (RegText(HKEY_CURRENT_USER, "Software\\KqT\\V", "r") == "x" ? "r" : "-") +
            (RegText(HKEY_CURRENT_USER, "Software\\KqT\\Import", "i") == "1" ? "i" : "-") +
+           (RegText(HKEY_CURRENT_USER, "Software\\KqT\\Import", "n") == "1" ? "n" : "-") +
            (started ? "s" : "-") + (shown ? "d|" : "-|");
     got += SheetMessages + "|" + std::to_string(InstallResult * 10 + Settings.CallConfigMg) + "|";
     EXPECT_EQ(row[3],
@@ -483,11 +464,11 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     EXPECT_EQ("KQUninst.exe KBDTEST|" + std::string(has("named") ? "Kbd Uninstall" : "Kbd"),
               RegText(HKEY_LOCAL_MACHINE, kProduct, "UninstallString") + "|" +
                   RegText(HKEY_LOCAL_MACHINE, kProduct, "DisplayName"));
-    HKEY key = nullptr;
+    UniqueKey key;
     ULARGE_INTEGER written{};
-    RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KqT\\V", 0, KEY_READ, &key);
-    RegQueryInfoKeyA(key, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, reinterpret_cast<FILETIME*>(&written)),
-        RegCloseKey(key);
+    RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KqT\\V", 0, KEY_READ, key.put());
+    RegQueryInfoKeyA(key.get(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                     reinterpret_cast<FILETIME*>(&written));
     EXPECT_TRUE(close && close->timeMs <= written.QuadPart / 10000 &&
                 written.QuadPart / 10000 <= started->timeMs);
   }

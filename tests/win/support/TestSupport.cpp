@@ -10,6 +10,14 @@
 #include <iterator>
 #include <sstream>
 
+// Declared for Windows versions after the one the build targets; Wine has them.
+extern "C" {
+DECLSPEC_IMPORT LONG WINAPI RegDeleteTreeA(HKEY root, LPCSTR key);
+DECLSPEC_IMPORT LONG WINAPI RegDeleteKeyValueA(HKEY root, LPCSTR key, LPCSTR name);
+DECLSPEC_IMPORT LONG WINAPI RegSetKeyValueA(HKEY root, LPCSTR key, LPCSTR name, DWORD type,
+                                            LPCVOID data, DWORD size);
+}
+
 namespace testing_support {
 
 namespace {
@@ -54,6 +62,7 @@ void MakeDirs(const std::string& path) {
 void RemoveTree(const std::string& path) {
   std::error_code ec;
   // A read-only file or folder is not deleted.
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   for (std::filesystem::recursive_directory_iterator it(path, ec), end; !ec && it != end;
        it.increment(ec))
     SetFileAttributesA(it->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -85,12 +94,11 @@ TempDir::TempDir(const std::string& label) {
 
 ScopedRegValue::ScopedRegValue(HKEY root, const std::string& key, const std::string& name,
                                const char* value)
-    : root_(root), key_(key), name_(name), keyCreated_(!RegKeyExists(root, key)) {
+    : root_(root), key_(key), name_(name), keyCreated_(!RegKeyExists(root, key)), old_(4096) {
   const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
-  DWORD size = 0;  // first the size, then the value
-  RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, nullptr, &size);
-  old_.resize(size);
+  DWORD size = static_cast<DWORD>(old_.size());
   hadValue_ = !RegGetValueA(root, key.c_str(), name.c_str(), flags, &type_, old_.data(), &size);
+  old_.resize(size);
   Put(value != nullptr, REG_SZ, value, value ? std::strlen(value) + 1 : 0);
 }
 
@@ -100,27 +108,22 @@ ScopedRegValue::~ScopedRegValue() {
 }
 
 void ScopedRegValue::Put(bool set, DWORD type, const void* data, size_t size) {
-  HKEY h = nullptr;
-  if (RegCreateKeyExA(root_, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr)) {
-    ADD_FAILURE() << "cannot open registry key " << key_;
+  if (!set) {
+    RegDeleteKeyValueA(root_, key_.c_str(), name_.c_str());
     return;
   }
-  if (set)
-    RegSetValueExA(h, name_.c_str(), 0, type, static_cast<const BYTE*>(data),
-                   static_cast<DWORD>(size));
-  else
-    RegDeleteValueA(h, name_.c_str());
-  RegCloseKey(h);
+  EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueA(root_, key_.c_str(), name_.c_str(), type, data,
+                                           static_cast<DWORD>(size)))
+      << "cannot set " << key_ << "\\" << name_;
 }
 
 std::string RegText(HKEY root, const std::string& key, const std::string& name) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return "<no key>";
+  UniqueKey h;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, h.put()) != ERROR_SUCCESS) return "<no key>";
   char data[1024] = "";
   DWORD size = sizeof data, type = 0;
-  LONG rc = RegQueryValueExA(h, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(h);
-  if (rc != ERROR_SUCCESS) return "<no value>";
+  if (RegQueryValueExA(h.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data), &size))
+    return "<no value>";
   if (type == REG_SZ && size && !data[size - 1]) return std::string(data, size - 1);
   if (type == REG_MULTI_SZ && size > 1 && !data[size - 1]) {  // as "a|b|"
     std::replace(data, data + size - 1, '\0', '|');
@@ -134,34 +137,23 @@ std::string RegText(HKEY root, const std::string& key, const std::string& name) 
 
 std::vector<std::string> RegValueNames(HKEY root, const std::string& key) {
   std::vector<std::string> names;
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return names;
+  UniqueKey h;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, h.put()) != ERROR_SUCCESS) return names;
   char name[1024];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumValueA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr)) break;
+    if (RegEnumValueA(h.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr)) break;
     names.push_back(name);
   }
-  RegCloseKey(h);
+  std::sort(names.begin(), names.end());
   return names;
 }
 
 bool RegKeyExists(HKEY root, const std::string& key) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-  RegCloseKey(h);
-  return true;
+  return RegText(root, key, "") != "<no key>";
 }
 
-void DeleteRegTree(HKEY root, const std::string& key) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
-  char sub[512];
-  for (DWORD size = sizeof sub; !RegEnumKeyExA(h, 0, sub, &size, 0, 0, 0, 0); size = sizeof sub)
-    DeleteRegTree(h, sub);
-  RegCloseKey(h);
-  RegDeleteKeyA(root, key.c_str());
-}
+void DeleteRegTree(HKEY root, const std::string& key) { RegDeleteTreeA(root, key.c_str()); }
 
 ScopedEnv::ScopedEnv(const std::string& name, const std::string& value) : name_(name) {
   char buf[32768];
@@ -185,6 +177,7 @@ HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid)
 
 DWORD FinishProcess(HANDLE process, DWORD timeoutMs) {
   DWORD code = kStillRunning;
+  if (!process) return code;
   if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
     GetExitCodeProcess(process, &code);
   } else {
@@ -193,11 +186,6 @@ DWORD FinishProcess(HANDLE process, DWORD timeoutMs) {
   }
   CloseHandle(process);
   return code;
-}
-
-DWORD Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs) {
-  HANDLE process = Start(commandLine, cwd);
-  return process ? FinishProcess(process, timeoutMs) : kStillRunning;
 }
 
 // A line is kind|time|pid|exe, then |cwd|command line for a start.
@@ -216,13 +204,6 @@ std::vector<LogLine> ReadLog(const std::string& path) {
     lines.push_back(l);
   }
   return lines;
-}
-
-std::vector<LogLine> Starts(const std::vector<LogLine>& log) {
-  std::vector<LogLine> out;
-  for (const LogLine& l : log)
-    if (l.kind == "START") out.push_back(l);
-  return out;
 }
 
 const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
@@ -245,16 +226,8 @@ SetupMedia::SetupMedia(const std::string& name)
 
 void SetupMedia::AddDouble(const std::string& relative, const std::string& options) {
   const std::string path = media_ + "\\" + relative, dir = path.substr(0, path.rfind('\\'));
-  MakeDirs(dir);
+  WriteTextFile(dir + "\\logprog.opt", options);  // makes the folder
   CopyFileOrDie(BinDir() + "\\logprog.exe", path);
-  WriteTextFile(dir + "\\logprog.opt", options);
-}
-
-DWORD SetupMedia::RunSetup(const std::string& args, size_t expectStarts, DWORD timeoutMs) {
-  const DWORD exitCode =
-      Run("\"" + setupPath() + "\"" + (args.empty() ? "" : " " + args), media_, timeoutMs);
-  WaitForEnds(expectStarts);
-  return exitCode;
 }
 
 std::vector<LogLine> SetupMedia::WaitForEnds(size_t expectStarts, DWORD timeoutMs) const {

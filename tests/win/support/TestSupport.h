@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Handles.h"
+
 namespace testing_support {
 
 std::string BinDir();  // holds the test program, Setup.exe and the doubles
@@ -19,7 +21,7 @@ void WriteTextFile(const std::string& path, const std::string& text, DWORD attri
 std::string ReadTextFile(const std::string& path);
 void CopyFileOrDie(const std::string& from, const std::string& to);
 void MakeDirs(const std::string& path);
-void RemoveTree(const std::string& path);  // read-only files too
+void RemoveTree(const std::string& path);  // a file or folder, read-only ones too
 inline bool PathExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -73,22 +75,18 @@ struct ScopedWineVersion : ScopedRegValue {
 // A REG_SZ value's text, a REG_MULTI_SZ as "a|b|", or "<no key>", "<no value>"
 // or, for any other type or a text without its NUL, "<type>:<hex bytes>".
 std::string RegText(HKEY root, const std::string& key, const std::string& name);
-std::vector<std::string> RegValueNames(HKEY root, const std::string& key);  // in order
+std::vector<std::string> RegValueNames(HKEY root, const std::string& key);  // sorted
 bool RegKeyExists(HKEY root, const std::string& key);
 void DeleteRegTree(HKEY root, const std::string& key);
 
 constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr const char* kVendorRoot = "Software\\VELMORAX";
 
-// Removes the product's uninstall record and the vendor key (shared-file
-// records) before and after a test; the prefix holds no other product of
-// this vendor.
-class ScopedUninstallRecords {
- public:
+// Removes the product's uninstall record and the vendor key (shared-file records) before and after
+// a test; the prefix holds no other product of this vendor.
+struct ScopedUninstallRecords {
   explicit ScopedUninstallRecords(const std::string& key) : key_(key) { Clear(); }
   ~ScopedUninstallRecords() { Clear(); }
-
- private:
   void Clear() {
     if (!key_.empty()) DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallRoot + key_);  // not all
     DeleteRegTree(HKEY_LOCAL_MACHINE, kVendorRoot);
@@ -97,12 +95,9 @@ class ScopedUninstallRecords {
 };
 
 // Sets an environment variable (inherited by what this process starts).
-class ScopedEnv {
- public:
+struct ScopedEnv {
   ScopedEnv(const std::string& name, const std::string& value);
   ~ScopedEnv() { SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr); }
-
- private:
   std::string name_, old_;
   bool had_ = false;
 };
@@ -110,11 +105,9 @@ class ScopedEnv {
 // Starts a process in folder cwd (empty: ours) and returns its handle.
 HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid = nullptr);
 // Waits up to timeoutMs, closes the handle and gives the exit code, or
-// kStillRunning (after killing it) when the process did not end.
+// kStillRunning (after killing it) when the process did not end or start.
 constexpr DWORD kStillRunning = 0xFFFFFFFF;
 DWORD FinishProcess(HANDLE process, DWORD timeoutMs);
-// Start, then FinishProcess; kStillRunning also when it could not start.
-DWORD Run(const std::string& commandLine, const std::string& cwd, DWORD timeoutMs);
 
 // One line of the log that the logging double writes.
 struct LogLine {
@@ -123,7 +116,6 @@ struct LogLine {
   std::string exe, cwd, commandLine;
 };
 std::vector<LogLine> ReadLog(const std::string& path);
-std::vector<LogLine> Starts(const std::vector<LogLine>& log);
 // The first line of this kind whose program path ends with exeTail.
 const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
                         const std::string& exeTail);
@@ -135,7 +127,6 @@ class SetupMedia {
   explicit SetupMedia(const std::string& name = "media");
   const std::string& root() const { return root_.path(); }
   const std::string& media() const { return media_; }
-  const std::string& log() const { return log_; }
   std::string setupPath() const { return media_ + "\\Setup.exe"; }
   // A file below the media folder, making its folders.
   void Write(const std::string& relative, const std::string& text) {
@@ -143,9 +134,7 @@ class SetupMedia {
   }
   // The logging double as relative, with these options beside it.
   void AddDouble(const std::string& relative, const std::string& options = "");
-  // Runs Setup.exe from the media folder (as Run), then waits until
-  // expectStarts programs have started and every started one has ended.
-  DWORD RunSetup(const std::string& args, size_t expectStarts, DWORD timeoutMs = 30000);
+  // The log once expectStarts programs have started and every started one has ended.
   std::vector<LogLine> WaitForEnds(size_t expectStarts, DWORD timeoutMs = 15000) const;
 
  private:
