@@ -49,7 +49,7 @@ void ApplyOne(const char* token, int isNT, SettingsRecord& s) {
     // a user clicking Next would, rather than the restart left from before
     // anything was chosen.
     if (s.AskType) ChooseInterface(s.InterfaceType, isNT, s);
-    s.HiddenMode = hidden ? 1 : s.HiddenMode;
+    if (hidden) s.HiddenMode = 1;
     s.SilentMode = 1;
     s.AskType = 0;
     s.AskPath = 0;
