@@ -2,7 +2,7 @@
 # Installs what the build and the tests need; does nothing when all is there.
 set -u
 pkgs=(cmake make g++ clang-14 libclang-rt-14-dev mingw-w64 g++-mingw-w64-i686-posix
-      ninja-build wine wine32:i386 wine64 xvfb gcab cabextract imagemagick xauth python3)
+      ninja-build libgtest-dev wine wine32:i386 wine64 xvfb gcab cabextract imagemagick xauth python3)
 need_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_all() {
   for p in "${pkgs[@]}"; do

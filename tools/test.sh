@@ -20,6 +20,25 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
 fi
 presets=(native windows)
 [ "$wine_preset" = windows ] || presets+=("$wine_preset")
+
+# X servers for everything that draws under Wine: one per prefix lane.
+source tools/xvfb.sh
+xvfb1_pid=$xvfb_pid
+display1=$DISPLAY
+unset DISPLAY
+source tools/xvfb.sh
+xvfb2_pid=$xvfb_pid
+export SETUP_WINE_DISPLAY2=$DISPLAY DISPLAY=$display1
+prefix_pid=
+cleanup() {
+  [ -n "$prefix_pid" ] && wait "$prefix_pid" 2>/dev/null
+  for p in build/windows*/wine/prefix*; do
+    [ -d "$p" ] && WINEPREFIX="$p" wineserver -k >/dev/null 2>&1
+  done
+  for pid in $xvfb1_pid $xvfb2_pid; do kill "$pid" 2>/dev/null; done
+}
+trap cleanup EXIT
+
 failed_build=0
 for preset in "${presets[@]}"; do
   # Build folders of the older Makefile generator cannot be reused by Ninja.
@@ -27,22 +46,21 @@ for preset in "${presets[@]}"; do
     rm -rf "build/$preset"
   args=()
   [ "$preset" = windows ] && args=("${windows_args[@]}")
-  cmake --preset "$preset" "${args[@]}" >"build-$preset.log" 2>&1 &&
-    cmake --build --preset "$preset" -j"$jobs" >>"build-$preset.log" 2>&1 ||
+  cmake --preset "$preset" "${args[@]}" >"build-$preset.log" 2>&1 ||
+    { echo "configure of $preset failed; see build-$preset.log"; tail -30 "build-$preset.log"; failed_build=1; }
+done
+# Making the Wine prefix mostly waits: let it overlap the builds.
+if [ "$failed_build" = 0 ] && [ -x "build/$wine_preset/wine-run.sh" ]; then
+  "build/$wine_preset/wine-run.sh" >/dev/null 2>&1 &
+  prefix_pid=$!
+fi
+for preset in "${presets[@]}"; do
+  [ "$failed_build" = 0 ] || break
+  cmake --build --preset "$preset" -j"$jobs" >>"build-$preset.log" 2>&1 ||
     { echo "build of $preset failed; see build-$preset.log"; tail -30 "build-$preset.log"; failed_build=1; }
 done
 if [ "$failed_build" = 1 ]; then echo "0 passed, 1 failed"; exit 1; fi
 rm -f build-native.log build-windows.log build-windows-x64.log
-
-# One X server for everything that draws under Wine.
-source tools/xvfb.sh
-cleanup() {
-  for p in build/windows*/wine/prefix*; do
-    [ -d "$p" ] && WINEPREFIX="$p" wineserver -k >/dev/null 2>&1
-  done
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
-}
-trap cleanup EXIT
 
 passed=0 failed=0
 count() {  # reads ctest output, adds its totals
@@ -61,7 +79,7 @@ ctest --test-dir build/native -j"$jobs" --output-on-failure 2>&1 | tee "$log"
 count "$log"
 echo "== windows: the built program, and the tests under Wine"
 for preset in windows $([ "$wine_preset" = windows ] || echo "$wine_preset"); do
-  ctest --test-dir "build/$preset" -j1 --output-on-failure 2>&1 | tee "$log"
+  ctest --test-dir "build/$preset" -j2 --output-on-failure 2>&1 | tee "$log"
   count "$log"
 done
 rm -f "$log"

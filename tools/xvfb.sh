@@ -8,7 +8,7 @@ if [ -z "${DISPLAY:-}" ]; then
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$n"
-    sleep 1
+    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
     break
   done
 fi
