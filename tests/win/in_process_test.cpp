@@ -25,20 +25,6 @@ BOOL WINAPI Watched(LPCSTR app, LPSTR cmd, LPSECURITY_ATTRIBUTES pa, LPSECURITY_
   return RealCreateProcessA(app, cmd, pa, ta, inherit, flags, env, dir, si, pi);
 }
 
-// Points this program's import slots that hold `from` at `to`.
-void PatchImports(void* from, void* to) {
-  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
-      base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& iat = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
-  auto** slots = reinterpret_cast<void**>(base + iat.VirtualAddress);
-  DWORD old = 0;
-  VirtualProtect(slots, iat.Size, PAGE_READWRITE, &old);
-  for (DWORD i = 0; i < iat.Size / sizeof(void*); ++i)
-    if (slots[i] == from) slots[i] = to;
-  VirtualProtect(slots, iat.Size, old, &old);
-}
-
 const COLORREF kTop = RGB(255, 0, 0), kLeft = RGB(0, 255, 0);
 
 // 8 bits (palette at the end) or 4 (in the header): colour 3 in the first 4 columns, 1 elsewhere.
@@ -118,8 +104,8 @@ TEST(LicenseFile, ChosenByTheUsersLocale) {
 // (a multi-disk stage setup needs its "insert disk" box). Wine does not hand the mode on to a
 // child, so the flags are watched on their way to CreateProcessA.
 TEST(StartProgram, ChildGetsTheDefaultErrorMode) {
-  RealCreateProcessA = &CreateProcessA;  // what the import slot holds, read at run time
-  PatchImports(reinterpret_cast<void*>(RealCreateProcessA), reinterpret_cast<void*>(&Watched));
+  RealCreateProcessA = PatchImport(&CreateProcessA, Watched);
+  ASSERT_NE(nullptr, RealCreateProcessA);
   std::string program = BinDir() + "\\windowprog.exe", commandLine = "\"" + program + "\" x y";
   ProcessInfo process;
   ASSERT_TRUE(StartProgram(program.c_str(), &commandLine[0], nullptr, process));

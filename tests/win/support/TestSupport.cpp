@@ -82,6 +82,20 @@ void Pump() {
   }
 }
 
+void* PatchImport(void* real, void* replacement) {
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& iat = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+  auto** slots = reinterpret_cast<void**>(base + iat.VirtualAddress);
+  DWORD old = 0, found = 0;
+  VirtualProtect(slots, iat.Size, PAGE_READWRITE, &old);
+  for (DWORD i = 0; i < iat.Size / sizeof(void*); ++i)
+    if (slots[i] == real) slots[i] = replacement, ++found;
+  VirtualProtect(slots, iat.Size, old, &old);
+  return found ? real : nullptr;
+}
+
 TempDir::TempDir(const std::string& label) {
   static int counter = 0;
   char temp[MAX_PATH] = "";

@@ -32,6 +32,15 @@ inline bool SameText(const std::string& a, const std::string& b) {  // ignoring 
 // Serves what is queued for this thread's windows.
 void Pump();
 
+// Points this program's import slots that hold real at replacement, for the
+// program's life; gives real, or nullptr when no slot held it.
+void* PatchImport(void* real, void* replacement);
+template <typename F>
+F PatchImport(F real, F replacement) {
+  return reinterpret_cast<F>(
+      PatchImport(reinterpret_cast<void*>(real), reinterpret_cast<void*>(replacement)));
+}
+
 // A fresh, empty folder under %TEMP%, removed again at the end.
 class TempDir {
  public:
