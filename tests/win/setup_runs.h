@@ -99,6 +99,22 @@ inline void ResetPrefix(const RunRow& row) {
   DeleteRegTree(HKEY_USERS, ".DEFAULT\\Software\\Velmorax");
 }
 
+// The logging double as path, with these options beside it.
+inline void AddDouble(const std::string& path, const std::string& options = "") {
+  WriteTextFile(path.substr(0, path.rfind('\\')) + "\\logprog.opt", options);  // makes the folder
+  CopyFileOrDie(BinDir() + "\\logprog.exe", path);
+}
+
+// The log once expectStarts programs have started and every started one has ended.
+inline std::vector<LogLine> WaitForEnds(const std::string& log, size_t expectStarts) {
+  for (DWORD start = GetTickCount();; Sleep(100)) {
+    const std::vector<LogLine> lines = ReadLog(log);
+    size_t starts = 0, ends = 0;
+    for (const LogLine& l : lines) starts += l.kind == "START", ends += l.kind == "END";
+    if ((starts >= expectStarts && ends >= starts) || GetTickCount() - start > 15000) return lines;
+  }
+}
+
 inline void RunSetupRow(const RunRow& row) {
   SCOPED_TRACE(row.name);
   ResetPrefix(row);
@@ -107,26 +123,28 @@ inline void RunSetupRow(const RunRow& row) {
   std::list<ScopedRegValue> reg;
   for (const RegLine r : row.reg)
     reg.emplace_back(r.root, r.key, r.name, r.value == "<none>" ? nullptr : r.value.c_str());
-  SetupMedia m(row.example ? row.example : "Kbd Media");  // a blank in every path
-  const std::string kq = m.root() + "\\kq", held = m.root() + "\\held", free = m.root() + "\\free";
-  ScopedEnv kqConfig("KQSETUP_CONFIG", kq + ".cfg");
+  TempDir root("media");  // the media folder, its programs' log and the files of the doubles
+  const std::string media = root / (row.example ? row.example : "Kbd Media");  // with a blank
+  const std::string kq = root / "kq", held = root / "held", free = root / "free";
+  ScopedEnv logEnv("SETUP_TEST_LOG", root / "calls.log"), kqConfig("KQSETUP_CONFIG", kq + ".cfg");
   WriteTextFile(kq + ".cfg", row.kq);
+  MakeDirs(media);
   const std::string examples = BinDir() + "\\examples\\";
   if (row.example)  // the example_media target puts them there
-    std::filesystem::copy(examples + row.example, m.media(),
-                          std::filesystem::copy_options::recursive);
-  CopyFileOrDie(BinDir() + "\\kqsetup.dll", m.media() + "\\kqsetup.dll");
+    std::filesystem::copy(examples + row.example, media, std::filesystem::copy_options::recursive);
+  for (const char* file : {"Setup.exe", "kqsetup.dll"})
+    CopyFileOrDie(BinDir() + "\\" + file, media + "\\" + file);
   std::istringstream names(row.example ? "" : row.scripts);
   for (const char* tool : {"check.exe", "welcome.exe"})
-    if (row.example) m.AddDouble(std::string("Tools\\") + tool);
+    if (row.example) AddDouble(media + "\\Tools\\" + tool);
   for (std::string name; names >> name;)
-    m.Write(name, Fill("[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\n" + row.script,
-                       m.media(), name));
+    WriteTextFile(
+        media + "\\" + name,
+        Fill("[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\n" + row.script, media, name));
   for (const std::string& f : row.files) {
     auto [path, text] = Split(f, "=");
-    path[0] == '<'                          ? WriteTextFile(Fill(path, ""), text)
-    : path.rfind(".exe") == path.size() - 4 ? m.AddDouble(path, text)
-                                            : m.Write(path, text);
+    path = path[0] == '<' ? Fill(path, "") : media + "\\" + path;
+    path.rfind(".exe") == path.size() - 4 ? AddDouble(path, text) : WriteTextFile(path, text);
   }
   const std::string hold = row.hold ? Fill(row.hold, "") + " " + held + " " + free : "";
   HANDLE holder = row.hold ? Start(BinDir() + "\\holdfile.exe " + hold, "") : nullptr;
@@ -134,7 +152,7 @@ inline void RunSetupRow(const RunRow& row) {
     Sleep(20);
 
   DWORD pid = 0;
-  HANDLE setup = Start("\"" + m.setupPath() + "\" " + row.args, m.media(), &pid);
+  HANDLE setup = Start("\"" + media + "\\Setup.exe\" " + row.args, media, &pid);
   ASSERT_NE(nullptr, setup);
   for (const std::string& click : row.clicks)
     Click(pid, click, &click == &row.clicks.back() ? row.shown : nullptr);
@@ -143,9 +161,9 @@ inline void RunSetupRow(const RunRow& row) {
   WriteTextFile(free, "");
   EXPECT_EQ(0u, holder ? FinishProcess(holder, 5000) : 0) << "holdfile could not hold the file";
 
-  std::vector<LogLine> log = m.WaitForEnds(row.started.size());
+  std::vector<LogLine> log = WaitForEnds(root / "calls.log", row.started.size());
   std::vector<std::string> expected, started;
-  for (const std::string& s : row.started) expected.push_back(Fill(s, m.media()));
+  for (const std::string& s : row.started) expected.push_back(Fill(s, media));
   for (const LogLine& l : log)  // a blank in the path must not start another program
     if (l.kind == "START")
       started.push_back(l.cwd + "|" + l.commandLine +
@@ -155,13 +173,13 @@ inline void RunSetupRow(const RunRow& row) {
   std::sort(started.begin(), started.end());
   EXPECT_EQ(expected, started);
   for (const std::string& f : row.after) {
-    auto [path, want] = Split(Fill(f, m.media()), "=");
-    if (f[0] != '<') path = m.media() + "\\" + path;
+    auto [path, want] = Split(Fill(f, media), "=");
+    if (f[0] != '<') path = media + "\\" + path;
     if (want[0] == '@') want = ReadTextFile(examples + "single\\" + want.substr(1));
     EXPECT_EQ(want, PathExists(path) ? ReadTextFile(path) : "<none>") << path;
   }
   for (const std::string& line : row.regAfter) {
-    const RegLine r(Fill(line, m.media()));
+    const RegLine r(Fill(line, media));
     // A registry file is imported by a program Setup does not wait for.
     for (DWORD t = GetTickCount(); r.Read() != r.value && GetTickCount() - t < 5000;) Sleep(50);
     EXPECT_EQ(r.value, r.Read()) << r.key << "|" << r.name;

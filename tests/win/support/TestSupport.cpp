@@ -229,32 +229,4 @@ const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& ki
   return nullptr;
 }
 
-SetupMedia::SetupMedia(const std::string& name)
-    : root_("media"),
-      media_(root_ / name),
-      log_(root_ / "calls.log"),
-      logEnv_("SETUP_TEST_LOG", log_) {
-  MakeDirs(media_);
-  CopyFileOrDie(BinDir() + "\\Setup.exe", setupPath());
-}
-
-void SetupMedia::AddDouble(const std::string& relative, const std::string& options) {
-  const std::string path = media_ + "\\" + relative, dir = path.substr(0, path.rfind('\\'));
-  WriteTextFile(dir + "\\logprog.opt", options);  // makes the folder
-  CopyFileOrDie(BinDir() + "\\logprog.exe", path);
-}
-
-std::vector<LogLine> SetupMedia::WaitForEnds(size_t expectStarts, DWORD timeoutMs) const {
-  for (DWORD start = GetTickCount();; Sleep(100)) {
-    const std::vector<LogLine> lines = ReadLog(log_);
-    size_t starts = 0, ends = 0;
-    for (const LogLine& l : lines) {
-      starts += l.kind == "START";
-      ends += l.kind == "END";
-    }
-    if ((starts >= expectStarts && ends >= starts) || GetTickCount() - start > timeoutMs)
-      return lines;
-  }
-}
-
 }  // namespace testing_support

@@ -129,27 +129,4 @@ std::vector<LogLine> ReadLog(const std::string& path);
 const LogLine* FindLine(const std::vector<LogLine>& lines, const std::string& kind,
                         const std::string& exeTail);
 
-// A media folder root\<name> with Setup.exe, its setup scripts and copies
-// of the logging double, which logs to root\calls.log while the media lives.
-class SetupMedia {
- public:
-  explicit SetupMedia(const std::string& name = "media");
-  const std::string& root() const { return root_.path(); }
-  const std::string& media() const { return media_; }
-  std::string setupPath() const { return media_ + "\\Setup.exe"; }
-  // A file below the media folder, making its folders.
-  void Write(const std::string& relative, const std::string& text) {
-    WriteTextFile(media_ + "\\" + relative, text);
-  }
-  // The logging double as relative, with these options beside it.
-  void AddDouble(const std::string& relative, const std::string& options = "");
-  // The log once expectStarts programs have started and every started one has ended.
-  std::vector<LogLine> WaitForEnds(size_t expectStarts, DWORD timeoutMs = 15000) const;
-
- private:
-  TempDir root_;
-  std::string media_, log_;
-  ScopedEnv logEnv_;
-};
-
 }  // namespace testing_support
