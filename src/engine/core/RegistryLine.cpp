@@ -78,12 +78,6 @@ const void* RegistryData(const RegistryLine& line, uint32_t* size) {
   return nullptr;
 }
 
-int TakeLocaleId(const char* data, std::size_t size, char (&localeId)[kTextSize]) {
-  const std::size_t length = BoundedLength(data, size);
-  if (length >= sizeof localeId) return 0;
-  return CopyTextN(localeId, sizeof localeId, data, length);
-}
-
 int RegistryFileRuns(const char* localeField, const char* localeId) {
   return localeField[0] != '\0' && EqualsNoCase(localeField, localeId);
 }

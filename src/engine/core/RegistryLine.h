@@ -38,13 +38,6 @@ void ParseRegistryLine(const char* value, FieldSplitter split, RegistryLine& lin
 // its NUL, the four bytes of the DWORD, the binary bytes); null for Key.
 const void* RegistryData(const RegistryLine& line, uint32_t* size);
 
-// The locale in force until one is read from the registry.
-constexpr char kDefaultLocaleId[] = "00000409";
-
-// Takes the locale text read from the registry (size bytes, NUL or not)
-// into localeId. Returns 0 and keeps localeId when it does not fit.
-int TakeLocaleId(const char* data, std::size_t size, char (&localeId)[kTextSize]);
-
 // Whether an "Add Registry Files" line with locale field localeField runs
 // for the user's localeId: the same text in any case; an empty field never.
 int RegistryFileRuns(const char* localeField, const char* localeId);
