@@ -56,13 +56,9 @@ BOOL StartProgram(const char* application, char* commandLine, const char* folder
 
 BOOL OpenWithShell(const char* file, const char* parameters, const char* folder, int show) {
   UINT ownMode = SetErrorMode(0);
-  BOOL started;
-  {
-    DefaultDllSearch defaultSearch;
-    // Values above 32 mean success.
-    started = reinterpret_cast<INT_PTR>(
-                  ShellExecuteA(nullptr, nullptr, file, parameters, folder, show)) > 32;
-  }
+  // Values above 32 mean success.
+  BOOL started = reinterpret_cast<INT_PTR>(
+                     ShellExecuteA(nullptr, nullptr, file, parameters, folder, show)) > 32;
   SetErrorMode(ownMode);
   return started;
 }

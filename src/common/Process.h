@@ -14,11 +14,11 @@ void KeepCurrentFolderOutOfDllSearch();
 // the default DLL search, which the DLL directory would otherwise carry into
 // the child. application may be null; folder null means ours. show: the
 // window's first show command, or -1 to leave it to the program.
-// Starts a file through the shell (a program, or a document by its type)
-// with the default verb, in folder, not waited for. The shell's start takes
-// no flags, so Setup's own error mode and DLL directory are put aside
-// around it.
-BOOL OpenWithShell(const char* file, const char* parameters, const char* folder, int show);
-
 BOOL StartProgram(const char* application, char* commandLine, const char* folder,
                   ProcessInfo& process, int show = -1);
+
+// Starts a file through the shell (a program, or a document by its type)
+// with the default verb, in folder, not waited for. The shell's start takes
+// no flags, so Setup's own error mode is put aside around it. The DLL search
+// stays hardened: the shell loads its handlers into this process meanwhile.
+BOOL OpenWithShell(const char* file, const char* parameters, const char* folder, int show);

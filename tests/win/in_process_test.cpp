@@ -2,6 +2,7 @@
 // mode of the programs it starts, and the background window (the logo as a bitmap of the
 // display's format, the window's state through its messages, the band it paints).
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include "TestSupport.h"
 #include "UiDriver.h"
@@ -18,11 +19,35 @@ namespace {
 decltype(&CreateProcessA) RealCreateProcessA = nullptr;
 DWORD SeenFlags = 0;  // what the last CreateProcessA call was given
 
+// The DLL directory as Setup sets it ("null": the default search), seen by the program start and by
+// the shell, which loads its handlers into Setup. Wine ignores an empty DLL directory, so the
+// calls are watched instead of their effect.
+std::string DllDirectory = "null", AtStart, AtShell;
+
 BOOL WINAPI Watched(LPCSTR app, LPSTR cmd, LPSECURITY_ATTRIBUTES pa, LPSECURITY_ATTRIBUTES ta,
                     BOOL inherit, DWORD flags, LPVOID env, LPCSTR dir, LPSTARTUPINFOA si,
                     LPPROCESS_INFORMATION pi) {
   SeenFlags = flags;
+  AtStart = DllDirectory;
   return RealCreateProcessA(app, cmd, pa, ta, inherit, flags, env, dir, si, pi);
+}
+
+decltype(&GetProcAddress) RealGetProcAddress = nullptr;
+decltype(&ShellExecuteA) RealShellExecuteA = nullptr;
+
+BOOL WINAPI SetDllDirectoryWatched(LPCSTR folder) {
+  DllDirectory = folder ? folder : "null";
+  return TRUE;
+}
+FARPROC WINAPI GetProcAddressWatched(HMODULE module, LPCSTR name) {
+  if (HIWORD(name) && !lstrcmpA(name, "SetDllDirectoryA"))
+    return reinterpret_cast<FARPROC>(SetDllDirectoryWatched);
+  return RealGetProcAddress(module, name);
+}
+HINSTANCE WINAPI ShellExecuteWatched(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                     LPCSTR folder, INT show) {
+  AtShell = DllDirectory;
+  return RealShellExecuteA(owner, verb, file, parameters, folder, show);
 }
 
 const COLORREF kTop = RGB(255, 0, 0), kLeft = RGB(0, 255, 0);
@@ -101,16 +126,25 @@ TEST(LicenseFile, ChosenByTheUsersLocale) {
 }
 
 // A started program gets the system's default error mode, not Setup's own "no disk prompts" mode
-// (a multi-disk stage setup needs its "insert disk" box). Wine does not hand the mode on to a
-// child, so the flags are watched on their way to CreateProcessA.
-TEST(StartProgram, ChildGetsTheDefaultErrorMode) {
+// (a multi-disk stage setup needs its "insert disk" box), and the default DLL search. Wine does
+// not hand the mode on to a child, so the flags are watched on their way to CreateProcessA. A
+// file opened through the shell keeps the current folder out of Setup's own DLL search.
+TEST(StartProgram, ChildGetsTheDefaultsAndTheShellNoCurrentFolderDlls) {
   RealCreateProcessA = PatchImport(&CreateProcessA, Watched);
-  ASSERT_NE(nullptr, RealCreateProcessA);
+  RealShellExecuteA = PatchImport(&ShellExecuteA, ShellExecuteWatched);
+  RealGetProcAddress = PatchImport(&GetProcAddress, GetProcAddressWatched);
+  ASSERT_TRUE(RealCreateProcessA && RealShellExecuteA && RealGetProcAddress);
+  KeepCurrentFolderOutOfDllSearch();
   std::string program = BinDir() + "\\windowprog.exe", commandLine = "\"" + program + "\" x y";
   ProcessInfo process;
   ASSERT_TRUE(StartProgram(program.c_str(), &commandLine[0], nullptr, process));
   EXPECT_EQ(CREATE_DEFAULT_ERROR_MODE, SeenFlags & CREATE_DEFAULT_ERROR_MODE) << SeenFlags;
-  TerminateProcess(process.pi.hProcess, 0);  // Watched stays: it only passes the calls on
+  TerminateProcess(process.pi.hProcess, 0);  // the patches stay: they only pass the calls on
+  TempDir logs("shell");
+  ScopedEnv log("SETUP_TEST_LOG", logs / "calls.log");
+  EXPECT_TRUE(OpenWithShell((BinDir() + "\\logprog.exe").c_str(), "", nullptr, SW_HIDE));
+  EXPECT_EQ("null||", AtStart + "|" + AtShell + "|" + DllDirectory);
+  for (int i = 0; i < 100 && ReadLog(logs / "calls.log").size() < 2; ++i) Sleep(50);
 }
 
 // Created hidden, the logo loaded as GDI builds it (the file's bytes are PcxTest's). A logo that
