@@ -48,11 +48,14 @@ DWORD WINAPI InstallWorker(LPVOID parameter) {
   FileCount = ReadCopyFiles();
   const bool copied = CopyStep(page);
   // The "Exit Setup" question may still be open after the last file: the
-  // driver phase must not run under the cleanup, and an abandoned
-  // installation leaves the sheet to the page, which closes it.
+  // driver phase must not run under the cleanup.
   WaitBeforeFile();
-  // After a cancel the cleanup still needs the backups of replaced files.
-  if (CancelRequested) return 0;
+  if (!CommitInstall()) {
+    // The cleanup still needs the backups of replaced files. The page waits
+    // for this thread to end; had it given up, this Cancel brings it back.
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    return 0;
+  }
   if (copied) InstallAfterCopy(page, sheet);
   DiscardBackups();
   PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);

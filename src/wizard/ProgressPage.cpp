@@ -14,6 +14,10 @@
 
 HANDLE WorkerThread = nullptr;
 int32_t SkipFirstBarPaint = 1;
+// How long the page waits for the worker to stop after "Exit Setup". The
+// worker finishes the file it is on first; a minute covers a large file
+// from a slow disc. Should it take longer, the sheet stays until it ends.
+DWORD StopWorkerMs = 60000;
 
 namespace {
 
@@ -21,10 +25,12 @@ namespace {
 // plain failure on the result page.
 constexpr int32_t kResultNoWorker = 4;
 
-// How long the page waits for the worker to stop after "Exit Setup". The
-// worker finishes the file it is on first; a minute covers a large file
-// from a slow disc.
-constexpr DWORD kStopWorkerMs = 60000;
+// Refuses to close the sheet, for now.
+int StayOnPage(HWND page, INT_PTR* result) {
+  SetPageResult(page, TRUE);
+  *result = TRUE;
+  return 1;
+}
 
 // While the "Exit Setup" question is open its own message loop runs, so the
 // worker's closing Next can arrive then: the installation is complete and
@@ -87,24 +93,29 @@ void ReleaseWorker(int ended) {
 
 int ProgressNotify(HWND page, NMHDR* header, INT_PTR* result) {
   if (header->code == PSN_QUERYCANCEL) {
-    if (PauseEvent != nullptr) ResetEvent(PauseEvent);
-    Asking = 1;
-    FinishedWhileAsking = 0;
-    int resume = AskResume(page);
-    Asking = 0;
-    if (resume || FinishedWhileAsking) {
-      if (PauseEvent != nullptr) SetEvent(PauseEvent);
-      if (FinishedWhileAsking) PostMessageA(GetParent(page), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
-      SetPageResult(page, TRUE);
-      *result = TRUE;
-      return 1;
+    // The sheet offers no Cancel in the driver phase, but Esc or the close
+    // box may still ask: that phase runs to its end.
+    if (RunDecision == kRunCommitted) return StayOnPage(page, result);
+    // Asked again once "Exit Setup" stands: by the worker as it stops.
+    if (!CancelRequested) {
+      if (PauseEvent != nullptr) ResetEvent(PauseEvent);
+      Asking = 1;
+      FinishedWhileAsking = 0;
+      int resume = AskResume(page);
+      Asking = 0;
+      // The worker may have finished, or begun the driver phase, meanwhile.
+      if (resume || FinishedWhileAsking || !TakeCancel()) {
+        if (PauseEvent != nullptr) SetEvent(PauseEvent);
+        if (FinishedWhileAsking) PostMessageA(GetParent(page), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        return StayOnPage(page, result);
+      }
     }
-    CancelRequested = 1;
     if (PauseEvent != nullptr) SetEvent(PauseEvent);
-    int ended = WaitForWorker(kStopWorkerMs);
-    ReleaseWorker(ended);
-    // Removing files under a worker that still copies would leave some behind.
-    if (ended) CancelCleanup();
+    // Removing files under a worker that still copies would leave some
+    // behind, and closing the sheet would end the process under it.
+    if (!WaitForWorker(StopWorkerMs)) return StayOnPage(page, result);
+    ReleaseWorker(1);
+    CancelCleanup();
     *result = FALSE;
     return 1;
   }
@@ -116,7 +127,7 @@ int ProgressNotify(HWND page, NMHDR* header, INT_PTR* result) {
       return 1;
     }
     // The worker's Next is its last act: it ends at once.
-    ReleaseWorker(WaitForWorker(kStopWorkerMs));
+    ReleaseWorker(WaitForWorker(StopWorkerMs));
     *result = FALSE;
     return 1;
   }

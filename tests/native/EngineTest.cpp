@@ -1,6 +1,7 @@
 // The install worker's rules: copy paths, progress, versions.
 
 #include "Rows.h"
+#include "engine/core/EngineState.h"
 #include "engine/core/FileTable.h"
 #include "engine/core/VersionRules.h"
 
@@ -67,5 +68,20 @@ TEST(Engine, CompareVersions) {
               };
               const char* const names[] = {"newer", "older", "same", "none"};
               return std::string(names[CompareVersionReadings(read(r[0]), read(r[1]))]);
+            });
+}
+
+// Claims in order (c: the page takes a cancel, i: the worker begins the driver phase, r: the flag
+// set otherwise) -> each claim's answer: the first of the two to come wins, for good.
+TEST(Engine, CancelOrInstall) {
+  CheckRows({{"c i 10"}, {"i c 10"}, {"c c 11"}, {"i i 11"}, {"r i -0"}},
+            [](const Row& r) {
+              ResetEngineState();
+              std::string answers;
+              for (const std::string& claim : Row(r.begin(), r.end() - 1))
+                answers += claim == "c"   ? Str(TakeCancel())
+                           : claim == "i" ? Str(CommitInstall())
+                                          : (CancelRequested = 1, "-");
+              return answers;
             });
 }

@@ -394,7 +394,8 @@ TEST_F(EngineTest, RegistryValuesAreWrittenAndRecorded) {
 // of the locale (9x's key or NT's, each set to another one here), starts the programs in their
 // folder with one argument, as the outcome allows (pause, exit: "Exit Setup" still open after the
 // copy). Expected: per window 1 when ended, WM_CLOSE sent|copied, registry, 9x's and NT's file
-// imported, started, driver text|sheet messages|result|the folder's record.
+// imported, started, driver text|sheet messages (a cancelled worker presses Cancel as it ends, for
+// a page that gave up waiting)|result|the folder's record.
 TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
   WNDCLASSA wc{0, SheetProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "KqTestSheet"};
   RegisterClassA(&wc);
@@ -406,9 +407,9 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
       {"cab nt", "KqN,x|KqW", "w:KqW/T/ w:KqW//", "01 0|------|next |31|0"},
       {"preload existing nt", "KqH,H|KqX,X", "w:KqH/H/hang w:KqX/X/hang-exit",
        "10 0|cr-n-d|to-close next |0|<no key>"},
-      {"cancel", "KqW,T", "w:KqW/T/", "1 1|------||1|0"},
+      {"cancel", "KqW,T", "w:KqW/T/", "1 1|------|other |1|0"},
       {"nofiles pause named", "KqW,T", "w:KqW/T/", "1 1|-ri--d|to-close next |1|0"},
-      {"nofiles pause exit", "KqW,T", "w:KqW/T/", "1 1|------||1|0"},
+      {"nofiles pause exit", "KqW,T", "w:KqW/T/", "1 1|------|other |1|0"},
   };
   for (auto& row : rows) {
     SCOPED_TRACE(row[0] + " " + row[1]);

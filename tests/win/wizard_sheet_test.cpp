@@ -27,6 +27,7 @@
 
 extern HANDLE WorkerThread;
 extern int32_t SkipFirstBarPaint;
+extern DWORD StopWorkerMs;
 using namespace testing_support;
 
 namespace {
@@ -34,6 +35,7 @@ namespace {
 struct WorkerPlan {
   int files = 0, cancelAt = -1, renames = 0;  // Cancel is pressed before file cancelAt
   bool lateAnswer = false;                    // the worker ends while "Exit Setup" is asked
+  bool commits = false;                       // ... after beginning the driver phase
   bool look = false;                          // has the copy looked at before it begins
   int32_t result = 0;
 } Plan;
@@ -74,10 +76,14 @@ DWORD WINAPI InstallWorker(LPVOID param) {
     CopyText(r.FinalPath, (Folder + "\\old" + std::to_string(i)).c_str());
     WriteTextFile(r.TempPath, "n");
   }
+  if (Plan.commits && CommitInstall()) {  // "Exit Setup" is answered during the driver phase
+    PostMessageA(Question, WM_COMMAND, IDCANCEL, 0);
+    Sleep(300);
+  }
   if (!CancelRequested) InstallResult = Plan.result;
-  PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+  PostMessageA(sheet, PSM_PRESSBUTTON, CancelRequested ? PSBTN_CANCEL : PSBTN_NEXT, 0);
   // Queued behind the Next: the user answers only after the worker ended.
-  if (Plan.lateAnswer) PostMessageA(Question, WM_COMMAND, IDCANCEL, 0);
+  if (Plan.lateAnswer && !Plan.commits) PostMessageA(Question, WM_COMMAND, IDCANCEL, 0);
   return 0;
 }
 
@@ -277,22 +283,28 @@ TEST_F(WizardSheet, SheetIsCentredBelowTheBand) {
 }
 
 TEST_F(WizardSheet, CancelDuringTheCopy) {
-  // The answer; whether it comes only after the worker ended; then pages,
-  // files copied, files left, exit code.
-  const std::tuple<Answer, bool, const char*, std::vector<int>, size_t, int32_t> rows[] = {
-      {kResume, false, "WISPR", {0, 1, 2, 3, 4}, 5, kExitInstalled},
-      {kExitButton, false, "WISP", {0, 1, 2}, 0, kExitCancelled},
-      {kEscape, false, "WISP", {0, 1, 2}, 0, kExitCancelled},
-      {kExitButton, true, "WISPR", {0, 1}, 2, kExitInstalled},  // too late to change anything
+  // The answer; whether it comes only after the worker ended (or began the driver phase); how
+  // long the page waits for the worker (a file takes 100 ms); then pages, files copied, files
+  // left, exit code.
+  enum Late { kNo, kEnded, kCommitted };
+  const std::tuple<Answer, Late, DWORD, const char*, std::vector<int>, size_t, int32_t> rows[] = {
+      {kResume, kNo, 60000, "WISPR", {0, 1, 2, 3, 4}, 5, kExitInstalled},
+      {kExitButton, kNo, 60000, "WISP", {0, 1, 2}, 0, kExitCancelled},
+      {kEscape, kNo, 20, "WISP", {0, 1, 2}, 0, kExitCancelled},  // the sheet waits for the worker
+      {kExitButton, kEnded, 60000, "WISPR", {0, 1}, 2, kExitInstalled},  // too late for anything
+      {kExitButton, kCommitted, 60000, "WISPR", {0, 1}, 2, kExitInstalled},
   };
-  for (const auto& [answer, late, pages, copied, left, exitCode] : rows) {
+  for (const auto& [answer, late, stopMs, pages, copied, left, exitCode] : rows) {
     SetUp();
     SCOPED_TRACE(testing::Message() << "answer " << answer << " late " << late);
     Plan.files = 5;
     Plan.cancelAt = 2;
-    Plan.lateAnswer = late;
+    Plan.lateAnswer = late != kNo;
+    Plan.commits = late == kCommitted;
     QuestionAnswer = answer;
+    StopWorkerMs = stopMs;
     EXPECT_EQ(exitCode, WizardRunExitCode(RunSheet()));
+    StopWorkerMs = 60000;
     size_t there = 0;
     for (int i = 0; i < 5; ++i) there += PathExists(Folder + "\\f" + std::to_string(i));
     EXPECT_EQ(pages, Pages);

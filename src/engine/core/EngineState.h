@@ -17,5 +17,20 @@ constexpr int32_t kResultNoPrivilege = 1;   // the system refused access
 constexpr int32_t kResultFailed = 3;        // a file could not be installed
 constexpr int32_t kResultCabinetFailed = 3;
 
+// After the copy, the user leaving Setup and the worker entering the driver
+// and registry phase exclude each other: the first to claim the run wins,
+// and a phase once begun runs to its end (its cancel would undo the copy
+// under installed drivers and written keys).
+extern std::atomic<int32_t> RunDecision;
+constexpr int32_t kRunOpen = 0;
+constexpr int32_t kRunCancelled = 1;
+constexpr int32_t kRunCommitted = 2;
+
+// The page, at "Exit Setup": 1 when the cancel stands, and CancelRequested
+// is then set; 0 when the driver phase has begun.
+int TakeCancel();
+// The worker, before the driver phase: 1 when no cancel came first.
+int CommitInstall();
+
 // Back to the values at start (the tests run several installations).
 void ResetEngineState();
