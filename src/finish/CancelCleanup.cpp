@@ -41,12 +41,12 @@ void UndoCopies() {
   }
 }
 
+}  // namespace
+
 void DeleteTempCopies() {
   int count = PendingRenameCount < kPendingRenameRows ? PendingRenameCount : kPendingRenameRows;
   for (int i = 0; i < count; ++i) DeleteNormalFile(PendingRenames[i].TempPath);
 }
-
-}  // namespace
 
 void CancelCleanup() {
   if (Settings.CabFile) DeleteExtractedFiles();

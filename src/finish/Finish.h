@@ -7,6 +7,10 @@
 // the temporary copies of in-use files.
 void CancelCleanup();
 
+// Deletes the temporary copies of in-use files: after a cancel, and after a
+// failed run, which hands none of them on.
+void DeleteTempCopies();
+
 // Has Windows move PendingRenames[index].TempPath over its FinalPath at the
 // next start: through wininit.ini on Windows 95, a delayed move elsewhere.
 void RenameAtRestart(int index);

@@ -25,6 +25,8 @@ void ResultInit(HWND page) {
     // start of Windows whenever that is.
     for (int32_t i = 0; i < PendingRenameCount && i < kPendingRenameRows; ++i) RenameAtRestart(i);
     Settings.Restart = 1;
+  } else if (InstallResult != 0) {
+    DeleteTempCopies();  // never handed on, they would stay for good
   }
   unsigned texts = ChooseResultTexts(InstallResult, Settings.Restart, Settings.NoRestart);
   ShowIf(page, IDC_RESULT_RESTART_TEXT, texts, kTextRestartNeeded);

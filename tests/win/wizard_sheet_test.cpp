@@ -381,10 +381,11 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
     EXPECT_EQ(boxes, Sys.boxes);
     EXPECT_EQ(std::vector<UINT>(restarts, EWX_REBOOT), Sys.restarts);
     EXPECT_EQ(!Settings.HiddenMode, Shown);
-    // Handed on, in ascending order, before the choice; never after a failure.
+    // Handed on, in ascending order, before the choice; never after a failure, which deletes them.
     std::replace(handedOn.begin(), handedOn.end(), '\0', '|');
     size_t first = handedOn.find("old0"), second = handedOn.find("old1");
     EXPECT_EQ(renames && !result, first < second && second != handedOn.npos) << handedOn;
+    EXPECT_EQ(renames && !result, PathExists(Folder + "\\new0")) << "the new copy after a failure";
   }
 }
 
