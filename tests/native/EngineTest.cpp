@@ -30,6 +30,7 @@ TEST(Engine, PathsOfACopyRow) {
             });
   // Destination in use, digit -> its temporary name.
   CheckRows({{"C:\\W\\KBD.DLL 9 C:\\W\\KBD.9"}, {"C:\\My.Dir\\README 1 C:\\My.Dir\\README.1"},
+             {"C:/My.Dir/README 2 C:/My.Dir/README.2"}, {"C:\\A.B/C 4 C:\\A.B/C.4"},
              {"C:\\Dir\\README 3 C:\\Dir\\README.3"}, {std::string(259, 'a'), "0", "refused"}},
             [](const Row& r) {
               char out[kTextSize] = "";

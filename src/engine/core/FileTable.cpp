@@ -61,6 +61,8 @@ int InUseTempName(const char* destination, int digit, char (&out)[kTextSize]) {
   // The dot of the file's own name: one in a folder's name would put the
   // copy into another folder, over whatever file has that name there.
   const char* name = std::strrchr(destination, '\\');
+  const char* slash = std::strrchr(destination, '/');  // Windows takes both
+  if (slash != nullptr && (name == nullptr || slash > name)) name = slash;
   const char* dot = std::strrchr(name != nullptr ? name : destination, '.');
   int fits;
   if (dot == nullptr) {
