@@ -57,11 +57,17 @@ void AddRegistryLine(const char* value) {
     RecordDeleteReg(root, line.KeyPath, line.ValueName);
 }
 
-// The editor of the Windows folder by its full path: a "regedit.exe" on
-// the media or in the current folder must never run in its place. Under
-// Terminal Services the user's own Windows folder holds no editor: the
-// shared one is asked for where the system knows it (2000 and later).
+// The editor that the system's program search finds, by its full path and
+// without the two folders that search looks in first: a "regedit.exe" on
+// the media or in the current folder must never run in its place. The system
+// folder comes before the Windows folder there: on 64-bit Windows it holds
+// the 32-bit editor, which writes the registry view Setup itself writes.
+// Under Terminal Services the user's own Windows folder holds no editor:
+// the shared one is asked for where the system knows it (2000 and later).
 bool RegistryEditorPath(char (&path)[kTextSize]) {
+  UINT system = GetSystemDirectoryA(path, sizeof path);
+  if (system > 0 && system < sizeof path && AppendText(path, "\\regedit.exe") && FileExists(path))
+    return true;
   using FolderFn = UINT(WINAPI*)(LPSTR, UINT);
   HMODULE kernel = GetModuleHandleA("kernel32");
   auto systemWindows = kernel ? reinterpret_cast<FolderFn>(reinterpret_cast<void*>(

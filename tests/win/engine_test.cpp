@@ -388,6 +388,27 @@ TEST_F(EngineTest, RegistryValuesAreWrittenAndRecorded) {
             RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteRegs\\HKEY_CURRENT_USER").size());
 }
 
+// Registry files go to the editor that the system's program search finds, the system folder's
+// first (on 64-bit Windows the 32-bit one, which writes Setup's registry view), with the file as its
+// one argument. Wine has it only in the Windows folder: the worker's test imports with that one.
+TEST_F(EngineTest, RegistryFilesGoToTheSystemFoldersEditorFirst) {
+  const std::string editor = SystemDir() + "\\regedit.exe";
+  CopyFileOrDie(BinDir() + "\\logprog.exe", editor);
+  ScopedRegValue ours(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", "regedit.exe", "native");
+  WriteTextFile(media_ / "i.reg", "REGEDIT4\r\n");
+  Script("Add Registry Files", "i.reg,00000409");
+  ScopedRegValue locale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000409");
+  Settings.IsNT = 1;
+  AddRegistryFiles();
+  std::vector<LogLine> log;
+  for (int i = 0; i < 100 && !FindLine(log = ReadLog(log_), "END", "\\regedit.exe"); ++i) Sleep(50);
+  DeleteFileA(editor.c_str());
+  const LogLine* start = FindLine(log, "START", "\\regedit.exe");
+  ASSERT_NE(nullptr, start);
+  EXPECT_TRUE(SameText(editor, start->exe)) << start->exe;
+  EXPECT_EQ("regedit /S \"" + media_ / "i.reg" + "\"", start->commandLine);
+}
+
 // The worker ends each "Kill Programs" line's first window of that class and title (no title: an
 // empty one), its process on NT, by WM_CLOSE on 9x, a hung one not holding it; makes the folder top
 // down (recorded when new), copies, writes the registry, imports by the system's editor the files
