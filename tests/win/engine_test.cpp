@@ -388,33 +388,14 @@ TEST_F(EngineTest, RegistryValuesAreWrittenAndRecorded) {
             RegValueNames(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteRegs\\HKEY_CURRENT_USER").size());
 }
 
-// Registry files go to the editor that the system's program search finds, the system folder's
-// first (on 64-bit Windows the 32-bit one, which writes Setup's registry view), with the file as its
-// one argument. Wine has it only in the Windows folder: the worker's test imports with that one.
-TEST_F(EngineTest, RegistryFilesGoToTheSystemFoldersEditorFirst) {
-  const std::string editor = SystemDir() + "\\regedit.exe";
-  CopyFileOrDie(BinDir() + "\\logprog.exe", editor);
-  ScopedRegValue ours(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", "regedit.exe", "native");
-  WriteTextFile(media_ / "i.reg", "REGEDIT4\r\n");
-  Script("Add Registry Files", "i.reg,00000409");
-  ScopedRegValue locale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000409");
-  Settings.IsNT = 1;
-  AddRegistryFiles();
-  std::vector<LogLine> log;
-  for (int i = 0; i < 100 && !FindLine(log = ReadLog(log_), "END", "\\regedit.exe"); ++i) Sleep(50);
-  DeleteFileA(editor.c_str());
-  const LogLine* start = FindLine(log, "START", "\\regedit.exe");
-  ASSERT_NE(nullptr, start);
-  EXPECT_TRUE(SameText(editor, start->exe)) << start->exe;
-  EXPECT_EQ("regedit /S \"" + media_ / "i.reg" + "\"", start->commandLine);
-}
-
 // The worker ends each "Kill Programs" line's first window of that class and title (no title: an
 // empty one), its process on NT, by WM_CLOSE on 9x, a hung one not holding it; makes the folder top
 // down (recorded when new), copies, writes the registry, imports by the system's editor the files
 // of the locale (9x's key or NT's, each set to another one here), starts the programs in their
 // folder with one argument, as the outcome allows (pause, exit: "Exit Setup" still open after the
-// copy). Expected: per window 1 when ended, WM_CLOSE sent|copied, registry, 9x's and NT's file
+// copy). sysedit: a logging editor in the system folder, which the system's program search finds
+// before the Windows folder's (on 64-bit Windows the 32-bit one, writing Setup's registry view).
+// Expected: per window 1 when ended, WM_CLOSE sent|copied, registry, 9x's and NT's file
 // imported, started, driver text|sheet messages (a cancelled worker presses Cancel as it ends, for
 // a page that gave up waiting)|result|the folder's record.
 TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
@@ -431,13 +412,17 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
       {"cancel", "KqW,T", "w:KqW/T/", "1 1|------|other |1|0"},
       {"nofiles pause named", "KqW,T", "w:KqW/T/", "1 1|-ri--d|to-close next |1|0"},
       {"nofiles pause exit", "KqW,T", "w:KqW/T/", "1 1|------|other |1|0"},
+      {"nofiles nt sysedit", "KqW,T", "w:KqW/T/", "1 0|-r---d|to-close next |1|0"},
   };
+  const std::string editor = SystemDir() + "\\regedit.exe";
   for (auto& row : rows) {
     SCOPED_TRACE(row[0] + " " + row[1]);
     Fresh();
     auto has = [&](const char* flag) { return row[0].find(flag) != std::string::npos; };
-    for (const char* name : {"Tool.exe", "regedit.exe"})
-      CopyFileOrDie(BinDir() + "\\logprog.exe", media_ / name);
+    for (const std::string& path : {media_ / "Tool.exe", media_ / "regedit.exe", editor})
+      if (path != editor || has("sysedit")) CopyFileOrDie(BinDir() + "\\logprog.exe", path);
+    ScopedRegValue ours(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", "regedit.exe",
+                        has("sysedit") ? "native" : nullptr);
     for (std::string n : {"i", "n"})
       WriteTextFile(
           media_ / (n + ".reg"),
@@ -458,7 +443,7 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     SetCurrentDirectoryA(media_.path().c_str());
     RunWorker(row[0], [&] { InstallWorker(page.hwnd); });
     SetCurrentDirectoryA(BinDir().c_str());
-    Pump(), WaitForEditors();
+    Pump(), WaitForEditors(), DeleteFileA(editor.c_str());
     const std::string tool = dest_ / "Top\\L2\\Tool.exe";
     std::vector<LogLine> log = ReadLog(log_);  // the started program logs on its own time
     for (int i = 0;
@@ -480,7 +465,9 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     got += SheetMessages + "|" + std::to_string(InstallResult * 10 + Settings.CallConfigMg) + "|";
     EXPECT_EQ(row[3],
               got + RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteDirectory", dest_ / "Top\\L2"));
-    EXPECT_EQ(nullptr, FindLine(log, "START", "regedit.exe")) << "a planted regedit.exe ran";
+    const LogLine* edited = FindLine(log, "START", "regedit.exe");  // never the media's
+    EXPECT_EQ(has("sysedit") ? editor + " regedit /S \"" + media_ / "n.reg" + "\"" : "",
+              edited ? edited->exe + " " + edited->commandLine : "");
     if (!started) continue;
     EXPECT_EQ("\"" + tool + "\" \"/q a b\"", started->commandLine) << "one argument";
     EXPECT_TRUE(SameText(tool, started->exe) && SameText(dest_ / "Top\\L2", started->cwd));
