@@ -22,11 +22,6 @@ const std::string kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::string kProductKey = std::string(kUninstallRoot) + "KQDriverTest";
 const std::string kProduct = "KQ Test 1/2, a product whose name makes its folder deep enough";
 
-std::string Replace(std::string s, const std::string& from, const std::string& to) {
-  for (size_t at = 0; (at = s.find(from, at)) != std::string::npos; at += to.size())
-    s.replace(at, from.size(), to);
-  return s;
-}
 std::string Inf(const std::string& name = "") { return WindowsDir() + "\\inf\\" + name; }
 std::string Times(int n, const std::string& s) { return n ? s + Times(n - 1, s) : ""; }
 

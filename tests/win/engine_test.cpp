@@ -149,9 +149,8 @@ class EngineTest : public ::testing::Test {
       return void(Settings.CabFile = CopyText(Settings.CabFileName,
                                               (BinDir() + "\\engine_cabinets\\" + body).c_str()));
     if (kind == 'l') {
-      for (size_t at; (at = body.find_first_of("$~")) != std::string::npos;)
-        body.replace(at, 1,
-                     body[at] == '$' ? dest_.path() : std::string(254 - dest_.path().size(), 'x'));
+      body = Replace(Replace(body, "~", std::string(254 - dest_.path().size(), 'x')), "$",
+                     dest_.path());
       WriteTextFile(media_ / "SETUP.INI", "[Copy Files]\r\n" + (script_ += body + "\r\n"));
       return void(FileCount = ReadCopyFiles());
     }

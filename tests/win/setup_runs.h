@@ -39,14 +39,10 @@ struct RunRow {
   std::vector<std::string> order = {};  // "END a.exe < START b.exe", EXIT for Setup's end
 };
 
-inline std::string Fill(std::string text, const std::string& media,
+inline std::string Fill(const std::string& text, const std::string& media,
                         const std::string& script = "") {
-  const std::string marks[] = {"<M>",   media,       "<script>", script,
-                               "<SYS>", SystemDir(), "<WIN>",    WindowsDir()};
-  for (int i = 0; i < 8; i += 2)
-    for (size_t at; (at = text.find(marks[i])) != std::string::npos;)
-      text.replace(at, marks[i].size(), marks[i + 1]);
-  return text;
+  const std::string marked = Replace(Replace(text, "<M>", media), "<script>", script);
+  return Replace(Replace(marked, "<SYS>", SystemDir()), "<WIN>", WindowsDir());
 }
 
 // The text before and after the first `mark`; after is "<none>" without one.

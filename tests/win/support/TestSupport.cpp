@@ -9,6 +9,9 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <utility>
+
+#include "common/Process.h"
 
 // Declared for Windows versions after the one the build targets; Wine has them.
 extern "C" {
@@ -177,16 +180,11 @@ ScopedEnv::ScopedEnv(const std::string& name, const std::string& value) : name_(
 }
 
 HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid) {
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
+  ProcessInfo started;
   std::string cmd = commandLine;  // CreateProcessA may write to it
-  if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
-    return nullptr;
-  CloseHandle(pi.hThread);
-  if (pid) *pid = pi.dwProcessId;
-  return pi.hProcess;
+  if (!StartProgram(nullptr, &cmd[0], cwd.empty() ? nullptr : cwd.c_str(), started)) return nullptr;
+  if (pid) *pid = started.pi.dwProcessId;
+  return std::exchange(started.pi.hProcess, nullptr);  // the caller's
 }
 
 DWORD FinishProcess(HANDLE process, DWORD timeoutMs) {

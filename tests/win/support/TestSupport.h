@@ -25,6 +25,12 @@ void RemoveTree(const std::string& path);  // a file or folder, read-only ones t
 inline bool PathExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+// Every from in s replaced by to, left to right; what to brings is not looked at again.
+inline std::string Replace(std::string s, const std::string& from, const std::string& to) {
+  for (size_t at = 0; (at = s.find(from, at)) != std::string::npos; at += to.size())
+    s.replace(at, from.size(), to);
+  return s;
+}
 inline bool SameText(const std::string& a, const std::string& b) {  // ignoring case
   return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
