@@ -56,9 +56,15 @@ void ReadListSection(const char* section, ListLineAction action, void* ctx,
   std::size_t size = nameListSize < sizeof names ? nameListSize : sizeof names;
   if (size < 2) return;
   std::memset(names, 0, sizeof names);
-  GetPrivateProfileStringA(section, nullptr, "", names, static_cast<DWORD>(size),
-                           Settings.ScriptPath);
+  DWORD got = GetPrivateProfileStringA(section, nullptr, "", names, static_cast<DWORD>(size),
+                                       Settings.ScriptPath);
   names[size - 2] = names[size - 1] = '\0';  // the list always ends
+  // A full list ends in a name cut short, which would stand for another line.
+  if (got + 2 >= size) {
+    std::size_t last = size - 2;
+    while (last > 0 && names[last - 1] != '\0') --last;
+    names[last] = '\0';
+  }
 
   for (const char* name = names; *name != '\0'; name += std::strlen(name) + 1) {
     char value[kTextSize];

@@ -299,13 +299,18 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
   }
 }
 
-// The table holds the first 160 "Copy Files" lines and leaves out the rest.
+// The table holds the first 160 "Copy Files" lines and leaves out the rest; of names past the
+// 1024 bytes of the name list, none is seen, not even the one cut short there.
 TEST_F(EngineTest, CopyFilesTableKeepsItsFirstRows) {
-  std::string lines;
+  std::string lines, names;
   for (int i = 0; i <= kFileTableRows; ++i) lines += "C:\\x|";
   Script("Copy Files", lines);
   EXPECT_EQ(kFileTableRows, FileCount);
   EXPECT_STREQ("L159", FileTable[kFileTableRows - 1].FileName);
+  for (int i = 100; i < 200; ++i) names += "KeyboardFile" + std::to_string(i) + ".dll=C:\\x\r\n";
+  WriteTextFile(media_ / "SETUP.INI", "[Copy Files]\r\n" + names);  // 51 names of 20 bytes fit
+  EXPECT_EQ(51, FileCount = ReadCopyFiles());
+  EXPECT_STREQ("KeyboardFile150.dll", FileTable[FileCount - 1].FileName);
 }
 
 // A destination damaged by a failed copy and held keeps its tracked backup
