@@ -31,16 +31,22 @@ int RunFirstStage(HWND hwnd) {
   ChainCommand first{};
   int built = BuildFirstChainCommand(Settings, first);
   int self = built == kChainReady && IsThisProgram(first.Application);
-  int exists = built == kChainReady && GetFileAttributesA(first.Application) != INVALID_FILE_ATTRIBUTES;
+  int exists =
+      built == kChainReady && GetFileAttributesA(first.Application) != INVALID_FILE_ATTRIBUTES;
   switch (ChooseFirstStage(Settings, built, self, exists)) {
     case kFirstOpenWizard:
       Background.ExitCode = WizardRunExitCode(RunWizard(hwnd));
+      // A stage started into the shutdown would be cut off, or refuse the restart.
+      if (RestartMade) return kFirstWizardRestarting;
       return Background.ExitCode == kExitCancelled ? kFirstWizardCancelled : kFirstWizardEnded;
     case kFirstStartProgram:
-      return StartChainProgram(first) ? kFirstRunning : kFirstNotStarted;
+      if (StartChainProgram(first)) return kFirstRunning;
+      break;
     default:
-      return kFirstNotStarted;
+      break;
   }
+  Background.ExitCode = kExitFailed;  // nothing of the product gets installed
+  return kFirstNotStarted;
 }
 
 }  // namespace
@@ -58,8 +64,9 @@ void RunChainStep(HWND hwnd) {
   }
   if (actions & kActStartSecond) {
     ChainCommand second{};
-    if (BuildSecondChainCommand(Settings, second) == kChainReady && !IsThisProgram(second.Application))
-      StartChainProgram(second);
+    if (BuildSecondChainCommand(Settings, second) != kChainReady ||
+        (!IsThisProgram(second.Application) && !StartChainProgram(second)))
+      Background.ExitCode = kExitFailed;  // the second stage's part is not installed
   }
   if (actions & kActEnd) PostMessageA(hwnd, WM_DESTROY, 0, 0);
 }

@@ -87,13 +87,15 @@ TEST(Background, ChainSequence) {
             });
   // How the first stage ended, DirName2 -> the step after it. One still running, one that
   // did not start and a wizard that ended are Wine runs; here the rest.
-  CheckRows({{"signal-first S2 second"}, {"wizard-ended", "", "end"}, {"wizard-cancelled S2 end"}},
+  CheckRows({{"signal-first S2 second"}, {"wizard-ended", "", "end"}, {"wizard-cancelled S2 end"},
+             {"wizard-restarting S2 end"}},
             [](const Row& r) {
               ChainState st;
               st.ChainWait = r[0] != "signal-first";
               ChainStep(st);  // starts the first stage
               int outcome = r[0] == "wizard-ended"       ? kFirstWizardEnded
                             : r[0] == "wizard-cancelled" ? kFirstWizardCancelled
+                            : r[0] == "wizard-restarting" ? kFirstWizardRestarting
                                                          : kFirstRunning;
               ChainFirstDone(st, outcome, Media("C:\\M", "S1", r[1]));
               return Name(ChainStep(st), {{kActWaitAgain, "wait"}, {kActEnd, "end"},

@@ -49,7 +49,7 @@ const std::string kCheck =
 const std::string kWelcome =
     "<M>\\Tools|\"<M>\\Tools\\welcome.exe\" \"Comfort Keyboard Setup ready\"";
 
-// A pre-run line that names the script read; the first stage is not there.
+// A pre-run line that names the script read; the first stage is not there, which fails the run.
 const std::string kProbe =
     "DirName1=NoStage\r\n[PreRun Programs]\r\nprobe.exe=%1%\\Tools,<script>,1\r\n";
 const std::string kRead = "<M>|\"<M>\\Tools\\probe.exe\" ";
@@ -112,7 +112,7 @@ const RunRow kRuns[] = {
     // The script chosen through the real platform detection (the examples run one per version).
     {.name = "ME is told by VersionNumber", .windows = "winme", .scripts = "SETUPME.INI SETUP98.INI",
      .script = kProbe, .files = {"Tools\\probe.exe="}, .reg = {kVersion + "=4.10.2222"},
-     .started = {kRead + "SETUP98.INI"}},
+     .exitCode = 1603, .started = {kRead + "SETUP98.INI"}},
     {.name = "XP without a script for it", .scripts = "SETUP95.INI SETUP98.INI", .script = kProbe,
      .files = {"Tools\\probe.exe="}, .clicks = {"Setup Warning>OK"}, .shown = "[OK][Current O.S. is not supported "
      "by this software, please refer to the user's manual or readme.txt for more information.]"},
@@ -129,7 +129,7 @@ const RunRow kRuns[] = {
      .args = "/S/H",
      .files = {"Tools\\probe.exe=", "Tools\\second.exe=", "Tools\\long.exe=", "Tools\\third.exe=", "Tools\\name1010.exe=",
                "Tools\\name1190.exe="},
-     .started = {kRead + "--sleep=200 <SYS> <WIN> <WIN>\\Inf", "<M>|\"<M>\\Tools\\second.exe\" quoted, arg %1%-literal",
+     .exitCode = 1603, .started = {kRead + "--sleep=200 <SYS> <WIN> <WIN>\\Inf", "<M>|\"<M>\\Tools\\second.exe\" quoted, arg %1%-literal",
                  "<M>|\"<M>\\Tools\\second.exe\" quoted, arg %1%-literal", "<M>|\"<M>\\Tools\\third.exe\" --sleep=800 no wait",
                  "<M>|\"<M>\\Tools\\name1010.exe\" "},
      .order = {"END Tools\\probe.exe < START Tools\\second.exe", "EXIT < END Tools\\third.exe"}},
@@ -141,7 +141,7 @@ const RunRow kRuns[] = {
      .started = {"<M>|<M>\\Stage1\\setup_x64.exe /s /v/qn", "<M>|<M>\\Stage2\\Setup.exe /h /s /nr"},
      .order = {"SIGNAL Stage1\\setup_x64.exe < START Stage2\\Setup.exe", "SIGNAL Stage1\\setup_x64.exe < EXIT"}},
     {.name = "first stage missing", .script = "DirName1=Missing\r\nDirName2=Stage2\r\n" + kCopy,
-     .files = {kStage2, kKeyb, kDest}, .after = {kNotInstalled}},
+     .files = {kStage2, kKeyb, kDest}, .exitCode = 1603, .after = {kNotInstalled}},
     {.name = "no first stage named, setup_x64.exe beside", .script = kCopy,
      .files = {"setup_x64.exe=--signal=100", kKeyb, kDest}, .started = {"<M>|<M>\\setup_x64.exe /s"}, .after = {kNotInstalled}},
 };

@@ -1,10 +1,9 @@
 // The wizard run for real on this thread: a hook sees each page at its
 // activation and plays the user, a worker of this program's own plays the
 // engine, and the result page's system calls are answered here.
-#include <windows.h>
-
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +16,7 @@
 #include "../../res/resource.h"
 #include "TestSupport.h"
 #include "UiDriver.h"
+#include "background/BackgroundState.h"
 #include "background/BackgroundWindow.h"
 #include "engine/EngineState.h"
 #include "engine/InstallWorker.h"
@@ -154,13 +154,13 @@ LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam) {
 // A deadlocked sheet fails the program well before CTest's own timeout.
 void CALLBACK Stuck(PVOID, BOOLEAN) { ExitProcess(3); }
 
-INT_PTR RunSheet() {
+INT_PTR RunSheet(INT_PTR (*run)() = [] { return RunWizard(nullptr); }) {
   Pages.clear();
   Shown = false;
   HANDLE timer = nullptr;
   CreateTimerQueueTimer(&timer, nullptr, Stuck, nullptr, 20000, 0, 0);
   HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, AfterMessage, nullptr, GetCurrentThreadId());
-  INT_PTR result = RunWizard(nullptr);
+  INT_PTR result = run();
   UnhookWindowsHookEx(hook);
   DeleteTimerQueueTimer(nullptr, timer, INVALID_HANDLE_VALUE);
   return result;
@@ -386,6 +386,23 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
     size_t first = handedOn.find("old0"), second = handedOn.find("old1");
     EXPECT_EQ(renames && !result, first < second && second != handedOn.npos) << handedOn;
     EXPECT_EQ(renames && !result, PathExists(Folder + "\\new0")) << "the new copy after a failure";
+  }
+}
+
+// The chain's second stage starts after the wizard (here: fails to, which fails the run),
+// but never into a restart of Windows, where it would be cut off or refuse the restart.
+TEST_F(WizardSheet, NoSecondStageIntoARestart) {
+  for (BOOL restarts : {FALSE, TRUE}) {
+    SetUp();
+    Settings.AskType = 0, Settings.SilentMode = Settings.Restart = 1;
+    CopyText(Settings.ModuleDir, BinDir().c_str());
+    CopyText(Settings.SetupProgramName, "wizard_sheet_test.exe");  // the wizard is this program
+    CopyText(Settings.DirName2, "none");
+    Sys.restartAnswer = restarts;
+    Background.Chain = ChainState();
+    RunSheet([] { return RunChainStep(nullptr), INT_PTR(0); });
+    EXPECT_EQ(restarts ? "1 0" : "0 1603", std::to_string(Background.Chain.SkipSecond) + " " +
+                                               std::to_string(Background.ExitCode));
   }
 }
 

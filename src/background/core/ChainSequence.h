@@ -41,6 +41,7 @@ enum FirstOutcome {
   kFirstNotStarted = 1,   // missing or refused: its signal can never come
   kFirstWizardEnded = 2,       // the wizard ran to its end
   kFirstWizardCancelled = 3,   // the user left the wizard
+  kFirstWizardRestarting = 4,  // Windows is going down: nothing more may start
 };
 
 struct ChainState {
@@ -50,7 +51,8 @@ struct ChainState {
 };
 
 // Records the first stage's outcome. After the wizard the second program
-// runs only when DirName2 names one and the wizard was not cancelled.
+// runs only when DirName2 names one and the wizard ended without a cancel
+// or a restart.
 void ChainFirstDone(ChainState& state, int outcome, const SettingsRecord& s);
 
 enum ChainAction : unsigned {
