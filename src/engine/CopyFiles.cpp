@@ -42,6 +42,17 @@ bool ShouldCopy(const char* source, const char* dest, bool& existed) {
   return choice == CopyChoice::Copy;
 }
 
+// A numbered name this run already gave the new copy of another file (KBD.0
+// for both KBD.EXE and KBD.DLL): taking it too would put that copy in place
+// of the wrong file at the restart.
+bool TakenForAnother(const char* temp, const char* dest) {
+  for (int32_t k = 0; k < PendingRenameCount && k < kPendingRenameRows; ++k)
+    if (EqualsNoCase(PendingRenames[k].TempPath, temp) &&
+        !EqualsNoCase(PendingRenames[k].FinalPath, dest))
+      return true;
+  return false;
+}
+
 // The destination is in use: writes the new copy under the first numbered
 // name that takes it and lists it for the rename at restart. False when
 // neither a name nor a row of the list could be had.
@@ -51,7 +62,7 @@ bool CopyToTempName(const char* source, const char* dest) {
   for (int digit = 0; digit <= 9; ++digit) {
     char temp[kTextSize];
     if (!InUseTempName(dest, digit, temp)) return false;
-    if (!CopyFileA(source, temp, FALSE)) continue;
+    if (TakenForAnother(temp, dest) || !CopyFileA(source, temp, FALSE)) continue;
     SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL);
     CopyText(rename.FinalPath, dest);
     CopyText(rename.TempPath, temp);

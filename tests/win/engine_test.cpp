@@ -244,6 +244,8 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
       {dll + "load", held},
       {"m:K.DLL=new d:K.DLL=old d:K.0=theirs l:K.DLL=$ h:K.DLL: h:K.0:",
        "K.0=theirs@2003 K.1=new@2004 K.DLL=old@2003 |K.1|0|K.DLL"},
+      {"m:K.DLL=new m:K.EXE=exe d:K.DLL=old d:K.EXE=was l:K.DLL=$ l:K.EXE=$ h:K.DLL: h:K.EXE:",
+       "K.0=new@2004 K.1=exe@2004 K.DLL=old@2003 K.EXE=was@2003 |K.0K.1|0|K.DLL K.EXE"},
       {"m:K.DLL=new d:K.DLL=old l:K.DLL=$ h:K.DLL: full", "K.DLL=old@2003 ||3|K.DLL"},
       {"d:beta.dat=old@2000 d:second\\ m:sub\\s.txt=S l:alpha.txt=$ l:beta.dat=$ l:shared.txt=$ "
        "l:shared.txt=$\\second l:notincab.txt=$ l:sub\\s.txt=$ c:good.cab",
