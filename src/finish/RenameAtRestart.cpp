@@ -10,7 +10,7 @@ namespace {
 // Puts line into the mapped file; returns the content's new size.
 DWORD InsertThroughMapping(HANDLE file, DWORD size, const char* line, DWORD length) {
   DWORD capacity = size + length + kRenameSlack;
-  // Mapping past the end lengthens the file with zero bytes.
+  // Mapping past the end lengthens the file (with zero bytes on NT only).
   UniqueHandleK mapping(CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, capacity, nullptr));
   if (!mapping) return size;
   char* view = static_cast<char*>(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, capacity));

@@ -11,13 +11,16 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string kLine = "C:\\WINDOWS\\SYSTEM\\KBD.DLL=C:\\WINDOWS\\SYSTEM\\KBD.0\r\n";
   static const std::string kHeader = "[Rename]\r\n";
-  // Exactly the mapping's length, so ASan catches any step past it.
-  std::vector<char> view(size + kLine.size() + kRenameSlack, '\0');
+  // Exactly the mapping's length, so ASan catches any step past it. Behind the
+  // file the mapping may hold stale disk data (Windows 9x): old wininit.ini text.
+  std::vector<char> view(size + kLine.size() + kRenameSlack);
+  for (size_t i = 0; i < view.size(); ++i) view[i] = kHeader[i % kHeader.size()];
   if (size) std::memcpy(view.data(), data, size);
+  const std::vector<char> stale = view;
   size_t grown = InsertRenameLine(view.data(), size, view.size(), kLine.data(), kLine.size());
 
   // What the file must hold: the line below the first header of the text
-  // (which ends at the first NUL), else an ended last line, header and line.
+  // (which ends at the file's end or first NUL), else an ended last line, header and line.
   std::string old(reinterpret_cast<const char*>(data), size);
   std::string expected = old;
   size_t header = old.substr(0, old.find('\0')).find(kHeader);
@@ -26,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   else
     expected += (size && old.back() != '\n' ? "\r\n" : "") + kHeader + kLine;
   const size_t length = expected.size();
-  expected.resize(view.size(), '\0');  // nothing written past its text
+  expected.append(stale.begin() + length, stale.end());  // nothing written past its text
   if (grown != length || std::string(view.begin(), view.end()) != expected) __builtin_trap();
   return 0;
 }

@@ -33,9 +33,9 @@ std::size_t InsertRenameLine(char* view, std::size_t size, std::size_t capacity,
                              std::size_t lineLength) {
   if (lineLength == 0 || capacity < size || capacity - size < lineLength + kRenameSlack)
     return size;
-  const void* nul = std::memchr(view, '\0', capacity);
+  const void* nul = std::memchr(view, '\0', size);
   std::size_t textLength =
-      nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - view) : capacity;
+      nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - view) : size;
   if (char* header = FindHeader(view, textLength)) {
     // Just behind the header's own LF.
     std::size_t at = static_cast<std::size_t>(header - view) + kHeaderLength;

@@ -13,10 +13,11 @@ constexpr std::size_t kRenameSlack = 12;
 std::size_t FormatRenameLine(const char* finalPath, const char* tempPath, char* out,
                              std::size_t cap);
 
-// view holds the file's size bytes followed by zeros up to capacity, which
-// must be at least size + lineLength + kRenameSlack. Puts the line directly
-// below the first "[Rename]" CR LF header of the text (which ends at the
-// first NUL), or, when there is none, adds that header and the line at the
-// end. Returns the new size (size itself when there is no room).
+// view holds the file's size bytes followed by any bytes up to capacity
+// (where a mapping lengthens a file, Windows 9x may leave stale disk data),
+// which must be at least size + lineLength + kRenameSlack. Puts the line
+// directly below the first "[Rename]" CR LF header of the text (which ends at
+// size or at its first NUL), or, when there is none, adds that header and the
+// line at the end. Returns the new size (size itself when there is no room).
 std::size_t InsertRenameLine(char* view, std::size_t size, std::size_t capacity, const char* line,
                              std::size_t lineLength);
