@@ -13,4 +13,5 @@ void DeleteTempCopies();
 
 // Has Windows move PendingRenames[index].TempPath over its FinalPath at the
 // next start: through wininit.ini on Windows 95, a delayed move elsewhere.
-void RenameAtRestart(int index);
+// False, with the system's error, when Windows could not be told.
+bool RenameAtRestart(int index);

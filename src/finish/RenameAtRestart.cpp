@@ -39,38 +39,37 @@ bool DelayedMove(const char* from, const char* to) {
          moveFileEx(from, to, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
 }
 
-void RenameByWininit(const PendingRename& rename) {
+bool RenameByWininit(const PendingRename& rename) {
   char path[kTextSize];
   UINT n = GetWindowsDirectoryA(path, sizeof path);
-  if (n == 0 || n >= sizeof path || !AppendText(path, "\\wininit.ini")) return;
+  if (n == 0 || n >= sizeof path || !AppendText(path, "\\wininit.ini")) return false;
   UniqueFile file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr));
-  if (!file) return;
+  if (!file) return false;
   // The rename program of Windows 95, 98 and ME runs before Windows starts
   // and knows only short (8.3) names: a long one is never replaced.
   char finalShort[kTextSize], tempShort[kTextSize];
-  if (!ShortPath(rename.FinalPath, finalShort) || !ShortPath(rename.TempPath, tempShort)) return;
+  if (!ShortPath(rename.FinalPath, finalShort) || !ShortPath(rename.TempPath, tempShort))
+    return false;
   char line[kRenameLineSize] = {};
   DWORD length = static_cast<DWORD>(FormatRenameLine(finalShort, tempShort, line, sizeof line));
   DWORD size = GetFileSize(file.get(), nullptr);
   // A file past 1 GB is not a wininit.ini worth mapping.
-  if (length == 0 || size == INVALID_FILE_SIZE || size > 0x40000000) return;
-  size = InsertThroughMapping(file.get(), size, line, length);
+  if (length == 0 || size == INVALID_FILE_SIZE || size > 0x40000000) return false;
+  DWORD grown = InsertThroughMapping(file.get(), size, line, length);
   // Cuts off the zeros the mapping added behind the content.
-  SetFilePointer(file.get(), static_cast<LONG>(size), nullptr, FILE_BEGIN);
-  SetEndOfFile(file.get());
+  SetFilePointer(file.get(), static_cast<LONG>(grown), nullptr, FILE_BEGIN);
+  return SetEndOfFile(file.get()) && grown > size;
 }
 
 }  // namespace
 
-void RenameAtRestart(int index) {
-  if (index < 0 || index >= PendingRenameCount || index >= kPendingRenameRows) return;
+bool RenameAtRestart(int index) {
+  SetLastError(ERROR_SUCCESS);
+  if (index < 0 || index >= PendingRenameCount || index >= kPendingRenameRows) return false;
   const PendingRename& rename = PendingRenames[index];
-  if (Settings.IsWin95) {
-    RenameByWininit(rename);
-    return;
-  }
-  bool moved = DelayedMove(rename.TempPath, rename.FinalPath);
+  if (Settings.IsWin95) return RenameByWininit(rename);
   // Windows 98 and ME may not know the delayed move: wininit.ini then.
-  if (!moved && Settings.IsWin9x) RenameByWininit(rename);
+  return DelayedMove(rename.TempPath, rename.FinalPath) ||
+         (Settings.IsWin9x && RenameByWininit(rename));
 }

@@ -22,12 +22,15 @@ void ResultInit(HWND page) {
   ResultPageReached = 1;
   if (InstallResult == 0 && PendingRenameCount > 0) {
     // Handed on now, before the user decides, so they happen at the next
-    // start of Windows whenever that is.
-    for (int32_t i = 0; i < PendingRenameCount && i < kPendingRenameRows; ++i) RenameAtRestart(i);
+    // start of Windows whenever that is. One Windows refuses leaves its old
+    // file for good: the installation failed.
+    for (int32_t i = 0; i < PendingRenameCount && i < kPendingRenameRows; ++i)
+      if (!RenameAtRestart(i) && InstallResult == 0)
+        InstallResult = GetLastError() == ERROR_ACCESS_DENIED ? kResultNoPrivilege : kResultFailed;
     Settings.Restart = 1;
-  } else if (InstallResult != 0) {
-    DeleteTempCopies();  // never handed on, they would stay for good
   }
+  // Never handed on (or no longer moved: their copies go), they would stay for good.
+  if (InstallResult != 0) DeleteTempCopies();
   unsigned texts = ChooseResultTexts(InstallResult, Settings.Restart, Settings.NoRestart);
   ShowIf(page, IDC_RESULT_RESTART_TEXT, texts, kTextRestartNeeded);
   ShowIf(page, IDC_RESULT_RESTART_NOW, texts, kTextRestartChoice);

@@ -317,8 +317,9 @@ TEST_F(WizardSheet, CancelDuringTheCopy) {
 
 TEST_F(WizardSheet, ResultPageAndRestart) {
   // kHiddenOnly: switch QN alone; kClosed: the sheet closed instead of
-  // Finish; kNoWorker: no thread could be made for the worker.
-  enum Mode { kClicked, kLater, kSilent, kHidden, kHiddenOnly, kClosed, kNoWorker };
+  // Finish; kNoWorker: no thread could be made for the worker; kRefused: Windows 95
+  // takes no renames (wininit.ini is a folder: access denied).
+  enum Mode { kClicked, kLater, kSilent, kHidden, kHiddenOnly, kClosed, kNoWorker, kRefused };
   const DWORD kNoDisk = ERROR_NOT_READY, kEmpty = ERROR_FILE_NOT_FOUND, kUntold = 0xFFFFFFFF;
   const char* kDone =
       "Setup has successfully installed Keyboard.\n\nClick Finish to complete Setup.";
@@ -342,6 +343,7 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
           {3, 0, 0, 0, kHidden, kEmpty, 1, "1004 1007", 1, 0, 0, kExitFailed},
           {0, 1, 0, 0, kHiddenOnly, kEmpty, 1, "711 502 503 712", 1, 0, 1, kExitInstalled},
           {0, 1, 0, 0, kClosed, kEmpty, 1, "711 502 503 712", 0, 0, 0, kExitRestartPending},
+          {0, 0, 0, 2, kRefused, kEmpty, 1, "1004 1005", 0, 0, 0, kExitAccessDenied},
       };
   const char* kSession = "System\\CurrentControlSet\\Control\\Session Manager";
   for (const auto& [result, restart, noRestart, renames, mode, floppy, allowed, texts, presses,
@@ -357,6 +359,8 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
     std::tie(Sys.floppyError, Sys.restartAnswer, Sys.noWorker) =
         std::make_tuple(floppy, allowed, mode == kNoWorker);
     ScopedRegValue pending(HKEY_LOCAL_MACHINE, kSession, "PendingFileRenameOperations", nullptr);
+    const std::string wininit = WindowsDir() + "\\wininit.ini";
+    if (mode == kRefused) Settings.IsWin95 = 1, MakeDirs(wininit);
     std::string shown, handedOn(4096, '\0');
     bool pressing = false;
     OnActive = [&, mode = mode](HWND sheet, HWND page, int index, int) {
@@ -384,8 +388,10 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
     // Handed on, in ascending order, before the choice; never after a failure, which deletes them.
     std::replace(handedOn.begin(), handedOn.end(), '\0', '|');
     size_t first = handedOn.find("old0"), second = handedOn.find("old1");
-    EXPECT_EQ(renames && !result, first < second && second != handedOn.npos) << handedOn;
-    EXPECT_EQ(renames && !result, PathExists(Folder + "\\new0")) << "the new copy after a failure";
+    const bool handed = renames && !result && mode != kRefused;
+    EXPECT_EQ(handed, first < second && second != handedOn.npos) << handedOn;
+    EXPECT_EQ(handed, PathExists(Folder + "\\new0")) << "the new copy after a failure";
+    if (mode == kRefused) RemoveTree(wininit);
   }
 }
 
