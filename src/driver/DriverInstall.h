@@ -18,8 +18,9 @@ int InstallWithDriverLibrary(const char* deviceClass, const char* infPath, const
                              const char* arg3, const char* arg4, int force, int callConfigMg);
 
 // Sets DriverSourceFolder; from a drive that is not a fixed disk, first
-// creates the product folder and copies the source tree into it. 0 when
-// no usable folder could be named.
+// creates the product folder and copies the source tree into it (without
+// one, the media's folder stays the source). 0 when no usable folder could
+// be named.
 int EstablishDriverSourceFolder();
 
 // Every pause of the step goes through here (Sleep unless a test

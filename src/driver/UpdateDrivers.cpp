@@ -99,7 +99,8 @@ int EstablishDriverSourceFolder() {
   char root[4];
   DriveRootOf(Settings.ModuleDir, root);
   if (GetDriveTypeA(root) == DRIVE_FIXED) return CopyText(DriverSourceFolder, Settings.ModuleDir);
-  if (!CreateProductFolder()) return 0;
+  // Without a product folder of its own the media are read where they are.
+  if (!CreateProductFolder()) return CopyText(DriverSourceFolder, Settings.ModuleDir);
   char source[kTextSize];
   char destination[kTextSize];
   if (!CopyText(source, Settings.ModuleDir) || !AppendText(source, "\\")) return 0;

@@ -52,10 +52,13 @@ TEST(Driver, Way) {
       });
 }
 
-// Texts that do not fit are refused whole: a cut path names the wrong folder.
+// Texts that do not fit are refused whole: a cut path names the wrong folder. So is a product
+// name that is no folder of its own: the media would pour into a system folder.
 TEST(Driver, Paths) {
   CheckRows({{"D:\\Apps\\WINNT", "a/b/c", "1 D:\\Apps\\Program Files\\a.b.c"},
-             {"C:\\WINDOWS", "", "1 C:\\Program Files\\"}, {"WINDOWS", "KQ", "0 "},
+             {"C:\\WINDOWS", "Velmorax\\Kbd", "1 C:\\Program Files\\Velmorax\\Kbd"},
+             {"C:\\WINDOWS", "", "0 "}, {"C:\\WINDOWS", "..\\WINDOWS", "0 "}, {"C:\\W", "K\\ .", "0 "},
+             {"C:\\W", "/", "0 "}, {"C:\\W", "D:K", "0 "}, {"WINDOWS", "KQ", "0 "},
              {"C:\\WINDOWS", std::string(300, 'n'), "0 "}},
             [](const Row& r) {
               char path[kTextSize];

@@ -111,7 +111,8 @@ const std::map<std::string, DWORD> kMedium = {
 // version: Wine's name of the Windows. dll: a copy of the double planted on the medium as that
 //   library, which Wine is told to prefer to its builtin one, as Windows would.
 // where: preload; cd: the medium on a CD-ROM; old: the product folder exists; nolib, syslib: no
-//   kqsetup.dll on the medium, one in the system folder; internet: newdev's copy of ka.inf exists.
+//   kqsetup.dll on the medium, one in the system folder; internet: newdev's copy of ka.inf exists;
+//   noname: the script names no product (its first ProductName wins).
 // setup: [Setup] lines; answers: the double's, a key a word; M is the medium, P the product
 //   folder, INF the INF folder. Wine's SetupCopyOEMInfA keeps the source's name.
 struct Row {
@@ -149,6 +150,9 @@ const Row kRows[] = {
     {"no Update Driver section", "win2k", nullptr, "", "", {}, "", "", "", ""},
     {"2000, preload, from a CD-ROM: copied to a new product folder", "win2k", nullptr, "preload cd",
      "", {kKbd}, "install=0", kFirstTry, "ka.inf=-", "1\\P run P" + kPreload},
+    {"2000, preload, from a CD-ROM without a product name: read from the CD, nothing poured into "
+     "Program Files", "win2k", nullptr, "preload cd noname", "ProductName=\r\n", {kKbd},
+     "install=0", kFirstTry, "ka.inf=-", "run M" + kPreload},
     {"2000, preload, from a CD-ROM to an existing product folder", "win2k", nullptr,
      "preload cd old", "", {kKbd}, "install=0", kFirstTry, "ka.inf=-", "run P" + kPreload},
     {"2000 from a CD-ROM without uninstall key: HIDClass installs from the OEM copy only", "win2k",
@@ -232,8 +236,10 @@ TEST(UpdateDrivers, Scenarios) {
     EXPECT_EQ(row.infs, normalise(InfChanges(before)));
     EXPECT_EQ(row.records, normalise(Records()));
     EXPECT_EQ(row.indexFilesKept, PathExists(index[0]) + PathExists(index[1]));
-    EXPECT_EQ(has("cd") || has("old"), PathExists(product));
-    for (const auto& [file, attributes] : has("cd") ? kMedium : std::map<std::string, DWORD>{}) {
+    const bool copied = has("cd") && !has("noname");
+    EXPECT_EQ(copied || has("old"), PathExists(product));
+    EXPECT_FALSE(PathExists(WindowsDir().substr(0, 3) + "Program Files\\driverprobe.exe"));
+    for (const auto& [file, attributes] : copied ? kMedium : std::map<std::string, DWORD>{}) {
       EXPECT_EQ(MediumText(file), ReadTextFile(product + "\\" + file));
       EXPECT_EQ(0u, GetFileAttributesA((product + "\\" + file).c_str()) & (attributes | 1)) << file;
     }

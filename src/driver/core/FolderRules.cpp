@@ -4,6 +4,25 @@
 
 #include "common/core/Text.h"
 
+namespace {
+
+// Every part between backslashes holds more than dots and blanks; no drive.
+bool OwnFolderName(const char* name) {
+  bool named = false;
+  for (const char* p = name;; ++p) {
+    if (*p == ':') return false;
+    if (*p == '\\' || *p == '\0') {
+      if (!named) return false;
+      if (*p == '\0') return true;
+      named = false;
+    } else if (*p != '.' && *p != ' ') {
+      named = true;
+    }
+  }
+}
+
+}  // namespace
+
 int ProductFolderPath(const char* windowsDir, const char* productName, char* out, std::size_t cap) {
   if (cap == 0) return 0;
   out[0] = '\0';
@@ -15,6 +34,7 @@ int ProductFolderPath(const char* windowsDir, const char* productName, char* out
   fits &= AppendText(out, cap, productName);
   for (char* p = out + nameAt; *p != '\0'; ++p)
     if (*p == '/') *p = '.';
+  fits &= OwnFolderName(out + nameAt);
   if (!fits) out[0] = '\0';
   return fits;
 }

@@ -4,7 +4,10 @@
 
 // The folder holding the Windows folder, then "Program Files\" and the
 // product name with every '/' made '.'. Returns 1 when it fitted into out
-// (cap bytes). A Windows folder without a backslash gives 0 and "".
+// (cap bytes). A Windows folder without a backslash gives 0 and "", and so
+// does a name that is no folder of its own: empty, a drive, or a part of
+// dots and blanks alone ("..\Windows"), where the media would be poured
+// into a folder of the system.
 int ProductFolderPath(const char* windowsDir, const char* productName, char* out, std::size_t cap);
 
 // The root whose drive type decides whether the medium is copied: "X:\"
