@@ -49,3 +49,7 @@ void ResetUninstallRecordState();
 
 // Worker step: creates InstallDir level by level when AskPath is on.
 void CreateInstallDir();
+// After a confirmed cancel: removes the levels of InstallDir that this run
+// made, bottom up, as long as they are empty. Their record goes with the
+// run's uninstall entry, and nothing else would ever remove them.
+void RemoveInstallDirOfThisRun();

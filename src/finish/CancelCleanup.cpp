@@ -55,4 +55,5 @@ void CancelCleanup() {
   RemoveUninstallEntryOfThisRun();
   // Only when empty: a file that could not be put back keeps its copy there.
   if (BackupDir[0] != '\0') RemoveDirectoryA(BackupDir);
+  RemoveInstallDirOfThisRun();
 }

@@ -471,6 +471,8 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     got += SheetMessages + "|" + std::to_string(InstallResult * 10 + Settings.CallConfigMg) + "|";
     EXPECT_EQ(row[3],
               got + RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteDirectory", dest_ / "Top\\L2"));
+    if (CancelRequested) CancelCleanup();  // as the page does after "Exit Setup"
+    EXPECT_EQ(!CancelRequested, PathExists(dest_ / "Top")) << "the folders a cancelled run made";
     const LogLine* edited = FindLine(log, "START", "regedit.exe");  // never the media's
     EXPECT_EQ(has("sysedit") ? editor + " regedit /S \"" + media_ / "n.reg" + "\"" : "",
               edited ? edited->exe + " " + edited->commandLine : "");
