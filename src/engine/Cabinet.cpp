@@ -109,7 +109,12 @@ bool CopyStep(HWND page) {
     for (int i = 0; i < CopyRowCount(); ++i) TotalBytes += FileTable[i].FileSize;
   } else {
     ExtractBusy = 1;
-    if (!CreateTempDir() || !ExtractCabinet(Settings.CabFileName)) {
+    if (!CreateTempDir()) {  // without rights to the Windows folder, as any refused write
+      InstallResult =
+          GetLastError() == ERROR_ACCESS_DENIED ? kResultNoPrivilege : kResultCabinetFailed;
+      return false;
+    }
+    if (!ExtractCabinet(Settings.CabFileName)) {
       InstallResult = kResultCabinetFailed;
       return false;
     }

@@ -161,18 +161,25 @@ bool CopyEntry(CopyRun& run, int i) {
   bool destFits = DestinationPath(row, dest) != 0;
   SetWindowTextA(run.FromText, row.FileName);
   SetWindowTextA(run.ToText, dest);
-  if (destFits) RecordDeleteFile(dest, &run.Records);
+  // A folder that is no full path (empty or relative, as a token without a
+  // value leaves it) would put the file somewhere else, and a destination
+  // that is a folder cannot take it: such a row fails instead.
+  DWORD destAttributes = GetFileAttributesA(dest);
+  bool usable = destFits && IsFullFolder(row.DestDir) &&
+                (destAttributes == INVALID_FILE_ATTRIBUTES ||
+                 !(destAttributes & FILE_ATTRIBUTE_DIRECTORY));
 
   bool sourceFits = SourcePath(row, Settings.ModuleDir, TempDir, Settings.CabFile, source) != 0;
   bool existed = false;
   // A source that the media do not carry is left out: scripts may list
   // files that only some media have.
-  bool copy = destFits && sourceFits && FileExists(source) && ShouldCopy(source, dest, existed);
+  bool present = sourceFits && FileExists(source);
+  bool copy = usable && present && ShouldCopy(source, dest, existed);
   WaitBeforeFile();
-  if (copy) {
-    if (CancelRequested) return false;
-    NoteFailure(InstallFile(i, source, dest, existed));
-  }
+  if (CancelRequested) return false;  // after "Exit Setup" nothing more is recorded
+  if (usable) RecordDeleteFile(dest, &run.Records);
+  if (destFits && !usable && present) NoteFailure(kRowFailed);
+  if (copy) NoteFailure(InstallFile(i, source, dest, existed));
   DeleteExtractedCopy(row);
   AdvanceProgress(run.Page, row.FileSize);
   return true;

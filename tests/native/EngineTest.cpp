@@ -28,6 +28,10 @@ TEST(Engine, PathsOfACopyRow) {
               std::string dest = show(DestinationPath(row, out));
               return dest + " < " + show(SourcePath(row, "D:\\M", "C:\\W\\_T0", Num(r[4]), out));
             });
+  // Destination folder -> whether it is a full one, never relative to the current folder.
+  CheckRows({{"C:\\W 1"}, {"c:/w 1"}, {"C: 1"}, {"\\\\srv\\s 1"}, {"", "0"}, {"W 0"}, {"\\W 0"},
+             {"\\\\ 0"}, {"1:\\W 0"}},
+            [](const Row& r) { return Str(IsFullFolder(r[0].c_str())); });
   // Destination in use, digit -> its temporary name.
   CheckRows({{"C:\\W\\KBD.DLL 9 C:\\W\\KBD.9"}, {"C:\\My.Dir\\README 1 C:\\My.Dir\\README.1"},
              {"C:/My.Dir/README 2 C:/My.Dir/README.2"}, {"C:\\A.B/C 4 C:\\A.B/C.4"},

@@ -43,6 +43,22 @@ LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// Writes below Denied are refused, as to a user without rights.
+std::string Denied;
+decltype(&CopyFileA) RealCopyFile;
+decltype(&CreateDirectoryA) RealCreateDirectory;
+bool Refused(LPCSTR path) {
+  const bool refused = !Denied.empty() && !_strnicmp(path, Denied.c_str(), Denied.size());
+  if (refused) SetLastError(ERROR_ACCESS_DENIED);
+  return refused;
+}
+BOOL WINAPI CopyFileUnlessDenied(LPCSTR from, LPCSTR to, BOOL failIfExists) {
+  return !Refused(to) && RealCopyFile(from, to, failIfExists);
+}
+BOOL WINAPI CreateDirectoryUnlessDenied(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
+  return !Refused(path) && RealCreateDirectory(path, security);
+}
+
 INT_PTR CALLBACK PageProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
 DWORD WINAPI ThreadMain(void* body) { return (*static_cast<std::function<void()>*>(body))(), 0; }
@@ -107,10 +123,14 @@ void WaitForEditors() {
 // Each case and row starts a fresh run with empty folders and registry keys.
 class EngineTest : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() {
+    RealCopyFile = PatchImport(&CopyFileA, CopyFileUnlessDenied);
+    RealCreateDirectory = PatchImport(&CreateDirectoryA, CreateDirectoryUnlessDenied);
+  }
   void SetUp() override { Fresh(); }
   void TearDown() override { Fresh(); }
   void Fresh() {
-    programs_.clear();
+    programs_.clear(), Denied.clear();
     RemoveTree(kTemp0), RemoveTree(media_.path()), RemoveTree(dest_.path());
     MakeDirs(media_.path()), MakeDirs(dest_.path());
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT, HKEY_USERS})
@@ -210,7 +230,8 @@ class EngineTest : public ::testing::Test {
 // Each row: the copy step, then a confirmed cancel (with "keep" the worker's
 // end). Setup: Put's words (a cabinet's folder is listed after "/"); nobackup; full (rename list);
 // entry, other (an entry, another product's record of n, from before the run); nokey; pause, exit
-// (as RunWorker, at the first file). Expected: destination|
+// (as RunWorker, at the first file); norights, notemp: no rights to write K.* in the destination,
+// or the cabinet's folder. Expected: destination|
 // numbered names|InstallResult|records; after a cancel, all as before.
 TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
   const std::string dll = "m:K.DLL=ver_both_1235 d:K.DLL=ver_both_1234 l:K.DLL=$ h:K.DLL:";
@@ -235,9 +256,9 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
       {"m:r=new d:r=old l:r=$ nobackup", "r=new@2004 ||0|r"},
       {"m:a.txt=A l:a.txt=$\\~", "||0|"},
       {"m:a=A l:a=$\\none", "||3|a"},
-      {"m:K.DLL=K@2030 d:K.DLL\\ d:K.0\\ d:K.1\\ d:K.2\\ d:K.3\\ d:K.4\\ d:K.5\\ d:K.6\\ d:K.7\\ "
-       "d:K.8\\ d:K.9\\ l:K.DLL=$",
-       "||1|K.DLL"},
+      {"m:K.DLL=K@2030 d:K.DLL=old l:K.DLL=$ norights", "K.DLL=old@2003 ||1|K.DLL"},
+      {"m:K.DLL=K d:K.DLL\\ l:K.DLL=$", "||3|"},     // a folder, not a file
+      {"m:a=A m:b=B l:a= l:b=$", "b=B@2004 ||3|b"},  // no folder: not the current drive's root
       {dll + " m:L=new d:L=old@2030 l:L=$ h:L:",
        "K.0=ver_both_1235@2004 K.DLL=ver_both_1234@2003 L=old@2030 |K.0|0|K.DLL L"},
       {dll + "share-delete", held},
@@ -254,11 +275,12 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
       {"l:alpha.txt=$ l:shared.txt=$ c:good.cab keep pause",
        ab + sh + "/(none)||0|alpha.txt shared.txt"},
       {"l:alpha.txt=$ c:absent.cab", "/||3|"},
+      {"l:alpha.txt=$ c:good.cab notemp", "/(none)||1|"},
       {"l:alpha.txt=$ c:garbage.cab", "/||3|"},
       {"l:alpha.txt=$ c:truncated.cab", "/||3|"},
-      {"c:absent.cab", "/(none)||0|"},  // an empty table looks for no cabinet
-      {"m:a=1 m:b=2 l:a=$ l:b=$ pause exit", "||0|a"},
-      {"l:alpha.txt=$ l:shared.txt=$ c:good.cab pause exit", "/(none)||0|alpha.txt shared.txt"},
+      {"c:absent.cab", "/(none)||0|"},                 // an empty table looks for no cabinet
+      {"m:a=1 m:b=2 l:a=$ l:b=$ pause exit", "||0|"},  // nothing recorded after the answer
+      {"l:alpha.txt=$ l:shared.txt=$ c:good.cab pause exit", "/(none)||0|"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row[0]);
@@ -273,6 +295,8 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
     CopyText(Settings.UninstallKey, has("nokey") ? "" : "KBDTEST");
     if (has("nobackup")) CopyText(BackupDir, (dest_ / "none").c_str());
     if (has("full")) PendingRenameCount = kPendingRenameRows;
+    if (has("norights") || has("notemp"))
+      Denied = has("notemp") ? kTemp0.substr(0, kTemp0.size() - 1) : dest_ / "K.";
     ResetUninstallRecordState();  // what was recorded so far is from before the run
     TestPage page;
     bool stepped = false;

@@ -42,6 +42,14 @@ int SplitCopyKey(const char* key, char (&subDir)[kTextSize], char (&fileName)[kT
   return fits & CopyText(fileName, last + 1);
 }
 
+bool IsFullFolder(const char* folder) {
+  const char c = folder[0];
+  const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  return (letter && folder[1] == ':' &&
+          (folder[2] == '\\' || folder[2] == '/' || folder[2] == '\0')) ||
+         (folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\0');
+}
+
 int DestinationPath(const FileEntry& row, char (&out)[kTextSize]) {
   return JoinPath(out, sizeof out, row.DestDir, row.NewName[0] ? row.NewName : row.FileName);
 }

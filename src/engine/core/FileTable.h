@@ -58,6 +58,10 @@ int JoinPath(char* out, std::size_t cap, const char* folder, const char* name);
 // when there is none) and the file name. 0 when either was cut short.
 int SplitCopyKey(const char* key, char (&subDir)[kTextSize], char (&fileName)[kTextSize]);
 
+// A drive's folder ("C:\dir", "C:") or a network path ("\\server\share"):
+// not empty, not relative to wherever Setup happens to run.
+bool IsFullFolder(const char* folder);
+
 // DestDir + "\" + (NewName, else FileName).
 int DestinationPath(const FileEntry& row, char (&out)[kTextSize]);
 
