@@ -20,7 +20,9 @@ void RunPreRunLine(const char* program, const char* value) {
   char fields[3][kTextSize];
   SplitFields(value, fields, 3);
   char commandLine[kTextSize];
-  if (!BuildPreRunCommandLine(fields[0], program, fields[1], commandLine, sizeof commandLine))
+  // No folder would name a program at the current drive's root.
+  if (fields[0][0] == '\0' ||
+      !BuildPreRunCommandLine(fields[0], program, fields[1], commandLine, sizeof commandLine))
     return;
 
   ProcessInfo process;

@@ -100,7 +100,7 @@ TEST(ListLines, AddRegistryFiles) {
 TEST(ListLines, RunPrograms) {
   const std::string f250(250, 'f');
   CheckRows({{"T.exe", "%99%,  /q a ,b", "E:\\Inst\\T.exe|\"/q a \"|E:\\Inst"},
-             {"T.exe", "", "\\T.exe|\"\"|"}, {"Tool.exe", f250, f250 + "\\Tool.exe|\"\"|" + f250},
+             {"T.exe", "", "||"}, {"Tool.exe", f250, f250 + "\\Tool.exe|\"\"|" + f250},
              {"Tools.exe", f250, "||"}, {"T.exe C:\\P,%Long% ||"}},
             [](const Row& r) {
               RunLine run;

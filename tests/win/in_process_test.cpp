@@ -10,6 +10,7 @@
 #include "background/BackgroundWindow.h"
 #include "common/Process.h"
 #include "startup/Language.h"
+#include "startup/PreRun.h"
 #include "startup/core/Settings.h"
 
 using namespace testing_support;
@@ -129,6 +130,7 @@ TEST(LicenseFile, ChosenByTheUsersLocale) {
 // (a multi-disk stage setup needs its "insert disk" box), and the default DLL search. Wine does
 // not hand the mode on to a child, so the flags are watched on their way to CreateProcessA. A
 // file opened through the shell keeps the current folder out of Setup's own DLL search.
+// A pre-run line without a folder starts nothing.
 TEST(StartProgram, ChildGetsTheDefaultsAndTheShellNoCurrentFolderDlls) {
   RealCreateProcessA = PatchImport(&CreateProcessA, Watched);
   RealShellExecuteA = PatchImport(&ShellExecuteA, ShellExecuteWatched);
@@ -145,6 +147,13 @@ TEST(StartProgram, ChildGetsTheDefaultsAndTheShellNoCurrentFolderDlls) {
   EXPECT_TRUE(OpenWithShell((BinDir() + "\\logprog.exe").c_str(), "", nullptr, SW_HIDE));
   EXPECT_EQ("null||", AtStart + "|" + AtShell + "|" + DllDirectory);
   for (int i = 0; i < 100 && ReadLog(logs / "calls.log").size() < 2; ++i) Sleep(50);
+  // A pre-run line without a folder would name a program at the current drive's root.
+  CopyFileOrDie(BinDir() + "\\logprog.exe", "C:\\kqroot.exe");
+  WriteTextFile(logs / "SETUP.INI", "[PreRun Programs]\r\nkqroot.exe=,x,1\r\n");
+  CopyText(Settings.ScriptPath, (logs / "SETUP.INI").c_str());
+  SetCurrentDirectoryA("C:\\windows"), RunPreRunPrograms(), SetCurrentDirectoryA(BinDir().c_str());
+  DeleteFileA("C:\\kqroot.exe");
+  EXPECT_EQ(nullptr, FindLine(ReadLog(logs / "calls.log"), "START", "kqroot.exe"));
 }
 
 // Created hidden, the logo loaded as GDI builds it (the file's bytes are PcxTest's). A logo that

@@ -48,7 +48,7 @@ int ParseRunLine(const char* program, const char* value, FieldSplitter split, Ru
   NextField(cursor, run.Folder, sizeof run.Folder);
   NextField(cursor, parameters, sizeof parameters);
 
-  int fits = CopyText(run.File, run.Folder);
+  int fits = run.Folder[0] != '\0' && CopyText(run.File, run.Folder);
   fits &= AppendText(run.File, "\\");
   fits &= AppendText(run.File, program);
   fits = fits && QuoteArgument(parameters, run.Parameters);

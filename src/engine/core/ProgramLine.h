@@ -13,7 +13,8 @@ struct RunLine {
 
 // Cuts the line with key name program into run. Returns 0, with run
 // emptied, when the file or the quoted parameters do not fit: a cut text
-// could start another program or hand it other arguments.
+// could start another program or hand it other arguments. So does an empty
+// folder, which would name a program at the current drive's root.
 int ParseRunLine(const char* program, const char* value, FieldSplitter split, RunLine& run);
 
 // Encloses text in double quotes so that a program's argument parser reads
