@@ -61,10 +61,13 @@ int CreateProductFolder() {
   // Folders are kept without a trailing backslash; an empty product name
   // must not make "Program Files" itself look new and get recorded.
   DropTrailingBackslash(folder);
+  if (!FileExists(folder)) {
+    CreateFolderLevels(folder);
+    // A name the file system refuses (" * ? < > |) makes none, and nothing is recorded.
+    if (!FileExists(folder)) return 0;
+    if (Settings.UninstallKey[0] != '\0') RecordDeleteDirectory(folder, "1", 2);
+  }
   CopyText(DriverSourceFolder, folder);
-  if (FileExists(folder)) return 1;
-  if (Settings.UninstallKey[0] != '\0') RecordDeleteDirectory(folder, "1", 2);
-  CreateFolderLevels(folder);
   return 1;
 }
 

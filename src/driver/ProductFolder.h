@@ -3,8 +3,9 @@
 #pragma once
 
 // Sets DriverSourceFolder to the product folder and, when nothing of that
-// name exists, records it for the uninstaller and creates it level by level.
-// 0 when no product folder path could be formed (then nothing happens).
+// name exists, creates it level by level and records it for the uninstaller.
+// 0 when no product folder path could be formed or made (then nothing is
+// set or recorded).
 int CreateProductFolder();
 
 // Copies every file and subfolder of source into destination (both end

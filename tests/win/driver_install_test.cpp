@@ -112,7 +112,7 @@ const std::map<std::string, DWORD> kMedium = {
 //   library, which Wine is told to prefer to its builtin one, as Windows would.
 // where: preload; cd: the medium on a CD-ROM; old: the product folder exists; nolib, syslib: no
 //   kqsetup.dll on the medium, one in the system folder; internet: newdev's copy of ka.inf exists;
-//   noname: the script names no product (its first ProductName wins).
+//   noname: the script names no product folder (its first ProductName wins).
 // setup: [Setup] lines; answers: the double's, a key a word; M is the medium, P the product
 //   folder, INF the INF folder. Wine's SetupCopyOEMInfA keeps the source's name.
 struct Row {
@@ -126,7 +126,7 @@ const char* const kKbd = "Keyboard,ka.inf,A3,A4,A5,,,1,ID_A,drv\\";
 const char* const kHid = "HIDClass,kh.inf,H3,H4,H5,,,0,ID_H,drv\\";
 const char* const kUnknown = "Unknown,ku.inf,U3,U4,U5,,,1,ID_U,drv\\";
 const std::string kPreload =
-    "\\Preload.exe /DEVID:ID_A /CLASS:Keyboard /RunValue:\"Keyboard Preload Check\"";
+    "\\Preload.exe\" /DEVID:ID_A /CLASS:Keyboard /RunValue:\"Keyboard Preload Check\"";
 const std::string kFirstTry = "I(Keyboard|M\\drv\\ka.inf|A5|A3|A4|1|0)=0 G(Keyboard|A5|A3)=1";
 const Row kRows[] = {
     {"2000: positive results pause, negative ones end the line, zero falls back to the OEM copy",
@@ -140,7 +140,7 @@ const Row kRows[] = {
     {"2000, preload, fixed disk, library in the system folder: no device connected, none installed",
      "win2k", nullptr, "preload nolib syslib", "DeleteINFIndex=no\r\n", {kKbd},
      "install=1 connected=0", "I(Keyboard|M\\drv\\ka.inf|A5|A3|A4|1|0)=1 G(Keyboard|A5|A3)=0",
-     "ka.inf=-", "run M" + kPreload, 2},
+     "ka.inf=-", "run \"M" + kPreload, 2},
     {"2000 without the library: nothing from the current folder", "win2k", nullptr, "nolib", "",
      {kKbd}, "", "", "ka.inf=drv\\ka.inf", "INF\\ka.inf"},
     {"2000: a failed copy ends the line; Unknown waits up to 30 times", "win2k", nullptr, "", "",
@@ -149,12 +149,15 @@ const Row kRows[] = {
      "kh.inf=drv\\kh.inf ku.inf=drv\\ku.inf none.inf=-", "INF\\kh.inf INF\\ku.inf"},
     {"no Update Driver section", "win2k", nullptr, "", "", {}, "", "", "", ""},
     {"2000, preload, from a CD-ROM: copied to a new product folder", "win2k", nullptr, "preload cd",
-     "", {kKbd}, "install=0", kFirstTry, "ka.inf=-", "1\\P run P" + kPreload},
+     "", {kKbd}, "install=0", kFirstTry, "ka.inf=-", "1\\P run \"P" + kPreload},
     {"2000, preload, from a CD-ROM without a product name: read from the CD, nothing poured into "
      "Program Files", "win2k", nullptr, "preload cd noname", "ProductName=\r\n", {kKbd},
-     "install=0", kFirstTry, "ka.inf=-", "run M" + kPreload},
+     "install=0", kFirstTry, "ka.inf=-", "run \"M" + kPreload},
+    {"2000, preload, from a CD-ROM, a product name no folder can have: read from the CD", "win2k",
+     nullptr, "preload cd noname", "ProductName=Kbd <USB>\r\n", {kKbd}, "install=0", kFirstTry,
+     "ka.inf=-", "run \"M" + kPreload},
     {"2000, preload, from a CD-ROM to an existing product folder", "win2k", nullptr,
-     "preload cd old", "", {kKbd}, "install=0", kFirstTry, "ka.inf=-", "run P" + kPreload},
+     "preload cd old", "", {kKbd}, "install=0", kFirstTry, "ka.inf=-", "run \"P" + kPreload},
     {"2000 from a CD-ROM without uninstall key: HIDClass installs from the OEM copy only", "win2k",
      nullptr, "cd", "UninstallKey=\r\n", {kHid}, "",
      "I(HIDClass|INF\\kh.inf|H5|H3|H4|0|1)=1 G(HIDClass|H5|H3)=1 P3000", "kh.inf=drv\\kh.inf", ""},

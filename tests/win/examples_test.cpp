@@ -80,7 +80,7 @@ const RunRow kRuns[] = {
      .reg = Plus(kEnglish, {kVersion + "=4.90.3000", kNewdev + "="}), .example = "single",
      .started = {kCheck}, .after = Plus(kFiles, {"<WIN>\\inf\\VFILT.INF"}),
      .regAfter = Plus(kWritten, {kScript + "SETUPME.INI", kPreload +
-                      "=<M>\\Preload.exe /DEVID:ROOT\\VFILT /CLASS:Unknown /RunValue:\"Keyboard Preload Check\""})},
+                      "=\"<M>\\Preload.exe\" /DEVID:ROOT\\VFILT /CLASS:Unknown /RunValue:\"Keyboard Preload Check\""})},
     {.name = "NT 4", .windows = "nt40", .args = "/S /TYPE:PS2 /NR", .reg = kPrefix, .example = "single", .kq = "install=0",
      .exitCode = 3010, .started = {kCheck, kWelcome}, .after = Plus(kFiles, kLegacyInf),
      .regAfter = Plus(kWritten, {kScript + "SETUPNT.INI"})},

@@ -42,8 +42,10 @@ int BuildPreloadCommand(const char* sourceFolder, const char* hardwareId, const 
                         char* out, std::size_t cap) {
   if (cap == 0) return 0;
   out[0] = '\0';
-  const char* pieces[] = {sourceFolder, "\\",        "Preload.exe",   " /DEVID:",       hardwareId,
-                          " /CLASS:",   deviceClass, " /RunValue:\"", kPreloadRunValue, "\""};
+  // Quoted: unquoted, a blank in the folder would have Windows try C:\Program.exe and the like.
+  const char* pieces[] = {"\"",     sourceFolder, "\\Preload.exe\" /DEVID:", hardwareId,
+                          " /CLASS:", deviceClass,  " /RunValue:\"",           kPreloadRunValue,
+                          "\""};
   int fits = 1;
   for (const char* piece : pieces) fits &= AppendText(out, cap, piece);
   return fits;

@@ -63,7 +63,7 @@ constexpr unsigned kDeviceWaitTries = 30;
 constexpr unsigned kDeviceWaitPauseMs = 1000;
 constexpr const char* kPreloadRunValue = "Keyboard Preload Check";
 
-// <folder>\Preload.exe /DEVID:<id> /CLASS:<class> /RunValue:"Keyboard Preload Check"
+// "<folder>\Preload.exe" /DEVID:<id> /CLASS:<class> /RunValue:"Keyboard Preload Check"
 // Returns 1 when the whole command fitted into out.
 int BuildPreloadCommand(const char* sourceFolder, const char* hardwareId, const char* deviceClass,
                         char* out, std::size_t cap);
