@@ -62,7 +62,12 @@ bool CopyToTempName(const char* source, const char* dest) {
   for (int digit = 0; digit <= 9; ++digit) {
     char temp[kTextSize];
     if (!InUseTempName(dest, digit, temp)) return false;
-    if (TakenForAnother(temp, dest) || !CopyFileA(source, temp, FALSE)) continue;
+    // On NT the restart moves in the order listed: an existing numbered file
+    // may be an earlier run's copy still waiting there (or anybody's file),
+    // and is passed over. Windows 9x takes the newest wininit.ini line
+    // first, where writing over an earlier copy keeps the newest one.
+    if (TakenForAnother(temp, dest) || !CopyFileA(source, temp, Settings.IsNT ? TRUE : FALSE))
+      continue;
     SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL);
     CopyText(rename.FinalPath, dest);
     CopyText(rename.TempPath, temp);

@@ -230,9 +230,9 @@ class EngineTest : public ::testing::Test {
 // Each row: the copy step, then a confirmed cancel (with "keep" the worker's
 // end). Setup: Put's words (a cabinet's folder is listed after "/"); nobackup; full (rename list);
 // entry, other (an entry, another product's record of n, from before the run); nokey; pause, exit
-// (as RunWorker, at the first file); norights, notemp: no rights to write K.* in the destination,
-// or the cabinet's folder. Expected: destination|
-// numbered names|InstallResult|records; after a cancel, all as before.
+// (as RunWorker, at the first file); winnt: on NT; norights, notemp: no rights to write K.* in the
+// destination, or the cabinet's folder. Expected: destination|numbered names|InstallResult|records;
+// after a cancel, all as before.
 TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
   const std::string dll = "m:K.DLL=ver_both_1235 d:K.DLL=ver_both_1234 l:K.DLL=$ h:K.DLL:";
   const std::string held = "K.0=ver_both_1235@2004 K.DLL=ver_both_1234@2003 |K.0|0|K.DLL";
@@ -265,6 +265,8 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
       {dll + "load", held},
       {"m:K.DLL=new d:K.DLL=old d:K.0=theirs l:K.DLL=$ h:K.DLL: h:K.0:",
        "K.0=theirs@2003 K.1=new@2004 K.DLL=old@2003 |K.1|0|K.DLL"},
+      {"m:K.DLL=new d:K.DLL=old d:K.0=earlier l:K.DLL=$ h:K.DLL: winnt",  // 9x: written over
+       "K.0=earlier@2003 K.1=new@2004 K.DLL=old@2003 |K.1|0|K.DLL"},
       {"m:K.DLL=new m:K.EXE=exe d:K.DLL=old d:K.EXE=was l:K.DLL=$ l:K.EXE=$ h:K.DLL: h:K.EXE:",
        "K.0=new@2004 K.1=exe@2004 K.DLL=old@2003 K.EXE=was@2003 |K.0K.1|0|K.DLL K.EXE"},
       {"m:K.DLL=new d:K.DLL=old l:K.DLL=$ h:K.DLL: full", "K.DLL=old@2003 ||3|K.DLL"},
@@ -295,6 +297,7 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
     CopyText(Settings.UninstallKey, has("nokey") ? "" : "KBDTEST");
     if (has("nobackup")) CopyText(BackupDir, (dest_ / "none").c_str());
     if (has("full")) PendingRenameCount = kPendingRenameRows;
+    Settings.IsNT = has("winnt");
     if (has("norights") || has("notemp"))
       Denied = has("notemp") ? kTemp0.substr(0, kTemp0.size() - 1) : dest_ / "K.";
     ResetUninstallRecordState();  // what was recorded so far is from before the run
