@@ -6,6 +6,7 @@
 #include "engine/FileVersion.h"
 #include "engine/PageControls.h"
 #include "engine/UninstallRecord.h"
+#include "finish/Finish.h"
 #include "startup/ListSection.h"
 #include "startup/SetupScript.h"
 #include "startup/core/Settings.h"
@@ -96,6 +97,9 @@ enum RowOutcome { kRowDone, kRowAccessDenied, kRowFailed };
 RowOutcome InstallFile(int i, const char* source, const char* dest, bool existed) {
   FileEntry& row = FileTable[i];
   row.Existed = existed;
+  // An earlier run's copy waits to replace the file at the restart and would
+  // put itself over this one: this copy goes that way too, to land after it.
+  if (existed && RestartReplaces(dest)) return CopyToTempName(source, dest) ? kRowDone : kRowFailed;
   // Kept as a copy before anything touches the original, for a cancel.
   row.BackedUp = existed && BackupDestination(i, dest);
   if (existed) SetFileAttributesA(dest, FILE_ATTRIBUTE_NORMAL);

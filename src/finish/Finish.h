@@ -11,6 +11,10 @@ void CancelCleanup();
 // failed run, which hands none of them on.
 void DeleteTempCopies();
 
+// Whether Windows will already put a file over path at the next start (an
+// earlier run's copy of a file that was in use, still waiting there).
+bool RestartReplaces(const char* path);
+
 // Has Windows move PendingRenames[index].TempPath over its FinalPath at the
 // next start: through wininit.ini on Windows 95, a delayed move elsewhere.
 // False, with the system's error, when Windows could not be told.

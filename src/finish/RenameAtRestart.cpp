@@ -39,6 +39,52 @@ bool DelayedMove(const char* from, const char* to) {
          moveFileEx(from, to, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
 }
 
+// Whether one of NT's pending moves ends in path: pairs of texts, source and
+// target, the target "\??\path" or "!\??\path" (empty: a delete).
+bool NtMoveEndsIn(const char* path) {
+  UniqueKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                    KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+    return false;
+  const char* kValue = "PendingFileRenameOperations";
+  DWORD size = 0;
+  if (RegQueryValueExA(key.get(), kValue, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+    return false;
+  HeapBlock list(size + 2);  // room for the two NULs that end it, whatever the value holds
+  DWORD got = size;
+  if (list.empty() ||
+      RegQueryValueExA(key.get(), kValue, nullptr, nullptr, list.data(), &got) != ERROR_SUCCESS ||
+      got > size)
+    return false;
+  auto* text = reinterpret_cast<char*>(list.data());
+  text[got] = text[got + 1] = '\0';
+  for (const char* source = text; *source != '\0';) {
+    const char* target = source + lstrlenA(source) + 1;
+    if (target >= text + got) break;
+    source = target + lstrlenA(target) + 1;
+    if (*target == '!') ++target;
+    if (target[0] == '\\' && target[1] == '?' && target[2] == '?' && target[3] == '\\') target += 4;
+    if (lstrcmpiA(target, path) == 0) return true;
+  }
+  return false;
+}
+
+// Whether a line of wininit.ini's [Rename] section replaces path (keys are
+// short names there).
+bool WininitLineFor(const char* path) {
+  char ini[kTextSize], shortPath[kTextSize];
+  UINT n = GetWindowsDirectoryA(ini, sizeof ini);
+  if (n == 0 || n >= sizeof ini || !AppendText(ini, "\\wininit.ini") || !ShortPath(path, shortPath))
+    return false;
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini);  // 9x caches the file it read last
+  char names[2048] = "";
+  GetPrivateProfileStringA("Rename", nullptr, "", names, sizeof names, ini);
+  names[sizeof names - 2] = names[sizeof names - 1] = '\0';
+  for (const char* name = names; *name != '\0'; name += lstrlenA(name) + 1)
+    if (lstrcmpiA(name, shortPath) == 0 || lstrcmpiA(name, path) == 0) return true;
+  return false;
+}
+
 bool RenameByWininit(const PendingRename& rename) {
   char path[kTextSize];
   UINT n = GetWindowsDirectoryA(path, sizeof path);
@@ -63,6 +109,10 @@ bool RenameByWininit(const PendingRename& rename) {
 }
 
 }  // namespace
+
+bool RestartReplaces(const char* path) {
+  return Settings.IsNT ? NtMoveEndsIn(path) : WininitLineFor(path);
+}
 
 bool RenameAtRestart(int index) {
   SetLastError(ERROR_SUCCESS);

@@ -34,6 +34,7 @@ using namespace testing_support;
 const std::string kTemp0 = WindowsDir() + "\\_QuessorTempDir0";
 const std::string kProduct = kUninstallRoot + std::string("KBDTEST");
 const std::string kShared = kVendorRoot + std::string("\\Uninstall\\SharedFile\\");
+const char* const kSession = "System\\CurrentControlSet\\Control\\Session Manager";
 std::map<std::string, std::string> Dlls;  // the test DLLs' contents, for Listing
 std::string SheetMessages;                // what the stand-in sheet was sent, in order
 
@@ -230,9 +231,9 @@ class EngineTest : public ::testing::Test {
 // Each row: the copy step, then a confirmed cancel (with "keep" the worker's
 // end). Setup: Put's words (a cabinet's folder is listed after "/"); nobackup; full (rename list);
 // entry, other (an entry, another product's record of n, from before the run); nokey; pause, exit
-// (as RunWorker, at the first file); winnt: on NT; norights, notemp: no rights to write K.* in the
-// destination, or the cabinet's folder. Expected: destination|numbered names|InstallResult|records;
-// after a cancel, all as before.
+// (as RunWorker, at the first file); winnt: on NT; pending: a move at the restart; norights,
+// notemp: no rights to write K.* in the destination, or the cabinet's folder. Expected:
+// destination|numbered names|InstallResult|records; after a cancel, all as before.
 TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
   const std::string dll = "m:K.DLL=ver_both_1235 d:K.DLL=ver_both_1234 l:K.DLL=$ h:K.DLL:";
   const std::string held = "K.0=ver_both_1235@2004 K.DLL=ver_both_1234@2003 |K.0|0|K.DLL";
@@ -267,6 +268,12 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
        "K.0=theirs@2003 K.1=new@2004 K.DLL=old@2003 |K.1|0|K.DLL"},
       {"m:K.DLL=new d:K.DLL=old d:K.0=earlier l:K.DLL=$ h:K.DLL: winnt",  // 9x: written over
        "K.0=earlier@2003 K.1=new@2004 K.DLL=old@2003 |K.1|0|K.DLL"},
+      // Free now, but an earlier run's copy waits to replace it at the restart: this one goes
+      // after it (on 9x the newest wininit.ini line comes first).
+      {"m:K.DLL=new d:K.DLL=old d:K.0=earlier l:K.DLL=$ winnt pending",
+       "K.0=earlier@2003 K.1=new@2004 K.DLL=old@2003 |K.1|0|K.DLL"},
+      {"m:K.DLL=new d:K.DLL=old d:K.0=earlier l:K.DLL=$ pending keep",
+       "K.0=new@2004 K.DLL=old@2003 |K.0|0|K.DLL"},
       {"m:K.DLL=new m:K.EXE=exe d:K.DLL=old d:K.EXE=was l:K.DLL=$ l:K.EXE=$ h:K.DLL: h:K.EXE:",
        "K.0=new@2004 K.1=exe@2004 K.DLL=old@2003 K.EXE=was@2003 |K.0K.1|0|K.DLL K.EXE"},
       {"m:K.DLL=new d:K.DLL=old l:K.DLL=$ h:K.DLL: full", "K.DLL=old@2003 ||3|K.DLL"},
@@ -300,6 +307,16 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
     Settings.IsNT = has("winnt");
     if (has("norights") || has("notemp"))
       Denied = has("notemp") ? kTemp0.substr(0, kTemp0.size() - 1) : dest_ / "K.";
+    ScopedRegValue moves(HKEY_LOCAL_MACHINE, kSession, "PendingFileRenameOperations", nullptr);
+    if (has("pending")) {  // an earlier run's K.0 waits to replace K.DLL at the restart
+      const std::string k0 = dest_ / "K.0", dll = dest_ / "K.DLL";
+      WriteTextFile(WindowsDir() + "\\wininit.ini", "[Rename]\r\n" + dll + "=" + k0 + "\r\n");
+      const std::string list = "\\??\\" + k0 + '\0' + "!\\??\\" + dll + '\0' + '\0';
+      UniqueKey session;
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSession, 0, KEY_SET_VALUE, session.put());
+      RegSetValueExA(session.get(), "PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                     reinterpret_cast<const BYTE*>(list.data()), DWORD(list.size()));
+    }
     ResetUninstallRecordState();  // what was recorded so far is from before the run
     TestPage page;
     bool stepped = false;
@@ -361,8 +378,7 @@ TEST_F(EngineTest, ADamagedDestinationKeepsItsBackupUntilItIsBack) {
 // by wininit.ini in short names (its rename program knows no long ones);
 // no index outside the list; on 98 and ME wininit.ini if the move fails.
 TEST_F(EngineTest, HeldFilesAreReplacedAtTheRestart) {
-  ScopedRegValue pending(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
-                         "PendingFileRenameOperations", nullptr);
+  ScopedRegValue pending(HKEY_LOCAL_MACHINE, kSession, "PendingFileRenameOperations", nullptr);
   Put("m:KBD.DLL=new d:KBD.DLL=old m:HOOK.DLL=new d:HOOK.DLL=old l:KBD.DLL=$ l:HOOK.DLL=$");
   {
     Program kbd(dest_ / "KBD.DLL", ""), hook(dest_ / "HOOK.DLL", "");
