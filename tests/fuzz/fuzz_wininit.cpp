@@ -21,13 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // What the file must hold: the line below the first header of the text
   // (which ends at the file's end or first NUL), else an ended last line, header and line.
-  std::string old(reinterpret_cast<const char*>(data), size);
-  std::string expected = old;
-  size_t header = old.substr(0, old.find('\0')).find(kHeader);
+  std::string expected(reinterpret_cast<const char*>(data), size);
+  size_t header = expected.substr(0, expected.find('\0')).find(kHeader);
   if (header != std::string::npos)
     expected.insert(header + kHeader.size(), kLine);
   else
-    expected += (size && old.back() != '\n' ? "\r\n" : "") + kHeader + kLine;
+    expected += (size && expected.back() != '\n' ? "\r\n" : "") + kHeader + kLine;
   const size_t length = expected.size();
   expected.append(stale.begin() + length, stale.end());  // nothing written past its text
   if (grown != length || std::string(view.begin(), view.end()) != expected) __builtin_trap();

