@@ -77,22 +77,17 @@ std::string Trace(const std::string& log, const std::string& library) {
   return trace;
 }
 
-// The host path of a Windows path, by Wine's own export.
-std::string UnixPath(const std::string& windowsPath) {
+// Drive R: on this folder (none: removed) by Wine's mount manager, as winecfg defines it: size,
+// type, file system, serial, device (8 bytes), letter and mount point offset, two more offsets,
+// the mount point (the folder's host path, by Wine's own export) at byte 32.
+bool DefineDriveR(UINT type, const std::string& folder) {
   auto toUnix = reinterpret_cast<char*(CDECL*)(LPCWSTR)>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-  const std::wstring wide(windowsPath.begin(), windowsPath.end());  // an ASCII path
-  char* unix = toUnix ? toUnix(wide.c_str()) : nullptr;
-  const std::string out = unix ? unix : "";
+  const std::wstring wide(folder.begin(), folder.end());  // an ASCII path
+  char* unix = folder.empty() || !toUnix ? nullptr : toUnix(wide.c_str());
+  DWORD drive[80] = {sizeof drive, type, 0, 0, 0, 0, 'r' | (unix ? 32u << 16 : 0)};
+  if (unix) lstrcpynA(reinterpret_cast<char*>(drive + 8), unix, 250);
   HeapFree(GetProcessHeap(), 0, unix);
-  return out;
-}
-
-// Drive R: by Wine's mount manager, as winecfg defines it: size, type, file system, serial, device
-// (8 bytes), letter and mount point offset, two more offsets, the mount point at byte 32.
-bool DefineDriveR(UINT type, const std::string& unixPath) {
-  DWORD drive[80] = {sizeof drive, type, 0, 0, 0, 0, 'r' | (unixPath.empty() ? 0 : 32u << 16)};
-  unixPath.copy(reinterpret_cast<char*>(drive + 8), 250);
   UniqueFile mm(CreateFileA("\\\\.\\MountPointManager", GENERIC_ALL,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                             nullptr));
@@ -150,9 +145,6 @@ const Row kRows[] = {
     {"no Update Driver section", "win2k", nullptr, "", "", {}, "", "", "", ""},
     {"2000, preload, from a CD-ROM: copied to a new product folder", "win2k", nullptr, "preload cd",
      "", {kKbd}, "install=0", kFirstTry, "ka.inf=-", "1\\P run \"P" + kPreload},
-    {"2000, preload, from a CD-ROM without a product name: read from the CD, nothing poured into "
-     "Program Files", "win2k", nullptr, "preload cd noname", "ProductName=\r\n", {kKbd},
-     "install=0", kFirstTry, "ka.inf=-", "run \"M" + kPreload},
     {"2000, preload, from a CD-ROM, a product name no folder can have: read from the CD", "win2k",
      nullptr, "preload cd noname", "ProductName=Kbd <USB>\r\n", {kKbd}, "install=0", kFirstTry,
      "ka.inf=-", "run \"M" + kPreload},
@@ -192,7 +184,7 @@ TEST(UpdateDrivers, Scenarios) {
     TempDir logs("kq"), media("media");
     ScopedEnv log("KQSETUP_LOG", logs / "log"), config("KQSETUP_CONFIG", logs / "cfg");
     WriteTextFile(logs / "cfg", Replace(row.answers, " ", "\r\n"));
-    ScopedUninstallRecords records("KQDriverTest");
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kProductKey);
     ScopedRegValue run(HKEY_LOCAL_MACHINE, kRunKey, "Keyboard Preload Check", nullptr);
     std::string script = "[Setup]\r\n" + std::string(row.setup) + "ProductName=" + kProduct +
                          "\r\nUninstallKey=KQDriverTest\r\n" +
@@ -223,7 +215,7 @@ TEST(UpdateDrivers, Scenarios) {
                          "Software\\Wine\\AppDefaults\\driverprobe.exe\\DllOverrides", dll,
                          row.dll ? "native,builtin" : nullptr);
     if (row.dll) CopyFileOrDie(BinDir() + "\\kqsetup.dll", media / (dll + ".dll"));
-    EXPECT_TRUE(!has("cd") || DefineDriveR(DRIVE_CDROM, UnixPath(media.path())));
+    EXPECT_TRUE(!has("cd") || DefineDriveR(DRIVE_CDROM, media.path()));
     const std::string moduleDir = has("cd") ? "R:" : media.path();
     // From this program's folder, where a search by bare name would find the double.
     const std::string probe = moduleDir + "\\driverprobe.exe" + (has("preload") ? " /PRELOAD" : "");
@@ -252,6 +244,7 @@ TEST(UpdateDrivers, Scenarios) {
     for (const auto& [name, text] : InfFolder())
       if (!clean.count(name)) RemoveTree(Inf(name));
     for (const std::string& path : {Inf("INTERNET"), product, systemCopy}) RemoveTree(path);
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kProductKey);
   }
 }
 

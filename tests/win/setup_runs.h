@@ -9,9 +9,9 @@
 #include <commctrl.h>  // windows.h comes first, in the precompiled header
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <list>
+#include <set>
 #include <sstream>
 
 #include "TestSupport.h"
@@ -87,11 +87,12 @@ inline void Click(DWORD pid, const std::string& step, const char* shown) {
   ADD_FAILURE() << "no window " << caption;
 }
 
-// Removes what the rows put outside the media; ScopedUninstallRecords clears HKLM's vendor key.
+// Removes what the rows put outside the media.
 inline void ResetPrefix(const RunRow& row) {
   for (const std::string& f : row.after)
     if (f[0] == '<') DeleteFileA(Fill(Split(f, "=").first, "").c_str());
-  DeleteRegTree(HKEY_CURRENT_USER, "Software\\Velmorax");
+  DeleteRegTree(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "VelmoraxKeyboard");
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) DeleteRegTree(root, kVendorRoot);
   DeleteRegTree(HKEY_USERS, ".DEFAULT\\Software\\Velmorax");
 }
 
@@ -114,7 +115,6 @@ inline std::vector<LogLine> WaitForEnds(const std::string& log, size_t expectSta
 inline void RunSetupRow(const RunRow& row) {
   SCOPED_TRACE(row.name);
   ResetPrefix(row);
-  ScopedUninstallRecords records("VelmoraxKeyboard");
   ScopedWineVersion version("Setup.exe", row.windows);
   std::list<ScopedRegValue> reg;
   for (const RegLine r : row.reg)
@@ -153,20 +153,19 @@ inline void RunSetupRow(const RunRow& row) {
   for (const std::string& click : row.clicks)
     Click(pid, click, &click == &row.clicks.back() ? row.shown : nullptr);
   EXPECT_EQ(row.exitCode, FinishProcess(setup, 30000));
-  const unsigned long long exit = NowMs();
+  ULARGE_INTEGER exit;  // wall clock, as the doubles log it
+  GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&exit));
   WriteTextFile(free, "");
   EXPECT_EQ(0u, holder ? FinishProcess(holder, 5000) : 0) << "holdfile could not hold the file";
 
   std::vector<LogLine> log = WaitForEnds(root / "calls.log", row.started.size());
-  std::vector<std::string> expected, started;
-  for (const std::string& s : row.started) expected.push_back(Fill(s, media));
+  // Programs started without waiting log in any order: `order` holds what must come first.
+  std::multiset<std::string> expected, started;
+  for (const std::string& s : row.started) expected.insert(Fill(s, media));
   for (const LogLine& l : log)  // a blank in the path must not start another program
     if (l.kind == "START")
-      started.push_back(l.cwd + "|" + l.commandLine +
-                        (l.commandLine.find(l.exe) == std::string::npos ? " ran " + l.exe : ""));
-  // Programs started without waiting log in any order: `order` holds what must come first.
-  std::sort(expected.begin(), expected.end());
-  std::sort(started.begin(), started.end());
+      started.insert(l.cwd + "|" + l.commandLine +
+                     (l.commandLine.find(l.exe) == std::string::npos ? " ran " + l.exe : ""));
   EXPECT_EQ(expected, started);
   for (const std::string& f : row.after) {
     auto [path, want] = Split(Fill(f, media), "=");
@@ -184,7 +183,7 @@ inline void RunSetupRow(const RunRow& row) {
     auto [kind, exe] = Split(event, " ");
     const LogLine* line = FindLine(log, kind, "\\" + exe);
     EXPECT_TRUE(line || event == "EXIT") << event;
-    return line ? line->timeMs : exit;
+    return line ? line->timeMs : exit.QuadPart / 10000;
   };
   for (const std::string& o : row.order) {
     auto [before, later] = Split(o, " < ");

@@ -72,12 +72,6 @@ void RemoveTree(const std::string& path) {
   std::filesystem::remove_all(path, ec);
 }
 
-unsigned long long NowMs() {
-  ULARGE_INTEGER now;
-  GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&now));
-  return now.QuadPart / 10000;
-}
-
 void Pump() {
   for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
     TranslateMessage(&msg);
@@ -125,13 +119,10 @@ ScopedRegValue::~ScopedRegValue() {
 }
 
 void ScopedRegValue::Put(bool set, DWORD type, const void* data, size_t size) {
-  if (!set) {
-    RegDeleteKeyValueA(root_, key_.c_str(), name_.c_str());
-    return;
-  }
-  EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueA(root_, key_.c_str(), name_.c_str(), type, data,
-                                           static_cast<DWORD>(size)))
-      << "cannot set " << key_ << "\\" << name_;
+  const char *key = key_.c_str(), *name = name_.c_str();
+  const LONG error = set ? RegSetKeyValueA(root_, key, name, type, data, static_cast<DWORD>(size))
+                         : RegDeleteKeyValueA(root_, key, name);  // a missing value is no error
+  EXPECT_TRUE(!set || error == ERROR_SUCCESS) << "cannot set " << key_ << "\\" << name_;
 }
 
 std::string RegText(HKEY root, const std::string& key, const std::string& name) {
