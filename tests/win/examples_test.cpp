@@ -95,16 +95,13 @@ const RunRow kRuns[] = {
      .shown = "[Setup has successfully installed Velmorax Comfort Keyboard.\n\nClick Finish to complete Setup.]",
      .started = {kCheck, kWelcome}, .after = Plus(kFiles, {kNtFilter}),
      .regAfter = Plus(kWritten, {kScript + "SETUP2K.INI"})},
-    // Setup's own installation cancelled, failing, or with a file in use (wininit.ini on 95).
+    // Setup's own installation cancelled, failing, or with a file in use (95's wininit.ini: engine).
     {.name = "98, cancelled", .windows = "win98", .args = "", .reg = kPrefix, .example = "single",
      .clicks = {"Welcome>Cancel", "Exit Setup>Exit Setup"}, .exitCode = 1602, .started = {kCheck},
      .after = {"<SYS>\\keyb.txt", "<WIN>\\KEYBREAD.TXT"}, .regAfter = {kScript + "<none>", kRecord + "|DisplayName"}},
     {.name = "XP fails, then the second stage", .script = "DirName2=Stage2\r\nCabFile=TRUE\r\nCabFileName=none.cab\r\n" + kCopy,
      .args = "/H", .files = {kStage2, kKeyb, kDest}, .exitCode = 1603,
      .started = {"<M>|<M>\\Stage2\\Setup.exe /h /s"}, .after = {kNotInstalled}},
-    {.name = "95, a file in use", .windows = "win95", .scripts = "SETUP95.INI", .script = kCopyToWin, .args = "/S /NR",
-     .files = {kOld, kKeyb}, .hold = "<WIN>\\keyb.txt", .exitCode = 3010,
-     .after = {kOld, kNew, "<WIN>\\wininit.ini=[Rename]\r\n<WIN>\\keyb.txt=<WIN>\\keyb.0\r\n"}},
     {.name = "7, a file in use", .windows = "win7", .script = kCopyToWin, .args = "/S /NR", .files = {kOld, kKeyb},
      .reg = {kPending}, .hold = "<WIN>\\keyb.txt", .exitCode = 3010, .after = {kOld, kNew},
      .regAfter = {kPending + "=\\??\\<WIN>\\keyb.0|!\\??\\<WIN>\\keyb.txt|"}},

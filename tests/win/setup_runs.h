@@ -96,12 +96,6 @@ inline void ResetPrefix(const RunRow& row) {
   DeleteRegTree(HKEY_USERS, ".DEFAULT\\Software\\Velmorax");
 }
 
-// The logging double as path, with these options beside it.
-inline void AddDouble(const std::string& path, const std::string& options = "") {
-  WriteTextFile(path.substr(0, path.rfind('\\')) + "\\logprog.opt", options);  // makes the folder
-  CopyFileOrDie(BinDir() + "\\logprog.exe", path);
-}
-
 // The log once expectStarts programs have started and every started one has ended.
 inline std::vector<LogLine> WaitForEnds(const std::string& log, size_t expectStarts) {
   for (DWORD start = GetTickCount();; Sleep(100)) {
@@ -124,23 +118,25 @@ inline void RunSetupRow(const RunRow& row) {
   const std::string kq = root / "kq", held = root / "held", free = root / "free";
   ScopedEnv logEnv("SETUP_TEST_LOG", root / "calls.log"), kqConfig("KQSETUP_CONFIG", kq + ".cfg");
   WriteTextFile(kq + ".cfg", row.kq);
-  MakeDirs(media);
   const std::string examples = BinDir() + "\\examples\\";
-  if (row.example)  // the example_media target puts them there
+  std::vector<std::string> files = row.files;
+  if (row.example) {  // the example_media target puts them there; its programs are doubles
     std::filesystem::copy(examples + row.example, media, std::filesystem::copy_options::recursive);
-  for (const char* file : {"Setup.exe", "kqsetup.dll"})
-    CopyFileOrDie(BinDir() + "\\" + file, media + "\\" + file);
+    files.insert(files.end(), {"Tools\\check.exe=", "Tools\\welcome.exe="});
+  }
   std::istringstream names(row.example ? "" : row.scripts);
-  for (const char* tool : {"check.exe", "welcome.exe"})
-    if (row.example) AddDouble(media + "\\Tools\\" + tool);
-  for (std::string name; names >> name;)
+  for (std::string name; names >> name;)  // these make the media folder too
     WriteTextFile(
         media + "\\" + name,
         Fill("[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\n" + row.script, media, name));
-  for (const std::string& f : row.files) {
+  for (const char* file : {"Setup.exe", "kqsetup.dll"})
+    CopyFileOrDie(BinDir() + "\\" + file, media + "\\" + file);
+  for (const std::string& f : files) {  // an .exe is the logging double, with its options beside
     auto [path, text] = Split(f, "=");
     path = path[0] == '<' ? Fill(path, "") : media + "\\" + path;
-    path.rfind(".exe") == path.size() - 4 ? AddDouble(path, text) : WriteTextFile(path, text);
+    const bool exe = path.rfind(".exe") == path.size() - 4;
+    WriteTextFile(exe ? path.substr(0, path.rfind('\\')) + "\\logprog.opt" : path, text);
+    if (exe) CopyFileOrDie(BinDir() + "\\logprog.exe", path);
   }
   const std::string hold = row.hold ? Fill(row.hold, "") + " " + held + " " + free : "";
   HANDLE holder = row.hold ? Start(BinDir() + "\\holdfile.exe " + hold, "") : nullptr;

@@ -23,12 +23,10 @@ DECLSPEC_IMPORT LONG WINAPI RegSetKeyValueA(HKEY root, LPCSTR key, LPCSTR name, 
 
 namespace testing_support {
 
-namespace {
-std::string Folder(UINT(WINAPI* get)(LPSTR, UINT)) {
+static std::string Folder(UINT(WINAPI* get)(LPSTR, UINT)) {
   char dir[MAX_PATH] = "";
   return std::string(dir, get(dir, MAX_PATH));
 }
-}  // namespace
 
 std::string BinDir() {
   char path[MAX_PATH] = "";
@@ -179,15 +177,14 @@ HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid)
 }
 
 DWORD FinishProcess(HANDLE process, DWORD timeoutMs) {
-  DWORD code = kStillRunning;
-  if (!process) return code;
+  const UniqueHandleK owned(process);
+  DWORD code = kStillRunning;  // also without a process: the wait fails
   if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
     GetExitCodeProcess(process, &code);
   } else {
     TerminateProcess(process, 99);
     WaitForSingleObject(process, 5000);
   }
-  CloseHandle(process);
   return code;
 }
 
