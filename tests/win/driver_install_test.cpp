@@ -124,11 +124,9 @@ const std::string kPreload =
     "\\Preload.exe\" /DEVID:ID_A /CLASS:Keyboard /RunValue:\"Keyboard Preload Check\"";
 const std::string kFirstTry = "I(Keyboard|M\\drv\\ka.inf|A5|A3|A4|1|0)=0 G(Keyboard|A5|A3)=1";
 const Row kRows[] = {
-    {"2000: positive results pause, negative ones end the line, zero falls back to the OEM copy",
-     "win2k", "setupapi", "syslib", "", {kKbd, "Keyboard,kb.inf,B3,B4,B5,,,0,ID_B,drv\\",
-     "keyboard,kh.inf,H3,H4,H5,six,,true,ID_H,drv\\"}, "install=2,-1,0,4",
-     "I(Keyboard|M\\drv\\ka.inf|A5|A3|A4|1|1)=2 G(Keyboard|A5|A3)=1 P3000 "
-     "I(Keyboard|M\\drv\\kb.inf|B5|B3|B4|0|1)=-1 G(Keyboard|B5|B3)=1 "
+    {"2000: a positive result pauses and ends the line, zero falls back to the OEM copy", "win2k",
+     "setupapi", "syslib", "", {kKbd, "keyboard,kh.inf,H3,H4,H5,six,,true,ID_H,drv\\"},
+     "install=2,0,4", "I(Keyboard|M\\drv\\ka.inf|A5|A3|A4|1|1)=2 G(Keyboard|A5|A3)=1 P3000 "
      "I(keyboard|M\\drv\\kh.inf|H5|H3|H4|1|1)=0 G(keyboard|H5|H3)=1 "
      "I(keyboard|INF\\kh.inf|H5|H3|H4|1|1)=4 G(keyboard|H5|H3)=1 P3000",
      "kh.inf=drv\\kh.inf", "INF\\kh.inf"},
@@ -209,10 +207,10 @@ TEST(UpdateDrivers, Scenarios) {
       WriteTextFile(file, ";stale", FILE_ATTRIBUTE_READONLY);
     const Files before = InfFolder();
 
-    ScopedWineVersion version("driverprobe.exe", row.version);
-    const std::string dll = row.dll ? row.dll : "newdev";
-    ScopedRegValue order(HKEY_CURRENT_USER,
-                         "Software\\Wine\\AppDefaults\\driverprobe.exe\\DllOverrides", dll,
+    const std::string wine = "Software\\Wine\\AppDefaults\\driverprobe.exe",
+                      dll = row.dll ? row.dll : "newdev";
+    ScopedRegValue version(HKEY_CURRENT_USER, wine, "Version", row.version);
+    ScopedRegValue order(HKEY_CURRENT_USER, wine + "\\DllOverrides", dll,
                          row.dll ? "native,builtin" : nullptr);
     if (row.dll) CopyFileOrDie(BinDir() + "\\kqsetup.dll", media / (dll + ".dll"));
     EXPECT_TRUE(!has("cd") || DefineDriveR(DRIVE_CDROM, media.path()));

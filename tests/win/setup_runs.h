@@ -109,7 +109,8 @@ inline std::vector<LogLine> WaitForEnds(const std::string& log, size_t expectSta
 inline void RunSetupRow(const RunRow& row) {
   SCOPED_TRACE(row.name);
   ResetPrefix(row);
-  ScopedWineVersion version("Setup.exe", row.windows);
+  ScopedRegValue version(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Setup.exe", "Version",
+                         row.windows);
   std::list<ScopedRegValue> reg;
   for (const RegLine r : row.reg)
     reg.emplace_back(r.root, r.key, r.name, r.value == "<none>" ? nullptr : r.value.c_str());

@@ -78,14 +78,6 @@ class ScopedRegValue {
   std::vector<BYTE> old_;
 };
 
-// Makes Wine report this Windows version ("win95", "win98", "winme", "nt40",
-// "win2k", "winxp") to programs named exeName started from now on.
-struct ScopedWineVersion : ScopedRegValue {
-  ScopedWineVersion(const std::string& exeName, const std::string& version)
-      : ScopedRegValue(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\" + exeName, "Version",
-                       version.c_str()) {}
-};
-
 // A REG_SZ value's text, a REG_MULTI_SZ as "a|b|", or "<no key>", "<no value>"
 // or, for any other type or a text without its NUL, "<type>:<hex bytes>".
 std::string RegText(HKEY root, const std::string& key, const std::string& name);
