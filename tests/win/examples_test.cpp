@@ -88,7 +88,7 @@ const RunRow kRuns[] = {
      .kq = "install=0", .started = {kCheck, kWelcome}, .after = Plus(kFiles, {kInf + "VKBD.INF=@Driver\\VKBD.INF", kNtFilter}),
      .regAfter = Plus(kWritten, {kScript + "SETUP2K.INI"})},
     {.name = "XP, the cabinet", .reg = kPrefix, .example = "cabinet", .after = kFiles,
-     .regAfter = Plus(kRecorded, {kScript + "<none>", kRecord + "|DisplayName=Velmorax Comfort Keyboard"})},
+     .regAfter = Plus(kRecorded, {kScript + "<no value>", kRecord + "|DisplayName=Velmorax Comfort Keyboard"})},
     {.name = "7, the wizard", .windows = "win7", .args = "", .reg = kPrefix, .example = "single",
      .clicks = {"Welcome>Next >", "Software License Agreement>Next >", "Hardware Interface Selection>Next >",
                 "Choose Destination Location>Next >", "Start Installation>Next >", "Setup Result>Finish"},
@@ -98,7 +98,7 @@ const RunRow kRuns[] = {
     // Setup's own installation cancelled, failing, or with a file in use (95's wininit.ini: engine).
     {.name = "98, cancelled", .windows = "win98", .args = "", .reg = kPrefix, .example = "single",
      .clicks = {"Welcome>Cancel", "Exit Setup>Exit Setup"}, .exitCode = 1602, .started = {kCheck},
-     .after = {"<SYS>\\keyb.txt", "<WIN>\\KEYBREAD.TXT"}, .regAfter = {kScript + "<none>", kRecord + "|DisplayName"}},
+     .after = {"<SYS>\\keyb.txt", "<WIN>\\KEYBREAD.TXT"}, .regAfter = {kScript + "<no key>", kRecord + "|DisplayName=<no key>"}},
     {.name = "XP fails, then the second stage", .script = "DirName2=Stage2\r\nCabFile=TRUE\r\nCabFileName=none.cab\r\n" + kCopy,
      .args = "/H", .files = {kStage2, kKeyb, kDest}, .exitCode = 1603,
      .started = {"<M>|<M>\\Stage2\\Setup.exe /h /s"}, .after = {kNotInstalled}},

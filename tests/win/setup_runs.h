@@ -4,7 +4,7 @@
 // <M> is the media folder, <SYS> and <WIN> the system and Windows folders. Files: "path=text",
 // an .exe in the media being the logging double with text its options; after, "path" for none,
 // "=@file" for examples\single's file. Registry: "HKLM\key|name=value" ("HKLM\key|name": none),
-// those present put back after; REG_MULTI_SZ as "a|b|", other types as "type:hex".
+// those present put back after; after, the value as RegText gives it ("a|b|", "<no key>"...).
 #pragma once
 #include <commctrl.h>  // windows.h comes first, in the precompiled header
 #include <gtest/gtest.h>
@@ -34,7 +34,7 @@ struct RunRow {
   std::vector<std::string> clicks = {};  // in order, "caption>button" (see Click)
   const char* shown = nullptr;           // the last such window's visible texts, "[text]" each
   DWORD exitCode = 0;
-  std::vector<std::string> started = {};  // "folder|command line" in the order started
+  std::vector<std::string> started = {};  // "folder|command line", in any order (see `order`)
   std::vector<std::string> after = {}, regAfter = {};
   std::vector<std::string> order = {};  // "END a.exe < START b.exe", EXIT for Setup's end
 };
@@ -58,10 +58,6 @@ struct RegLine {
     const std::string rootName = key.substr(0, key.find('\\'));
     root = rootName == "HKCU" ? HKEY_CURRENT_USER : rootName == "HKU" ? HKEY_USERS : root;
     key.erase(0, rootName.size() + 1);
-  }
-  std::string Read() const {  // "<none>" when missing, as the rows write it
-    const std::string text = RegText(root, key, name);
-    return text == "<no key>" || text == "<no value>" ? "<none>" : text;
   }
   HKEY root = HKEY_LOCAL_MACHINE;
   std::string key, name, value;
@@ -94,16 +90,6 @@ inline void ResetPrefix(const RunRow& row) {
   DeleteRegTree(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "VelmoraxKeyboard");
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) DeleteRegTree(root, kVendorRoot);
   DeleteRegTree(HKEY_USERS, ".DEFAULT\\Software\\Velmorax");
-}
-
-// The log once expectStarts programs have started and every started one has ended.
-inline std::vector<LogLine> WaitForEnds(const std::string& log, size_t expectStarts) {
-  for (DWORD start = GetTickCount();; Sleep(100)) {
-    const std::vector<LogLine> lines = ReadLog(log);
-    size_t starts = 0, ends = 0;
-    for (const LogLine& l : lines) starts += l.kind == "START", ends += l.kind == "END";
-    if ((starts >= expectStarts && ends >= starts) || GetTickCount() - start > 15000) return lines;
-  }
 }
 
 inline void RunSetupRow(const RunRow& row) {
@@ -155,7 +141,14 @@ inline void RunSetupRow(const RunRow& row) {
   WriteTextFile(free, "");
   EXPECT_EQ(0u, holder ? FinishProcess(holder, 5000) : 0) << "holdfile could not hold the file";
 
-  std::vector<LogLine> log = WaitForEnds(root / "calls.log", row.started.size());
+  // The log once the row's programs have started and every started one has ended.
+  std::vector<LogLine> log;
+  for (DWORD t = GetTickCount(); GetTickCount() - t < 15000; Sleep(100)) {
+    log = ReadLog(root / "calls.log");
+    size_t starts = 0, ends = 0;
+    for (const LogLine& l : log) starts += l.kind == "START", ends += l.kind == "END";
+    if (starts >= row.started.size() && ends >= starts) break;
+  }
   // Programs started without waiting log in any order: `order` holds what must come first.
   std::multiset<std::string> expected, started;
   for (const std::string& s : row.started) expected.insert(Fill(s, media));
@@ -172,9 +165,10 @@ inline void RunSetupRow(const RunRow& row) {
   }
   for (const std::string& line : row.regAfter) {
     const RegLine r(Fill(line, media));
+    const auto read = [&] { return RegText(r.root, r.key, r.name); };
     // A registry file is imported by a program Setup does not wait for.
-    for (DWORD t = GetTickCount(); r.Read() != r.value && GetTickCount() - t < 5000;) Sleep(50);
-    EXPECT_EQ(r.value, r.Read()) << r.key << "|" << r.name;
+    for (DWORD t = GetTickCount(); read() != r.value && GetTickCount() - t < 5000;) Sleep(50);
+    EXPECT_EQ(r.value, read()) << r.key << "|" << r.name;
   }
   auto at = [&](const std::string& event) {  // "START a.exe": a program path's end
     auto [kind, exe] = Split(event, " ");
