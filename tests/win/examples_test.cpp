@@ -3,8 +3,6 @@
 // and with a file in use; then the script read, pre-run programs and the stages.
 #include "setup_runs.h"
 
-using setup_runs::RunRow;
-
 namespace {
 
 const std::string kCurrent = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion";
@@ -69,7 +67,7 @@ std::string ManyPrograms() {
 }
 
 // clang-format off
-const RunRow kRuns[] = {
+const setup_runs::RunRow kRuns[] = {
     {.name = "95", .windows = "win95", .args = "/S /TYPE:USB", .reg = kPrefix, .example = "single", .kq = "install=0",
      .started = {kCheck, kWelcome}, .after = Plus(kFiles, kLegacyInf), .regAfter = Plus(kWritten, {kScript + "SETUP95.INI"})},
     // The interface is left to the wizard: a silent run takes its USB, no restart.
@@ -147,5 +145,5 @@ const RunRow kRuns[] = {
 }  // namespace
 
 TEST(SetupRuns, EndToEnd) {
-  for (const RunRow& row : kRuns) setup_runs::RunSetupRow(row);
+  for (const auto& row : kRuns) setup_runs::RunSetupRow(row);
 }
