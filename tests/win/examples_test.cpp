@@ -3,8 +3,6 @@
 // and with a file in use; then the script read, pre-run programs and the stages.
 #include "setup_runs.h"
 
-using setup_runs::RunRow;
-
 namespace {
 
 const std::string kCurrent = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion";
@@ -69,7 +67,7 @@ std::string ManyPrograms() {
 }
 
 // clang-format off
-const RunRow kRuns[] = {
+const setup_runs::RunRow kRuns[] = {
     {.name = "95", .windows = "win95", .args = "/S /TYPE:USB", .reg = kPrefix, .example = "single", .kq = "install=0",
      .started = {kCheck, kWelcome}, .after = Plus(kFiles, kLegacyInf), .regAfter = Plus(kWritten, {kScript + "SETUP95.INI"})},
     // The interface is left to the wizard: a silent run takes its USB, no restart.
@@ -88,23 +86,20 @@ const RunRow kRuns[] = {
      .kq = "install=0", .started = {kCheck, kWelcome}, .after = Plus(kFiles, {kInf + "VKBD.INF=@Driver\\VKBD.INF", kNtFilter}),
      .regAfter = Plus(kWritten, {kScript + "SETUP2K.INI"})},
     {.name = "XP, the cabinet", .reg = kPrefix, .example = "cabinet", .after = kFiles,
-     .regAfter = Plus(kRecorded, {kScript + "<none>", kRecord + "|DisplayName=Velmorax Comfort Keyboard"})},
+     .regAfter = Plus(kRecorded, {kScript + "<no value>", kRecord + "|DisplayName=Velmorax Comfort Keyboard"})},
     {.name = "7, the wizard", .windows = "win7", .args = "", .reg = kPrefix, .example = "single",
      .clicks = {"Welcome>Next >", "Software License Agreement>Next >", "Hardware Interface Selection>Next >",
                 "Choose Destination Location>Next >", "Start Installation>Next >", "Setup Result>Finish"},
      .shown = "[Setup has successfully installed Velmorax Comfort Keyboard.\n\nClick Finish to complete Setup.]",
      .started = {kCheck, kWelcome}, .after = Plus(kFiles, {kNtFilter}),
      .regAfter = Plus(kWritten, {kScript + "SETUP2K.INI"})},
-    // Setup's own installation cancelled, failing, or with a file in use (wininit.ini on 95).
+    // Setup's own installation cancelled, failing, or with a file in use (95's wininit.ini: engine).
     {.name = "98, cancelled", .windows = "win98", .args = "", .reg = kPrefix, .example = "single",
      .clicks = {"Welcome>Cancel", "Exit Setup>Exit Setup"}, .exitCode = 1602, .started = {kCheck},
-     .after = {"<SYS>\\keyb.txt", "<WIN>\\KEYBREAD.TXT"}, .regAfter = {kScript + "<none>", kRecord + "|DisplayName"}},
+     .after = {"<SYS>\\keyb.txt", "<WIN>\\KEYBREAD.TXT"}, .regAfter = {kScript + "<no key>", kRecord + "|DisplayName=<no key>"}},
     {.name = "XP fails, then the second stage", .script = "DirName2=Stage2\r\nCabFile=TRUE\r\nCabFileName=none.cab\r\n" + kCopy,
      .args = "/H", .files = {kStage2, kKeyb, kDest}, .exitCode = 1603,
      .started = {"<M>|<M>\\Stage2\\Setup.exe /h /s"}, .after = {kNotInstalled}},
-    {.name = "95, a file in use", .windows = "win95", .scripts = "SETUP95.INI", .script = kCopyToWin, .args = "/S /NR",
-     .files = {kOld, kKeyb}, .hold = "<WIN>\\keyb.txt", .exitCode = 3010,
-     .after = {kOld, kNew, "<WIN>\\wininit.ini=[Rename]\r\n<WIN>\\keyb.txt=<WIN>\\keyb.0\r\n"}},
     {.name = "7, a file in use", .windows = "win7", .script = kCopyToWin, .args = "/S /NR", .files = {kOld, kKeyb},
      .reg = {kPending}, .hold = "<WIN>\\keyb.txt", .exitCode = 3010, .after = {kOld, kNew},
      .regAfter = {kPending + "=\\??\\<WIN>\\keyb.0|!\\??\\<WIN>\\keyb.txt|"}},
@@ -150,5 +145,5 @@ const RunRow kRuns[] = {
 }  // namespace
 
 TEST(SetupRuns, EndToEnd) {
-  for (const RunRow& row : kRuns) setup_runs::RunSetupRow(row);
+  for (const auto& row : kRuns) setup_runs::RunSetupRow(row);
 }

@@ -4,14 +4,14 @@
 // <M> is the media folder, <SYS> and <WIN> the system and Windows folders. Files: "path=text",
 // an .exe in the media being the logging double with text its options; after, "path" for none,
 // "=@file" for examples\single's file. Registry: "HKLM\key|name=value" ("HKLM\key|name": none),
-// those present put back after; REG_MULTI_SZ as "a|b|", other types as "type:hex".
+// those present put back after; after, the value as RegText gives it ("a|b|", "<no key>"...).
 #pragma once
 #include <commctrl.h>  // windows.h comes first, in the precompiled header
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <list>
+#include <set>
 #include <sstream>
 
 #include "TestSupport.h"
@@ -34,7 +34,7 @@ struct RunRow {
   std::vector<std::string> clicks = {};  // in order, "caption>button" (see Click)
   const char* shown = nullptr;           // the last such window's visible texts, "[text]" each
   DWORD exitCode = 0;
-  std::vector<std::string> started = {};  // "folder|command line" in the order started
+  std::vector<std::string> started = {};  // "folder|command line", in any order (see `order`)
   std::vector<std::string> after = {}, regAfter = {};
   std::vector<std::string> order = {};  // "END a.exe < START b.exe", EXIT for Setup's end
 };
@@ -58,10 +58,6 @@ struct RegLine {
     const std::string rootName = key.substr(0, key.find('\\'));
     root = rootName == "HKCU" ? HKEY_CURRENT_USER : rootName == "HKU" ? HKEY_USERS : root;
     key.erase(0, rootName.size() + 1);
-  }
-  std::string Read() const {  // "<none>" when missing, as the rows write it
-    const std::string text = RegText(root, key, name);
-    return text == "<no key>" || text == "<no value>" ? "<none>" : text;
   }
   HKEY root = HKEY_LOCAL_MACHINE;
   std::string key, name, value;
@@ -87,35 +83,20 @@ inline void Click(DWORD pid, const std::string& step, const char* shown) {
   ADD_FAILURE() << "no window " << caption;
 }
 
-// Removes what the rows put outside the media; ScopedUninstallRecords clears HKLM's vendor key.
+// Removes what the rows put outside the media.
 inline void ResetPrefix(const RunRow& row) {
   for (const std::string& f : row.after)
     if (f[0] == '<') DeleteFileA(Fill(Split(f, "=").first, "").c_str());
-  DeleteRegTree(HKEY_CURRENT_USER, "Software\\Velmorax");
+  DeleteRegTree(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "VelmoraxKeyboard");
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) DeleteRegTree(root, kVendorRoot);
   DeleteRegTree(HKEY_USERS, ".DEFAULT\\Software\\Velmorax");
-}
-
-// The logging double as path, with these options beside it.
-inline void AddDouble(const std::string& path, const std::string& options = "") {
-  WriteTextFile(path.substr(0, path.rfind('\\')) + "\\logprog.opt", options);  // makes the folder
-  CopyFileOrDie(BinDir() + "\\logprog.exe", path);
-}
-
-// The log once expectStarts programs have started and every started one has ended.
-inline std::vector<LogLine> WaitForEnds(const std::string& log, size_t expectStarts) {
-  for (DWORD start = GetTickCount();; Sleep(100)) {
-    const std::vector<LogLine> lines = ReadLog(log);
-    size_t starts = 0, ends = 0;
-    for (const LogLine& l : lines) starts += l.kind == "START", ends += l.kind == "END";
-    if ((starts >= expectStarts && ends >= starts) || GetTickCount() - start > 15000) return lines;
-  }
 }
 
 inline void RunSetupRow(const RunRow& row) {
   SCOPED_TRACE(row.name);
   ResetPrefix(row);
-  ScopedUninstallRecords records("VelmoraxKeyboard");
-  ScopedWineVersion version("Setup.exe", row.windows);
+  ScopedRegValue version(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Setup.exe", "Version",
+                         row.windows);
   std::list<ScopedRegValue> reg;
   for (const RegLine r : row.reg)
     reg.emplace_back(r.root, r.key, r.name, r.value == "<none>" ? nullptr : r.value.c_str());
@@ -124,23 +105,25 @@ inline void RunSetupRow(const RunRow& row) {
   const std::string kq = root / "kq", held = root / "held", free = root / "free";
   ScopedEnv logEnv("SETUP_TEST_LOG", root / "calls.log"), kqConfig("KQSETUP_CONFIG", kq + ".cfg");
   WriteTextFile(kq + ".cfg", row.kq);
-  MakeDirs(media);
   const std::string examples = BinDir() + "\\examples\\";
-  if (row.example)  // the example_media target puts them there
+  std::vector<std::string> files = row.files;
+  if (row.example) {  // the example_media target puts them there; its programs are doubles
     std::filesystem::copy(examples + row.example, media, std::filesystem::copy_options::recursive);
-  for (const char* file : {"Setup.exe", "kqsetup.dll"})
-    CopyFileOrDie(BinDir() + "\\" + file, media + "\\" + file);
+    files.insert(files.end(), {"Tools\\check.exe=", "Tools\\welcome.exe="});
+  }
   std::istringstream names(row.example ? "" : row.scripts);
-  for (const char* tool : {"check.exe", "welcome.exe"})
-    if (row.example) AddDouble(media + "\\Tools\\" + tool);
-  for (std::string name; names >> name;)
+  for (std::string name; names >> name;)  // these make the media folder too
     WriteTextFile(
         media + "\\" + name,
         Fill("[Setup]\r\nProductName=Velmorax Comfort Keyboard\r\n" + row.script, media, name));
-  for (const std::string& f : row.files) {
+  for (const char* file : {"Setup.exe", "kqsetup.dll"})
+    CopyFileOrDie(BinDir() + "\\" + file, media + "\\" + file);
+  for (const std::string& f : files) {  // an .exe is the logging double, with its options beside
     auto [path, text] = Split(f, "=");
     path = path[0] == '<' ? Fill(path, "") : media + "\\" + path;
-    path.rfind(".exe") == path.size() - 4 ? AddDouble(path, text) : WriteTextFile(path, text);
+    const bool exe = path.rfind(".exe") == path.size() - 4;
+    WriteTextFile(exe ? path.substr(0, path.rfind('\\')) + "\\logprog.opt" : path, text);
+    if (exe) CopyFileOrDie(BinDir() + "\\logprog.exe", path);
   }
   const std::string hold = row.hold ? Fill(row.hold, "") + " " + held + " " + free : "";
   HANDLE holder = row.hold ? Start(BinDir() + "\\holdfile.exe " + hold, "") : nullptr;
@@ -153,20 +136,26 @@ inline void RunSetupRow(const RunRow& row) {
   for (const std::string& click : row.clicks)
     Click(pid, click, &click == &row.clicks.back() ? row.shown : nullptr);
   EXPECT_EQ(row.exitCode, FinishProcess(setup, 30000));
-  const unsigned long long exit = NowMs();
+  ULARGE_INTEGER exit;  // wall clock, as the doubles log it
+  GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&exit));
   WriteTextFile(free, "");
   EXPECT_EQ(0u, holder ? FinishProcess(holder, 5000) : 0) << "holdfile could not hold the file";
 
-  std::vector<LogLine> log = WaitForEnds(root / "calls.log", row.started.size());
-  std::vector<std::string> expected, started;
-  for (const std::string& s : row.started) expected.push_back(Fill(s, media));
+  // The log once the row's programs have started and every started one has ended.
+  std::vector<LogLine> log;
+  for (DWORD t = GetTickCount(); GetTickCount() - t < 15000; Sleep(100)) {
+    log = ReadLog(root / "calls.log");
+    size_t starts = 0, ends = 0;
+    for (const LogLine& l : log) starts += l.kind == "START", ends += l.kind == "END";
+    if (starts >= row.started.size() && ends >= starts) break;
+  }
+  // Programs started without waiting log in any order: `order` holds what must come first.
+  std::multiset<std::string> expected, started;
+  for (const std::string& s : row.started) expected.insert(Fill(s, media));
   for (const LogLine& l : log)  // a blank in the path must not start another program
     if (l.kind == "START")
-      started.push_back(l.cwd + "|" + l.commandLine +
-                        (l.commandLine.find(l.exe) == std::string::npos ? " ran " + l.exe : ""));
-  // Programs started without waiting log in any order: `order` holds what must come first.
-  std::sort(expected.begin(), expected.end());
-  std::sort(started.begin(), started.end());
+      started.insert(l.cwd + "|" + l.commandLine +
+                     (l.commandLine.find(l.exe) == std::string::npos ? " ran " + l.exe : ""));
   EXPECT_EQ(expected, started);
   for (const std::string& f : row.after) {
     auto [path, want] = Split(Fill(f, media), "=");
@@ -176,15 +165,16 @@ inline void RunSetupRow(const RunRow& row) {
   }
   for (const std::string& line : row.regAfter) {
     const RegLine r(Fill(line, media));
+    const auto read = [&] { return RegText(r.root, r.key, r.name); };
     // A registry file is imported by a program Setup does not wait for.
-    for (DWORD t = GetTickCount(); r.Read() != r.value && GetTickCount() - t < 5000;) Sleep(50);
-    EXPECT_EQ(r.value, r.Read()) << r.key << "|" << r.name;
+    for (DWORD t = GetTickCount(); read() != r.value && GetTickCount() - t < 5000;) Sleep(50);
+    EXPECT_EQ(r.value, read()) << r.key << "|" << r.name;
   }
   auto at = [&](const std::string& event) {  // "START a.exe": a program path's end
     auto [kind, exe] = Split(event, " ");
     const LogLine* line = FindLine(log, kind, "\\" + exe);
     EXPECT_TRUE(line || event == "EXIT") << event;
-    return line ? line->timeMs : exit;
+    return line ? line->timeMs : exit.QuadPart / 10000;
   };
   for (const std::string& o : row.order) {
     auto [before, later] = Split(o, " < ");

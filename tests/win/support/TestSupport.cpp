@@ -23,12 +23,10 @@ DECLSPEC_IMPORT LONG WINAPI RegSetKeyValueA(HKEY root, LPCSTR key, LPCSTR name, 
 
 namespace testing_support {
 
-namespace {
-std::string Folder(UINT(WINAPI* get)(LPSTR, UINT)) {
+static std::string Folder(UINT(WINAPI* get)(LPSTR, UINT)) {
   char dir[MAX_PATH] = "";
   return std::string(dir, get(dir, MAX_PATH));
 }
-}  // namespace
 
 std::string BinDir() {
   char path[MAX_PATH] = "";
@@ -70,12 +68,6 @@ void RemoveTree(const std::string& path) {
        it.increment(ec))
     SetFileAttributesA(it->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
   std::filesystem::remove_all(path, ec);
-}
-
-unsigned long long NowMs() {
-  ULARGE_INTEGER now;
-  GetSystemTimeAsFileTime(reinterpret_cast<FILETIME*>(&now));
-  return now.QuadPart / 10000;
 }
 
 void Pump() {
@@ -125,13 +117,10 @@ ScopedRegValue::~ScopedRegValue() {
 }
 
 void ScopedRegValue::Put(bool set, DWORD type, const void* data, size_t size) {
-  if (!set) {
-    RegDeleteKeyValueA(root_, key_.c_str(), name_.c_str());
-    return;
-  }
-  EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueA(root_, key_.c_str(), name_.c_str(), type, data,
-                                           static_cast<DWORD>(size)))
-      << "cannot set " << key_ << "\\" << name_;
+  const char *key = key_.c_str(), *name = name_.c_str();
+  const LONG error = set ? RegSetKeyValueA(root_, key, name, type, data, static_cast<DWORD>(size))
+                         : RegDeleteKeyValueA(root_, key, name);  // a missing value is no error
+  EXPECT_TRUE(!set || error == ERROR_SUCCESS) << "cannot set " << key_ << "\\" << name_;
 }
 
 std::string RegText(HKEY root, const std::string& key, const std::string& name) {
@@ -188,15 +177,14 @@ HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid)
 }
 
 DWORD FinishProcess(HANDLE process, DWORD timeoutMs) {
-  DWORD code = kStillRunning;
-  if (!process) return code;
+  const UniqueHandleK owned(process);
+  DWORD code = kStillRunning;  // also without a process: the wait fails
   if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
     GetExitCodeProcess(process, &code);
   } else {
     TerminateProcess(process, 99);
     WaitForSingleObject(process, 5000);
   }
-  CloseHandle(process);
   return code;
 }
 

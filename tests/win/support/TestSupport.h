@@ -14,7 +14,6 @@ namespace testing_support {
 std::string BinDir();  // holds the test program, Setup.exe and the doubles
 std::string WindowsDir();
 std::string SystemDir();
-unsigned long long NowMs();  // wall clock, as the doubles log it
 
 // Makes the file's folders too, and gives it these attributes unless 0.
 void WriteTextFile(const std::string& path, const std::string& text, DWORD attributes = 0);
@@ -79,14 +78,6 @@ class ScopedRegValue {
   std::vector<BYTE> old_;
 };
 
-// Makes Wine report this Windows version ("win95", "win98", "winme", "nt40",
-// "win2k", "winxp") to programs named exeName started from now on.
-struct ScopedWineVersion : ScopedRegValue {
-  ScopedWineVersion(const std::string& exeName, const std::string& version)
-      : ScopedRegValue(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\" + exeName, "Version",
-                       version.c_str()) {}
-};
-
 // A REG_SZ value's text, a REG_MULTI_SZ as "a|b|", or "<no key>", "<no value>"
 // or, for any other type or a text without its NUL, "<type>:<hex bytes>".
 std::string RegText(HKEY root, const std::string& key, const std::string& name);
@@ -96,18 +87,6 @@ void DeleteRegTree(HKEY root, const std::string& key);
 
 constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr const char* kVendorRoot = "Software\\VELMORAX";
-
-// Removes the product's uninstall record and the vendor key (shared-file records) before and after
-// a test; the prefix holds no other product of this vendor.
-struct ScopedUninstallRecords {
-  explicit ScopedUninstallRecords(const std::string& key) : key_(key) { Clear(); }
-  ~ScopedUninstallRecords() { Clear(); }
-  void Clear() {
-    if (!key_.empty()) DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallRoot + key_);  // not all
-    DeleteRegTree(HKEY_LOCAL_MACHINE, kVendorRoot);
-  }
-  std::string key_;
-};
 
 // Sets an environment variable (inherited by what this process starts).
 struct ScopedEnv {
