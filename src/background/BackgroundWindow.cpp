@@ -145,6 +145,8 @@ LRESULT CALLBACK BackgroundWindowProc(HWND hwnd, UINT message, WPARAM wParam, LP
       return 0;
     case WM_QUERYENDSESSION:
       return 1;
+    case WM_CLOSE:  // hidden, with nothing to close: a run ends itself, never mid-copy
+      return 0;
     case WM_SETTINGCHANGE:
       OnSettingChange(hwnd);
       return 0;

@@ -72,14 +72,16 @@ TEST(Background, ChainSequence) {
               return Name(stage, {{kFirstStartProgram, "start"}, {kFirstOpenWizard, "wizard"},
                                   {kFirstNothing, "nothing"}});
             });
-  // How the wizard as the first stage ended, DirName2 -> the step after it. A stage still
-  // running, one that did not start and a second stage after the wizard are Wine runs.
-  CheckRows({{"ended", "", "end"}, {"cancelled S2 end"}, {"restarting S2 end"}},
+  // How the first stage ended (a program: once it signals), DirName2 -> the step after it. A
+  // stage that did not start and a second stage after either are Wine runs.
+  CheckRows({{"ended", "", "end"}, {"cancelled S2 end"}, {"restarting S2 end"},
+             {"signalled", "", "end"}},  // not the Setup.exe beside us
             [](const Row& r) {
               ChainState st;
               ChainStep(st);  // starts the first stage
               int outcome = r[0] == "ended"       ? kFirstWizardEnded
                             : r[0] == "cancelled" ? kFirstWizardCancelled
+                            : r[0] == "signalled" ? (st.ChainWait = 0, kFirstRunning)
                                                   : kFirstWizardRestarting;
               ChainFirstDone(st, outcome, Media("C:\\M", "S1", r[1]));
               return Name(ChainStep(st), {{kActWaitAgain, "wait"}, {kActEnd, "end"},

@@ -52,9 +52,11 @@ int ChooseFirstStage(const SettingsRecord& s, int buildResult, int isThisProgram
 }
 
 void ChainFirstDone(ChainState& state, int outcome, const SettingsRecord& s) {
+  // Without DirName2 there is none: not even a Setup.exe beside this program.
+  if (s.DirName2[0] == '\0') state.SkipSecond = 1;
   if (outcome == kFirstRunning) return;
   state.ChainWait = 0;
-  if (outcome != kFirstWizardEnded || s.DirName2[0] == '\0') state.SkipSecond = 1;
+  if (outcome != kFirstWizardEnded) state.SkipSecond = 1;
 }
 
 unsigned ChainStep(ChainState& state) {

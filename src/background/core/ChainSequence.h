@@ -50,9 +50,9 @@ struct ChainState {
   std::int32_t SkipSecond = 0;  // the run ends without the second program
 };
 
-// Records the first stage's outcome. After the wizard the second program
-// runs only when DirName2 names one and the wizard ended without a cancel
-// or a restart.
+// Records the first stage's outcome. The second program runs only when
+// DirName2 names one, and after the wizard only when it ended without a
+// cancel or a restart.
 void ChainFirstDone(ChainState& state, int outcome, const SettingsRecord& s);
 
 enum ChainAction : unsigned {
