@@ -3,6 +3,7 @@
 #include "BackgroundState.h"
 #include "BackgroundWindow.h"
 #include "common/Process.h"
+#include "startup/SingleRun.h"
 #include "startup/core/Settings.h"
 #include "wizard/Wizard.h"
 #include "wizard/core/WizardPages.h"
@@ -63,6 +64,7 @@ void RunChainStep(HWND hwnd) {
     return;
   }
   if (actions & kActStartSecond) {
+    LetTheNextRun();
     ChainCommand second{};
     if (BuildSecondChainCommand(Settings, second) != kChainReady ||
         (!IsThisProgram(second.Application) && !StartChainProgram(second)))

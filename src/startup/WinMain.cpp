@@ -8,8 +8,10 @@
 #include "Platform.h"
 #include "PreRun.h"
 #include "SetupScript.h"
+#include "SingleRun.h"
 #include "startup/core/CommandLine.h"
 #include "startup/core/Settings.h"
+#include "wizard/core/WizardPages.h"
 
 namespace {
 
@@ -46,6 +48,7 @@ int RunMessageLoop() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  if (!TakeSingleRun()) return kExitAlreadyRunning;
   HardenProcess();
   DetectPlatform(instance);
   if (Settings.IsNT) SetThreadLanguage();

@@ -11,6 +11,7 @@
 #include "common/Process.h"
 #include "startup/Language.h"
 #include "startup/PreRun.h"
+#include "startup/SingleRun.h"
 #include "startup/core/Settings.h"
 
 using namespace testing_support;
@@ -205,7 +206,23 @@ TEST(BackgroundWindow, LogoTitleAndBand) {
     EXPECT_EQ(0, Background.LogoPresent + Background.LogoHeight + Background.LogoWidth);
     EXPECT_EQ(nullptr, Background.LogoBitmap) << "logo emptied";
     EXPECT_EQ(1, SendMessageA(hwnd, WM_QUERYENDSESSION, 0, 0)) << "a restart may end the session";
+    EXPECT_EQ(0, SendMessageA(hwnd, WM_CLOSE, 0, 0));
+    EXPECT_TRUE(IsWindow(hwnd)) << "closed from outside, maybe in the middle of a copy";
     DestroyWindow(hwnd);
     Pump();
   }
+}
+
+// A second Setup leaves at once (1618): it would start the stages again, or copy and record beside
+// the first. The first lets the next one run when it starts its second stage, a Setup itself.
+TEST(SingleRun, ASecondSetupLeavesAtOnce) {
+  TempDir media("single");  // whose first stage is missing: 1603 at once
+  CopyFileOrDie(BinDir() + "\\Setup.exe", media / "Setup.exe");
+  for (const char* name : {"SETUP2K.INI", "SETUPNT.INI"})
+    WriteTextFile(media / name, "[Setup]\r\nDirName1=NoStage\r\n");
+  const std::string setup = "\"" + media / "Setup.exe" + "\" /S";
+  ASSERT_TRUE(TakeSingleRun());
+  EXPECT_EQ(1618u, FinishProcess(Start(setup, media.path()), 20000));
+  LetTheNextRun();
+  EXPECT_EQ(1603u, FinishProcess(Start(setup, media.path()), 20000));
 }

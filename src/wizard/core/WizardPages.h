@@ -56,6 +56,7 @@ constexpr int32_t kExitInstalled = 0;
 constexpr int32_t kExitAccessDenied = 5;
 constexpr int32_t kExitCancelled = 1602;
 constexpr int32_t kExitFailed = 1603;
+constexpr int32_t kExitAlreadyRunning = 1618;  // another Setup runs
 constexpr int32_t kExitRestartPending = 3010;
 
 // Exit code of a single-stage run. restartNeeded is Settings Restart after
