@@ -32,18 +32,20 @@ using namespace testing_support;
 
 namespace {
 
+enum Answer { kResume, kExitButton, kEscape };
+// Whether the answer comes only after the worker ended, or after it began the driver phase.
+enum Late { kNo, kEnded, kCommitted };
 struct WorkerPlan {
   int files = 0, cancelAt = -1, renames = 0;  // Cancel is pressed before file cancelAt
-  bool lateAnswer = false;                    // the worker ends while "Exit Setup" is asked
-  bool commits = false;                       // ... after beginning the driver phase
-  bool look = false;                          // has the copy looked at before it begins
+  Answer answer = kExitButton;                // to "Exit Setup"
+  Late late = kNo;
+  bool look = false;  // has the copy looked at before it begins
   int32_t result = 0;
+  std::vector<int> copied;  // what it did
 } Plan;
 constexpr UINT kLookNow = WM_APP + 7;
 std::string Folder;
-std::vector<int> Copied;
-std::atomic<int> Questions{0};
-HWND Question;
+std::atomic<HWND> Question;  // the "Exit Setup" question, once it is made
 
 }  // namespace
 
@@ -52,10 +54,9 @@ DWORD WINAPI InstallWorker(LPVOID param) {
   if (Plan.look) SendMessageA(page, kLookNow, 0, 0);
   for (int i = 0; i < Plan.files && !CancelRequested; ++i) {
     if (i == Plan.cancelAt) {
-      int before = Questions;
       PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-      for (int wait = 0; wait < 500 && Questions == before; ++wait) Sleep(10);
-      if (Plan.lateAnswer) break;
+      for (int wait = 0; wait < 500 && !Question; ++wait) Sleep(10);
+      if (Plan.late != kNo) break;
     }
     WaitBeforeFile();
     std::string name = "f" + std::to_string(i);
@@ -68,7 +69,7 @@ DWORD WINAPI InstallWorker(LPVOID param) {
     CopyText(row.FileName, name.c_str());
     row.Copied = 1;
     WriteTextFile(Folder + "\\" + name, name);
-    Copied.push_back(i);
+    Plan.copied.push_back(i);
   }
   for (int i = 0; i < Plan.renames; ++i) {
     PendingRename& r = PendingRenames[PendingRenameCount++];
@@ -76,14 +77,15 @@ DWORD WINAPI InstallWorker(LPVOID param) {
     CopyText(r.FinalPath, (Folder + "\\old" + std::to_string(i)).c_str());
     WriteTextFile(r.TempPath, "n");
   }
-  if (Plan.commits && CommitInstall()) {  // "Exit Setup" is answered during the driver phase
+  // "Exit Setup" is answered during the driver phase.
+  if (Plan.late == kCommitted && CommitInstall()) {
     PostMessageA(Question, WM_COMMAND, IDCANCEL, 0);
     Sleep(300);
   }
   if (!CancelRequested) InstallResult = Plan.result;
   PostMessageA(sheet, PSM_PRESSBUTTON, CancelRequested ? PSBTN_CANCEL : PSBTN_NEXT, 0);
   // Queued behind the Next: the user answers only after the worker ended.
-  if (Plan.lateAnswer && !Plan.commits) PostMessageA(Question, WM_COMMAND, IDCANCEL, 0);
+  if (Plan.late == kEnded) PostMessageA(Question, WM_COMMAND, IDCANCEL, 0);
   return 0;
 }
 
@@ -115,8 +117,6 @@ HANDLE WINAPI FakeCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack,
   return RealCreateThread(security, stack, start, param, flags, id);
 }
 
-enum Answer { kResume, kExitButton, kEscape };
-Answer QuestionAnswer;
 std::string Pages;  // one letter per activation: W L I D F S P R
 bool Shown;         // the sheet was visible, with a size, at some activation
 // At each activation, after the page handled it; index in the full table,
@@ -137,7 +137,6 @@ LRESULT CALLBACK AfterMessage(int code, WPARAM wParam, LPARAM lParam) {
   auto* m = reinterpret_cast<CWPRETSTRUCT*>(lParam);
   auto proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(m->hwnd, DWLP_DLGPROC));
   if (m->message == WM_INITDIALOG && proc == ExitSetupDlgProc) OnQuestion(Question = m->hwnd);
-  Questions += m->message == WM_INITDIALOG && proc == ExitSetupDlgProc;
   if (m->message == kLookNow) OnCopy(m->hwnd);
   int index = std::find(kProcs, kProcs + kPageCount, proc) - kProcs;
   if (m->message == WM_NOTIFY && reinterpret_cast<NMHDR*>(m->lParam)->code == PSN_SETACTIVE &&
@@ -191,15 +190,14 @@ class WizardSheet : public ::testing::Test {
     SkipFirstBarPaint = 1;
     Plan = WorkerPlan();
     MakeDirs(Folder = Scratch / ("run" + std::to_string(++runs)));
-    Copied.clear();
     Sys = SystemLog();
-    QuestionAnswer = kExitButton;
+    Question = nullptr;
     OnActive = [](HWND sheet, HWND, int index, int) { PressOn(sheet, index); };
     OnQuestion = [](HWND dialog) {
-      if (QuestionAnswer == kEscape)
+      if (Plan.answer == kEscape)
         PostMessageA(GetDlgItem(dialog, IDC_EXIT_RESUME), WM_KEYDOWN, VK_ESCAPE, 0);
-      else if (!Plan.lateAnswer)
-        PostMessageA(dialog, WM_COMMAND, QuestionAnswer == kResume ? IDOK : IDCANCEL, 0);
+      else if (Plan.late == kNo)  // else the worker answers
+        PostMessageA(dialog, WM_COMMAND, Plan.answer == kResume ? IDOK : IDCANCEL, 0);
     };
   }
 };
@@ -283,10 +281,8 @@ TEST_F(WizardSheet, SheetIsCentredBelowTheBand) {
 }
 
 TEST_F(WizardSheet, CancelDuringTheCopy) {
-  // The answer; whether it comes only after the worker ended (or began the driver phase); how
-  // long the page waits for the worker (a file takes 100 ms); then pages, files copied, files
-  // left, exit code.
-  enum Late { kNo, kEnded, kCommitted };
+  // The answer; when it comes; how long the page waits for the worker (a file takes 100 ms);
+  // then pages, files copied, files left, exit code.
   const std::tuple<Answer, Late, DWORD, const char*, std::vector<int>, size_t, int32_t> rows[] = {
       {kResume, kNo, 60000, "WISPR", {0, 1, 2, 3, 4}, 5, kExitInstalled},
       {kExitButton, kNo, 60000, "WISP", {0, 1, 2}, 0, kExitCancelled},
@@ -299,19 +295,15 @@ TEST_F(WizardSheet, CancelDuringTheCopy) {
     SCOPED_TRACE(testing::Message() << "answer " << answer << " late " << late);
     Plan.files = 5;
     Plan.cancelAt = 2;
-    Plan.lateAnswer = late != kNo;
-    Plan.commits = late == kCommitted;
-    QuestionAnswer = answer;
-    StopWorkerMs = stopMs;
+    std::tie(Plan.answer, Plan.late, StopWorkerMs) = std::tie(answer, late, stopMs);
     EXPECT_EQ(exitCode, WizardRunExitCode(RunSheet()));
     StopWorkerMs = 60000;
     size_t there = 0;
     for (int i = 0; i < 5; ++i) there += PathExists(Folder + "\\f" + std::to_string(i));
     EXPECT_EQ(pages, Pages);
-    EXPECT_EQ(copied, Copied);
+    EXPECT_EQ(copied, Plan.copied);
     EXPECT_EQ(left, there);
-    EXPECT_EQ(nullptr, PauseEvent);
-    EXPECT_EQ(nullptr, WorkerThread);
+    EXPECT_TRUE(PauseEvent == nullptr && WorkerThread == nullptr) << "the worker's handles kept";
   }
 }
 
@@ -330,7 +322,6 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
                    int32_t>
       rows[] = {
           {0, 0, 0, 0, kClicked, kNoDisk, 1, kDone, 0, 0, 0, kExitInstalled},
-          {0, 1, 0, 0, kClicked, kNoDisk, 1, "711 502 503 712", 0, 0, 1, kExitInstalled},
           {0, 1, 0, 0, kClicked, kEmpty, 1, "711 502 503 712", 0, 1, 1, kExitInstalled},
           {0, 1, 0, 0, kClicked, kUntold, 0, "711 502 503 712", 0, 1, 1, kExitRestartPending},
           {0, 1, 0, 0, kLater, kEmpty, 1, "711 502 503 712", 0, 0, 0, kExitRestartPending},
@@ -351,17 +342,16 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
     SetUp();
     SCOPED_TRACE(testing::Message() << "result " << result << " restart " << restart << " NR "
                                     << noRestart << " renames " << renames << " mode " << mode);
-    std::tie(Plan.result, Plan.renames, Settings.Restart, Settings.NoRestart) =
-        std::tie(result, renames, restart, noRestart);
+    std::tie(Plan.result, Plan.renames, Settings.Restart, Settings.NoRestart, Sys.floppyError,
+             Sys.restartAnswer) = std::tie(result, renames, restart, noRestart, floppy, allowed);
     Settings.AskType = 0;
     Settings.SilentMode = mode == kSilent || mode == kHidden;
     Settings.HiddenMode = mode == kHidden || mode == kHiddenOnly;
-    std::tie(Sys.floppyError, Sys.restartAnswer, Sys.noWorker) =
-        std::make_tuple(floppy, allowed, mode == kNoWorker);
+    Sys.noWorker = mode == kNoWorker;
     ScopedRegValue pending(HKEY_LOCAL_MACHINE, kSession, "PendingFileRenameOperations", nullptr);
     const std::string wininit = WindowsDir() + "\\wininit.ini";
     if (mode == kRefused) Settings.IsWin95 = 1, MakeDirs(wininit);
-    std::string shown, handedOn(4096, '\0');
+    std::string shown, handedOn;
     bool pressing = false;
     OnActive = [&, mode = mode](HWND sheet, HWND page, int index, int) {
       if (index != kPageResult && (Settings.SilentMode || Settings.HiddenMode)) return;
@@ -370,23 +360,19 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
         if (GetWindowLongA(GetDlgItem(page, id), GWL_STYLE) & WS_VISIBLE)
           shown += (shown.empty() ? "" : " ") +
                    (id == 713 ? ui::ChildText(page, id) : std::to_string(id));
-      DWORD size = static_cast<DWORD>(handedOn.size());
-      RegGetValueA(HKEY_LOCAL_MACHINE, kSession, "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                   nullptr, &handedOn[0], &size);
+      handedOn = RegText(HKEY_LOCAL_MACHINE, kSession, "PendingFileRenameOperations");
       if (mode == kLater) SendMessageA(GetDlgItem(page, IDC_RESULT_RESTART_LATER), BM_CLICK, 0, 0);
       MSG queued;
       pressing = PeekMessageA(&queued, sheet, PSM_PRESSBUTTON, PSM_PRESSBUTTON, PM_NOREMOVE);
       if (!pressing) Press(sheet, mode == kClosed ? PSBTN_CANCEL : PSBTN_FINISH);
     };
     EXPECT_EQ(exitCode, WizardRunExitCode(RunSheet()));
-    EXPECT_EQ("WSPR", Pages);  // the four optional pages removed
     EXPECT_EQ(texts, shown);
     EXPECT_EQ(presses, pressing);
     EXPECT_EQ(boxes, Sys.boxes);
     EXPECT_EQ(std::vector<UINT>(restarts, EWX_REBOOT), Sys.restarts);
     EXPECT_EQ(!Settings.HiddenMode, Shown);
     // Handed on, in ascending order, before the choice; never after a failure, which deletes them.
-    std::replace(handedOn.begin(), handedOn.end(), '\0', '|');
     size_t first = handedOn.find("old0"), second = handedOn.find("old1");
     const bool handed = renames && !result && mode != kRefused;
     EXPECT_EQ(handed, first < second && second != handedOn.npos) << handedOn;
@@ -468,19 +454,22 @@ void AddKeys(Keys& keys, std::u16string text) {
     if (text[i] == u'&' && text[++i] != u'&') keys.emplace_back(text[i], Bytes(text));
 }
 
-// One window as the user sees it (a page, or a dialog): each text fits its
-// control in the control's font, no two shown texts or fields lie over each
-// other, and no access key is taken twice or by one of the sheet's buttons.
-// Gives the ids of its controls.
-std::string Look(HWND window, const Keys& buttons) {
-  Keys keys;
+// One window as the user sees it (a page, or the question at kPageCount):
+// each text fits its control in the control's font, no two shown texts or
+// fields lie over each other, no access key is taken twice or by one of the
+// sheet's buttons, and it has the controls it had in the first language.
+void Look(HWND window, int index, const Language& lang) {
+  SCOPED_TRACE(testing::Message() << "page " << index);
+  Keys keys, buttons;  // Back and Next where the page lets them be pressed
+  if (index > kPageWelcome && index <= kPageStart)
+    AddKeys(buttons, u"&" + std::u16string(lang.back));
+  if (index <= kPageStart) AddKeys(buttons, u"&" + std::u16string(lang.next));
   std::string ids;
   std::vector<RECT> drawn;
   HDC dc = GetDC(window);
   for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    WCHAR wide[1024] = L"";  // a dialog's own texts keep every letter of the language
-    GetWindowTextW(c, wide, 1024);
-    std::u16string text = reinterpret_cast<const char16_t*>(wide);
+    std::u16string text(1024, u'\0');  // a dialog's own texts keep every letter of the language
+    text.resize(GetWindowTextW(c, reinterpret_cast<LPWSTR>(&text[0]), 1024));
     const LONG style = GetWindowLongA(c, GWL_STYLE);
     ids += std::to_string(GetDlgCtrlID(c)) + " ";
     // A hidden text is measured as its page fills it in when it shows it.
@@ -517,14 +506,13 @@ std::string Look(HWND window, const Keys& buttons) {
   }
   ReleaseDC(window, dc);
   std::sort(keys.begin(), keys.end());
-  for (size_t i = 0; i < keys.size(); ++i) {
-    if (i > 0 && keys[i - 1].first == keys[i].first)
-      ADD_FAILURE() << "one access key for " << keys[i - 1].second << " and " << keys[i].second;
+  for (size_t i = 1; i < keys.size(); ++i)
+    EXPECT_NE(keys[i - 1].first, keys[i].first) << keys[i - 1].second << " and " << keys[i].second;
+  for (const auto& key : keys)
     for (const auto& button : buttons)
-      if (button.first == keys[i].first)
-        ADD_FAILURE() << "access key of " << keys[i].second << " on " << button.second;
-  }
-  return ids;
+      EXPECT_NE(button.first, key.first) << key.second << " and the button " << button.second;
+  static std::map<int, std::string> controls;  // of each page in the first language
+  EXPECT_EQ(controls.emplace(index, ids).first->second, ids);
 }
 
 char Colour(HWND bar, int x) {
@@ -535,8 +523,8 @@ char Colour(HWND bar, int x) {
 }
 
 // The progress page after its first paint, as the worker shows a copy at
-// 42 %: the bar's middle then and after a paint, and each clip.
-std::string LookAtTheCopy(HWND page) {
+// 42 %: the bar's middle then and after a paint, and each clip; then its look.
+std::string LookAtTheCopy(HWND page, const Language& lang) {
   HWND bar = GetDlgItem(page, kProgressBar);
   RedrawWindow(page, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);  // the first paint
   RECT rc;
@@ -551,10 +539,9 @@ std::string LookAtTheCopy(HWND page) {
   seen += {Colour(bar, rc.right * 42 / 100 - 2), Colour(bar, rc.right * 42 / 100 + 2)};
   // Each clip opens: one with a codec the control lacks, or a sound stream, would not.
   HWND clip = GetDlgItem(page, kCopyAnimation);
-  for (int id : {kDriverClip, kCopyClip}) {
-    LPARAM name = reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(id));
-    seen += SendMessageA(clip, ACM_OPENA, WPARAM(Settings.Instance), name) ? " open" : " shut";
-  }
+  for (int id : {kDriverClip, kCopyClip})
+    seen += Animate_OpenEx(clip, Settings.Instance, MAKEINTRESOURCEA(id)) ? " open" : " shut";
+  Look(page, kPageProgress, lang);
   return seen;
 }
 
@@ -564,7 +551,6 @@ std::string LookAtTheCopy(HWND page) {
 // wizard does.
 TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
   const LCID locale = GetThreadLocale();
-  std::map<int, std::string> controls;  // of each page
   for (const Language& lang : kLanguages) {
     SCOPED_TRACE(lang.name);
     SetUp();
@@ -574,28 +560,16 @@ TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
     CopyText(Settings.LicenseFile, (BinDir() + "\\Setup.exe").c_str());
     Settings.LicenseLength = 2;  // "MZ"
     Plan.look = true;
-    auto look = [&](HWND window, int index) {
-      SCOPED_TRACE(testing::Message() << "page " << index);
-      Keys buttons;  // Back and Next where the page lets them be pressed
-      if (index > kPageWelcome && index <= kPageStart)
-        AddKeys(buttons, u"&" + std::u16string(lang.back));
-      if (index <= kPageStart) AddKeys(buttons, u"&" + std::u16string(lang.next));
-      const std::string ids = Look(window, buttons);  // as in the first language
-      EXPECT_EQ(controls.emplace(index, ids).first->second, ids);
-    };
     std::string start, progress;
     OnActive = [&](HWND sheet, HWND page, int index, int) {
       if (index == kPageStart) start = ui::ChildText(page, IDC_START_TEXT);
       if (index == kPageProgress) return (void)ShowWindow(GetDlgItem(page, kProgressBar), SW_SHOW);
-      look(page, index);
+      Look(page, index, lang);
       index == kPageStart ? Press(sheet, PSBTN_CANCEL) : PressOn(sheet, index);
     };
-    OnCopy = [&](HWND page) {
-      progress = LookAtTheCopy(page);
-      look(page, kPageProgress);
-    };
+    OnCopy = [&](HWND page) { progress = LookAtTheCopy(page, lang); };
     OnQuestion = [&](HWND dialog) {
-      look(dialog, kPageCount);
+      Look(dialog, kPageCount, lang);
       PostMessageA(dialog, WM_COMMAND, IDOK, 0);
       Press(GetWindow(dialog, GW_OWNER), PSBTN_NEXT);
     };
@@ -619,14 +593,13 @@ TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
 // pages a look their layout was not made for. The side picture is in a form
 // the system can read.
 TEST(Resources, StringsManifestAndSidePicture) {
-  for (const Language& lang : kLanguages) {
+  for (const Language& lang : kLanguages)
     for (UINT id : {3, 4, 5, 6, 7, 10, 12, 15, 16, 17, 18, 20}) {  // those defined
       std::u16string text = TableString(id, lang.id);
       EXPECT_TRUE(!text.empty() && text.size() < 260 && text.find(u'\xFFFD') == text.npos &&
                   (id != IDS_TITLE_SUFFIX || text[0] != u'-'))
           << lang.name << " string " << id << ": " << Bytes(text);
     }
-  }
   EXPECT_TRUE(TableString(IDS_WARNING_CAPTION, 1029) == u"Upozornění instalačního programu");
   EXPECT_TRUE(TableString(IDS_WARNING_CAPTION, 1053) == u"Varning från installationsprogrammet");
   EXPECT_TRUE(TableString(IDS_WARNING_CAPTION, 1055) == u"Kurulum Uyarısı");
