@@ -33,16 +33,21 @@ using namespace testing_support;
 namespace {
 
 enum Answer { kResume, kExitButton, kEscape };
-// Whether the answer comes only after the worker ended, or after it began the driver phase.
 enum Late { kNo, kEnded, kCommitted };
-struct WorkerPlan {
+// What the doubles of the engine, the user and the system do in a run, and what they saw.
+struct Doubles {
   int files = 0, cancelAt = -1, renames = 0;  // Cancel is pressed before file cancelAt
   Answer answer = kExitButton;                // to "Exit Setup"
-  Late late = kNo;
+  Late late = kNo;    // answered only after the worker ended, or began the driver phase
   bool look = false;  // has the copy looked at before it begins
   int32_t result = 0;
-  std::vector<int> copied;  // what it did
-} Plan;
+  DWORD floppyError = ERROR_NOT_READY;  // drive A:'s answer
+  BOOL restartAnswer = TRUE;
+  bool noWorker = false;       // no thread can be made for the install worker
+  std::vector<int> copied;     // files copied
+  size_t boxes = 0;            // message boxes shown
+  std::vector<UINT> restarts;  // flags of each restart request
+} Fake;
 constexpr UINT kLookNow = WM_APP + 7;
 std::string Folder;
 std::atomic<HWND> Question;  // the "Exit Setup" question, once it is made
@@ -51,69 +56,61 @@ std::atomic<HWND> Question;  // the "Exit Setup" question, once it is made
 
 DWORD WINAPI InstallWorker(LPVOID param) {
   HWND page = static_cast<HWND>(param), sheet = GetParent(page);
-  if (Plan.look) SendMessageA(page, kLookNow, 0, 0);
-  for (int i = 0; i < Plan.files && !CancelRequested; ++i) {
-    if (i == Plan.cancelAt) {
+  if (Fake.look) SendMessageA(page, kLookNow, 0, 0);
+  for (int i = 0; i < Fake.files && !CancelRequested; ++i) {
+    if (i == Fake.cancelAt) {
       PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
       for (int wait = 0; wait < 500 && !Question; ++wait) Sleep(10);
-      if (Plan.late != kNo) break;
+      if (Fake.late != kNo) break;
     }
     WaitBeforeFile();
     std::string name = "f" + std::to_string(i);
     // Sent, as the engine does: answered only while the page's thread serves messages.
-    SendMessageA(GetDlgItem(page, kFromText), WM_SETTEXT, 0,
-                 reinterpret_cast<LPARAM>(name.c_str()));
-    if (i == Plan.cancelAt) Sleep(100);  // a slow file, still copied after the answer
+    SetDlgItemTextA(page, kFromText, name.c_str());
+    if (i == Fake.cancelAt) Sleep(100);  // a slow file, still copied after the answer
     FileEntry& row = FileTable[FileCount++];
     CopyText(row.DestDir, Folder.c_str());
     CopyText(row.FileName, name.c_str());
     row.Copied = 1;
     WriteTextFile(Folder + "\\" + name, name);
-    Plan.copied.push_back(i);
+    Fake.copied.push_back(i);
   }
-  for (int i = 0; i < Plan.renames; ++i) {
+  for (int i = 0; i < Fake.renames; ++i) {
     PendingRename& r = PendingRenames[PendingRenameCount++];
     CopyText(r.TempPath, (Folder + "\\new" + std::to_string(i)).c_str());
     CopyText(r.FinalPath, (Folder + "\\old" + std::to_string(i)).c_str());
     WriteTextFile(r.TempPath, "n");
   }
   // "Exit Setup" is answered during the driver phase.
-  if (Plan.late == kCommitted && CommitInstall()) {
+  if (Fake.late == kCommitted && CommitInstall()) {
     PostMessageA(Question, WM_COMMAND, IDCANCEL, 0);
     Sleep(300);
   }
-  if (!CancelRequested) InstallResult = Plan.result;
+  if (!CancelRequested) InstallResult = Fake.result;
   PostMessageA(sheet, PSM_PRESSBUTTON, CancelRequested ? PSBTN_CANCEL : PSBTN_NEXT, 0);
   // Queued behind the Next: the user answers only after the worker ended.
-  if (Plan.late == kEnded) PostMessageA(Question, WM_COMMAND, IDCANCEL, 0);
+  if (Fake.late == kEnded) PostMessageA(Question, WM_COMMAND, IDCANCEL, 0);
   return 0;
 }
 
 namespace {
 
-struct SystemLog {
-  size_t boxes = 0;            // message boxes shown
-  std::vector<UINT> restarts;  // flags of each restart request
-  DWORD floppyError = ERROR_NOT_READY;
-  BOOL restartAnswer = TRUE;
-  bool noWorker = false;  // no thread can be made for the install worker
-} Sys;
 decltype(&FindFirstFileA) RealFindFirst;
 decltype(&CreateThread) RealCreateThread;
 
 HANDLE WINAPI FakeFindFirst(LPCSTR name, LPWIN32_FIND_DATAA data) {
   if (_strnicmp(name, "A:", 2) != 0) return RealFindFirst(name, data);
-  if (Sys.floppyError != 0xFFFFFFFF) SetLastError(Sys.floppyError);
+  if (Fake.floppyError != 0xFFFFFFFF) SetLastError(Fake.floppyError);
   return INVALID_HANDLE_VALUE;
 }
-int WINAPI FakeMessageBox(HWND, LPCSTR, LPCSTR, UINT) { return ++Sys.boxes, IDOK; }
+int WINAPI FakeMessageBox(HWND, LPCSTR, LPCSTR, UINT) { return ++Fake.boxes, IDOK; }
 BOOL WINAPI FakeExitWindows(UINT flags, DWORD) {
-  return Sys.restarts.push_back(flags), Sys.restartAnswer;
+  return Fake.restarts.push_back(flags), Fake.restartAnswer;
 }
 HANDLE WINAPI FakeCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack,
                                LPTHREAD_START_ROUTINE start, LPVOID param, DWORD flags,
                                LPDWORD id) {
-  if (Sys.noWorker && start == InstallWorker) return SetLastError(ERROR_OUTOFMEMORY), nullptr;
+  if (Fake.noWorker && start == InstallWorker) return SetLastError(ERROR_OUTOFMEMORY), nullptr;
   return RealCreateThread(security, stack, start, param, flags, id);
 }
 
@@ -188,16 +185,15 @@ class WizardSheet : public ::testing::Test {
     ResetEngineState();
     ResetFileTable();
     SkipFirstBarPaint = 1;
-    Plan = WorkerPlan();
+    Fake = Doubles();
     MakeDirs(Folder = Scratch / ("run" + std::to_string(++runs)));
-    Sys = SystemLog();
     Question = nullptr;
     OnActive = [](HWND sheet, HWND, int index, int) { PressOn(sheet, index); };
     OnQuestion = [](HWND dialog) {
-      if (Plan.answer == kEscape)
+      if (Fake.answer == kEscape)
         PostMessageA(GetDlgItem(dialog, IDC_EXIT_RESUME), WM_KEYDOWN, VK_ESCAPE, 0);
-      else if (Plan.late == kNo)  // else the worker answers
-        PostMessageA(dialog, WM_COMMAND, Plan.answer == kResume ? IDOK : IDCANCEL, 0);
+      else if (Fake.late == kNo)  // else the worker answers
+        PostMessageA(dialog, WM_COMMAND, Fake.answer == kResume ? IDOK : IDCANCEL, 0);
     };
   }
 };
@@ -293,15 +289,15 @@ TEST_F(WizardSheet, CancelDuringTheCopy) {
   for (const auto& [answer, late, stopMs, pages, copied, left, exitCode] : rows) {
     SetUp();
     SCOPED_TRACE(testing::Message() << "answer " << answer << " late " << late);
-    Plan.files = 5;
-    Plan.cancelAt = 2;
-    std::tie(Plan.answer, Plan.late, StopWorkerMs) = std::tie(answer, late, stopMs);
+    Fake.files = 5;
+    Fake.cancelAt = 2;
+    std::tie(Fake.answer, Fake.late, StopWorkerMs) = std::tie(answer, late, stopMs);
     EXPECT_EQ(exitCode, WizardRunExitCode(RunSheet()));
     StopWorkerMs = 60000;
     size_t there = 0;
     for (int i = 0; i < 5; ++i) there += PathExists(Folder + "\\f" + std::to_string(i));
     EXPECT_EQ(pages, Pages);
-    EXPECT_EQ(copied, Plan.copied);
+    EXPECT_EQ(copied, Fake.copied);
     EXPECT_EQ(left, there);
     EXPECT_TRUE(PauseEvent == nullptr && WorkerThread == nullptr) << "the worker's handles kept";
   }
@@ -342,12 +338,12 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
     SetUp();
     SCOPED_TRACE(testing::Message() << "result " << result << " restart " << restart << " NR "
                                     << noRestart << " renames " << renames << " mode " << mode);
-    std::tie(Plan.result, Plan.renames, Settings.Restart, Settings.NoRestart, Sys.floppyError,
-             Sys.restartAnswer) = std::tie(result, renames, restart, noRestart, floppy, allowed);
+    std::tie(Fake.result, Fake.renames, Settings.Restart, Settings.NoRestart, Fake.floppyError,
+             Fake.restartAnswer) = std::tie(result, renames, restart, noRestart, floppy, allowed);
     Settings.AskType = 0;
     Settings.SilentMode = mode == kSilent || mode == kHidden;
     Settings.HiddenMode = mode == kHidden || mode == kHiddenOnly;
-    Sys.noWorker = mode == kNoWorker;
+    Fake.noWorker = mode == kNoWorker;
     ScopedRegValue pending(HKEY_LOCAL_MACHINE, kSession, "PendingFileRenameOperations", nullptr);
     const std::string wininit = WindowsDir() + "\\wininit.ini";
     if (mode == kRefused) Settings.IsWin95 = 1, MakeDirs(wininit);
@@ -369,8 +365,8 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
     EXPECT_EQ(exitCode, WizardRunExitCode(RunSheet()));
     EXPECT_EQ(texts, shown);
     EXPECT_EQ(presses, pressing);
-    EXPECT_EQ(boxes, Sys.boxes);
-    EXPECT_EQ(std::vector<UINT>(restarts, EWX_REBOOT), Sys.restarts);
+    EXPECT_EQ(boxes, Fake.boxes);
+    EXPECT_EQ(std::vector<UINT>(restarts, EWX_REBOOT), Fake.restarts);
     EXPECT_EQ(!Settings.HiddenMode, Shown);
     // Handed on, in ascending order, before the choice; never after a failure, which deletes them.
     size_t first = handedOn.find("old0"), second = handedOn.find("old1");
@@ -390,7 +386,7 @@ TEST_F(WizardSheet, NoSecondStageIntoARestart) {
     CopyText(Settings.ModuleDir, BinDir().c_str());
     CopyText(Settings.SetupProgramName, "wizard_sheet_test.exe");  // the wizard is this program
     CopyText(Settings.DirName2, "none");
-    Sys.restartAnswer = restarts;
+    Fake.restartAnswer = restarts;
     Background.Chain = ChainState();
     RunSheet([] { return RunChainStep(nullptr), INT_PTR(0); });
     EXPECT_EQ(restarts ? "1 0" : "0 1603", std::to_string(Background.Chain.SkipSecond) + " " +
@@ -559,7 +555,7 @@ TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
     Settings.InterfaceType = kInterfacePS2;  // which on NT asks for a restart
     CopyText(Settings.LicenseFile, (BinDir() + "\\Setup.exe").c_str());
     Settings.LicenseLength = 2;  // "MZ"
-    Plan.look = true;
+    Fake.look = true;
     std::string start, progress;
     OnActive = [&](HWND sheet, HWND page, int index, int) {
       if (index == kPageStart) start = ui::ChildText(page, IDC_START_TEXT);
@@ -604,8 +600,7 @@ TEST(Resources, StringsManifestAndSidePicture) {
   EXPECT_TRUE(TableString(IDS_WARNING_CAPTION, 1053) == u"Varning från installationsprogrammet");
   EXPECT_TRUE(TableString(IDS_WARNING_CAPTION, 1055) == u"Kurulum Uyarısı");
   EXPECT_NE(nullptr, LoadImageA(SetupData, MAKEINTRESOURCEA(IDB_SIDE), IMAGE_BITMAP, 0, 0, 0));
-  std::string manifest = Resource(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1),
-                                  MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+  std::string manifest = Resource(RT_MANIFEST, MAKEINTRESOURCEA(1), LANG_NEUTRAL);
   EXPECT_NE(std::string::npos,
             manifest.find("<requestedExecutionLevel level=\"requireAdministrator\""));
   EXPECT_EQ(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls"));
