@@ -113,8 +113,7 @@ struct Program {
 void WaitForEditors() {
   for (bool running = true; running; Sleep(50)) {
     UniqueHandleK snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 e = {};
-    e.dwSize = sizeof e;
+    PROCESSENTRY32 e = {sizeof e};
     running = false;
     for (BOOL ok = Process32First(snap.get(), &e); ok; ok = Process32Next(snap.get(), &e))
       running |= !lstrcmpiA(e.szExeFile, "regedit.exe");
@@ -311,11 +310,7 @@ TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
     if (has("pending")) {  // an earlier run's K.0 waits to replace K.DLL at the restart
       const std::string k0 = dest_ / "K.0", dll = dest_ / "K.DLL";
       WriteTextFile(WindowsDir() + "\\wininit.ini", "[Rename]\r\n" + dll + "=" + k0 + "\r\n");
-      const std::string list = "\\??\\" + k0 + '\0' + "!\\??\\" + dll + '\0' + '\0';
-      UniqueKey session;
-      RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSession, 0, KEY_SET_VALUE, session.put());
-      RegSetValueExA(session.get(), "PendingFileRenameOperations", 0, REG_MULTI_SZ,
-                     reinterpret_cast<const BYTE*>(list.data()), DWORD(list.size()));
+      MoveFileExA(k0.c_str(), dll.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
     }
     ResetUninstallRecordState();  // what was recorded so far is from before the run
     TestPage page;
