@@ -113,7 +113,8 @@ struct Program {
 void WaitForEditors() {
   for (bool running = true; running; Sleep(50)) {
     UniqueHandleK snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 e = {sizeof e};
+    PROCESSENTRY32 e = {};
+    e.dwSize = sizeof e;
     running = false;
     for (BOOL ok = Process32First(snap.get(), &e); ok; ok = Process32Next(snap.get(), &e))
       running |= !lstrcmpiA(e.szExeFile, "regedit.exe");
