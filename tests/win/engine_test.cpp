@@ -431,13 +431,13 @@ TEST_F(EngineTest, RegistryValuesAreWrittenAndRecorded) {
 // The worker ends each "Kill Programs" line's first window of that class and title (no title: an
 // empty one), its process on NT, by WM_CLOSE on 9x, a hung one not holding it; makes the folder top
 // down (recorded when new), copies, writes the registry, imports by the system's editor the files
-// of the locale (9x's key or NT's, each set to another one here), starts the programs in their
-// folder with one argument, as the outcome allows (pause, exit: "Exit Setup" still open after the
-// copy). sysedit: a logging editor in the system folder, which the system's program search finds
-// before the Windows folder's (on 64-bit Windows the 32-bit one, writing Setup's registry view).
-// Expected: per window 1 when ended, WM_CLOSE sent|copied, registry, 9x's and NT's file
-// imported, started, driver text|sheet messages (a cancelled worker presses Cancel as it ends, for
-// a page that gave up waiting)|result|the folder's record.
+// of the locale (9x's key or NT's, each set to another one here), starts the programs (their
+// folder and argument: the examples' test), as the outcome allows (pause, exit: "Exit Setup" still
+// open after the copy). sysedit: a logging editor in the system folder, which the system's program
+// search finds before the Windows folder's (on 64-bit Windows the 32-bit one, writing Setup's
+// registry view). Expected: per window 1 when ended, WM_CLOSE sent|copied, registry, 9x's and NT's
+// file imported, started, driver text|sheet messages (a cancelled worker presses Cancel as it ends,
+// for a page that gave up waiting)|result|the folder's record.
 TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
   WNDCLASSA wc{0, SheetProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "KqTestSheet"};
   RegisterClassA(&wc);
@@ -464,9 +464,8 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
     ScopedRegValue ours(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", "regedit.exe",
                         has("sysedit") ? "native" : nullptr);
     for (std::string n : {"i", "n"})
-      WriteTextFile(
-          media_ / (n + ".reg"),
-          "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\KqT\\Import]\r\n\"" + n + "\"=\"1\"\r\n");
+      WriteTextFile(media_ / (n + ".reg"),
+                    "REGEDIT4\r\n[HKEY_CURRENT_USER\\KqT]\r\n\"" + n + "\"=\"1\"\r\n");
     CopyText(Settings.InstallDir, (dest_ / "Top\\L2\\").c_str());
     if (has("existing")) MakeDirs(dest_ / "Top\\L2");
     Settings.AskPath = Settings.CallConfigMg = 1, Settings.CabFile = has("cab");
@@ -475,7 +474,7 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
            std::string(has("nofiles") ? "" : "[Copy Files]\r\nTool.exe=%99%\r\n") +
                "[Add Registry]\r\nA=HKCU,Software\\KqT\\V,r,0,x\r\n"
                "[Add Registry Files]\r\nA=i.reg,0000040C\r\nB=n.reg,00000407\r\n"
-               "[Run Programs]\r\nTool.exe=%99%,  /q a b\r\n");
+               "[Run Programs]\r\nTool.exe=%99%\r\n");
     Put(row[2], "w");
     TestPage page("KqTestSheet");
     SheetMessages.clear();
@@ -498,9 +497,9 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
         GetWindowLongA(GetDlgItem(page.hwnd, kDriverMessage), GWL_STYLE) & WS_VISIBLE;
     got += std::string(PathExists(tool) ? "c" : "-") +
            (RegText(HKEY_CURRENT_USER, "Software\\KqT\\V", "r") == "x" ? "r" : "-") +
-           (RegText(HKEY_CURRENT_USER, "Software\\KqT\\Import", "i") == "1" ? "i" : "-") +
-           (RegText(HKEY_CURRENT_USER, "Software\\KqT\\Import", "n") == "1" ? "n" : "-") +
-           (started ? "s" : "-") + (shown ? "d|" : "-|");
+           (RegText(HKEY_CURRENT_USER, "KqT", "i") == "1" ? "i" : "-") +
+           (RegText(HKEY_CURRENT_USER, "KqT", "n") == "1" ? "n" : "-") + (started ? "s" : "-") +
+           (shown ? "d|" : "-|");
     got += SheetMessages + "|" + std::to_string(InstallResult * 10 + Settings.CallConfigMg) + "|";
     EXPECT_EQ(row[3],
               got + RegText(HKEY_LOCAL_MACHINE, kProduct + "\\DeleteDirectory", dest_ / "Top\\L2"));
