@@ -444,7 +444,7 @@ TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {
       ntLocale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000407");
   const std::string rows[][4] = {
       {"", "KqW,T|KqH,H", "w:KqW/T/ w:KqH/H/hang", "10 1|cri-sd|to-close next |1|0"},
-      {"cab nt", "KqN,x|KqW", "w:KqW/T/ w:KqW//", "01 0|------|next |31|0"},
+      {"cab nt", "KqN,x|KqW", "w:KqW// w:KqW/T/", "10 0|------|next |31|0"},
       {"preload existing nt", "KqH,H|KqX,X", "w:KqH/H/hang w:KqX/X/hang-exit",
        "10 0|cr-n-d|to-close next |0|<no key>"},
       {"cancel", "KqW,T", "w:KqW/T/", "1 1|------|other |1|0"},
