@@ -166,12 +166,10 @@ class EngineTest : public ::testing::Test {
     if (kind == 'c')
       return void(Settings.CabFile = CopyText(Settings.CabFileName,
                                               (BinDir() + "\\engine_cabinets\\" + body).c_str()));
-    if (kind == 'l') {
-      body = Replace(Replace(body, "~", std::string(254 - dest_.path().size(), 'x')), "$",
-                     dest_.path());
-      WriteTextFile(media_ / "SETUP.INI", "[Copy Files]\r\n" + (script_ += body + "\r\n"));
-      return void(FileCount = ReadCopyFiles());
-    }
+    const std::string tooLong(254 - dest_.path().size(), 'x');
+    if (kind == 'l')
+      return Script("Copy Files", "",
+                    script_ += Replace(Replace(body, "~", tooLong), "$", dest_.path()) + "\r\n");
     if (body.back() == '\\') return MakeDirs(path + body);
     size_t eq = body.find('='), at = body.find('@'), plus = body.find('+');
     std::string text = body.substr(eq + 1, body.find_first_of("@+") - eq - 1);
