@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
+#include <tuple>
+
 #include "TestSupport.h"
 #include "UiDriver.h"
 #include "background/BackgroundState.h"
@@ -19,18 +21,16 @@ using namespace testing_support;
 namespace {
 
 decltype(&CreateProcessA) RealCreateProcessA = nullptr;
-DWORD SeenFlags = 0;  // what the last CreateProcessA call was given
 
-// The DLL directory as Setup sets it ("null": the default search), seen by the program start and by
-// the shell, which loads its handlers into Setup. Wine ignores an empty DLL directory, so the
-// calls are watched instead of their effect.
+// The DLL directory as Setup sets it ("null": the default search), seen by the program start (with
+// its error mode) and by the shell, which loads its handlers into Setup. Wine ignores an empty DLL
+// directory, so the calls are watched instead of their effect.
 std::string DllDirectory = "null", AtStart, AtShell;
 
 BOOL WINAPI Watched(LPCSTR app, LPSTR cmd, LPSECURITY_ATTRIBUTES pa, LPSECURITY_ATTRIBUTES ta,
                     BOOL inherit, DWORD flags, LPVOID env, LPCSTR dir, LPSTARTUPINFOA si,
                     LPPROCESS_INFORMATION pi) {
-  SeenFlags = flags;
-  AtStart = DllDirectory;
+  AtStart = DllDirectory + (flags & CREATE_DEFAULT_ERROR_MODE ? " default mode" : " own mode");
   return RealCreateProcessA(app, cmd, pa, ta, inherit, flags, env, dir, si, pi);
 }
 
@@ -78,10 +78,7 @@ void CheckPainted(HWND hwnd, int right) {
   ShowWindow(hwnd, SW_SHOWNA);
   UpdateWindow(hwnd);
   const int x = Background.LogoX;
-  HDC window = GetDC(hwnd), dc = CreateCompatibleDC(window);  // read from a copy: faster
-  HGDIOBJ old = SelectObject(dc, CreateCompatibleBitmap(window, right, 200));
-  BitBlt(dc, 0, 0, right, 200, window, 0, 0, SRCCOPY);
-  ReleaseDC(hwnd, window);
+  HDC dc = GetDC(hwnd);
   const COLORREF band = GetPixel(dc, 2, 2);  // above the title, which may cross the logo
   EXPECT_EQ(kLeft, GetPixel(dc, x, 2));
   EXPECT_EQ(band, GetPixel(dc, x - 1, 2)) << "left of the logo";
@@ -90,8 +87,7 @@ void CheckPainted(HWND hwnd, int right) {
   for (int y = 0; y < 200; ++y)
     for (int i = 0; i < x - 10; i += 2)
       if (GetPixel(dc, i, y) != band) lowest = y, ++drawn;
-  DeleteObject(SelectObject(dc, old));
-  DeleteDC(dc);
+  ReleaseDC(hwnd, dc);
   EXPECT_GT(drawn, 500);
   EXPECT_GT(lowest, 60) << "the second line goes below the logo";
   EXPECT_GT(TitleBandHeight - GetSystemMetrics(SM_CYFRAME) - GetSystemMetrics(SM_CYCAPTION), lowest)
@@ -104,23 +100,22 @@ void CheckPainted(HWND hwnd, int right) {
 // worker's test); without a text for it, the folder stays and the length is 0.
 TEST(LicenseFile, ChosenByTheUsersLocale) {
   const std::string huge(5000, '0');
-  const struct {
-    const char *locale, *file;  // locale nullptr: none
-    int length;
-  } rows[] = {
-      {"0000040c", "\\LICENFRE.TXT", 77}, {nullptr, "\\LICENENG.TXT", 1234}, {huge.c_str(), "", 0}};
+  const std::tuple<const char*, std::string, int> rows[] = {// locale (nullptr: none), file, length
+                                                            {"0000040c", "\\LICENFRE.TXT", 77},
+                                                            {nullptr, "\\LICENENG.TXT", 1234},
+                                                            {huge.c_str(), "", 0}};
   TempDir media("license");
   WriteTextFile(media / "License\\LICENENG.TXT", std::string(1234, 'e'));
   WriteTextFile(media / "License\\LICENFRE.TXT", std::string(77, 'f'));
-  for (const auto& r : rows) {
-    SCOPED_TRACE(std::string("locale ") + (r.locale ? r.locale : "none"));
+  for (const auto& [locale, file, length] : rows) {
+    SCOPED_TRACE(std::string("locale ") + (locale ? locale : "none"));
     ResetSettings(Settings);
     Settings.IsNT = 1;
-    ScopedRegValue nt(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", r.locale);
+    ScopedRegValue nt(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", locale);
     CopyText(Settings.LicenseFile, (media / "License").c_str());
     ChooseLicenseFile();
-    EXPECT_EQ(media / "License" + r.file, Settings.LicenseFile);
-    EXPECT_EQ(r.length, Settings.LicenseLength);
+    EXPECT_EQ(media / "License" + file, Settings.LicenseFile);
+    EXPECT_EQ(length, Settings.LicenseLength);
     char out[16];
     ReadUserLocaleText(1, out, sizeof out);
     EXPECT_LE(std::string(out).size(), 15u);
@@ -141,12 +136,11 @@ TEST(StartProgram, ChildGetsTheDefaultsAndTheShellNoCurrentFolderDlls) {
   std::string program = BinDir() + "\\windowprog.exe", commandLine = "\"" + program + "\" x y";
   ProcessInfo process;
   ASSERT_TRUE(StartProgram(program.c_str(), &commandLine[0], nullptr, process));
-  EXPECT_EQ(CREATE_DEFAULT_ERROR_MODE, SeenFlags & CREATE_DEFAULT_ERROR_MODE) << SeenFlags;
   TerminateProcess(process.pi.hProcess, 0);  // the patches stay: they only pass the calls on
   TempDir logs("shell");
   ScopedEnv log("SETUP_TEST_LOG", logs / "calls.log");
   EXPECT_TRUE(OpenWithShell((BinDir() + "\\logprog.exe").c_str(), "", nullptr, SW_HIDE));
-  EXPECT_EQ("null||", AtStart + "|" + AtShell + "|" + DllDirectory);
+  EXPECT_EQ("null default mode||", AtStart + "|" + AtShell + "|" + DllDirectory);
   for (int i = 0; i < 100 && ReadLog(logs / "calls.log").size() < 2; ++i) Sleep(50);
   // A pre-run line without a folder would name a program at the current drive's root.
   CopyFileOrDie(BinDir() + "\\logprog.exe", "C:\\kqroot.exe");
@@ -162,11 +156,8 @@ TEST(StartProgram, ChildGetsTheDefaultsAndTheShellNoCurrentFolderDlls) {
 // at the next display change, which makes a new bitmap. The default title font has no Japanese
 // letters.
 TEST(BackgroundWindow, LogoTitleAndBand) {
-  struct Row {
-    int bits, planes, width;
-    UINT paletteEntries;  // 0: the logo does not load
-    const char* locale;
-  } const rows[] = {
+  // Bits, planes, width, palette entries (0: the logo does not load), locale.
+  const std::tuple<int, int, int, UINT, std::string> rows[] = {
       {4, 1, 160, 16, "00000407"}, {8, 1, 40, 256, "00000411"}, {8, 3, 40, 0, "00000407"}};
   NONCLIENTMETRICSA sys{};
   sys.cbSize = 340;  // the size without iPaddedBorderWidth
@@ -174,29 +165,30 @@ TEST(BackgroundWindow, LogoTitleAndBand) {
   TempDir dir("win");
   std::string longTitle;
   for (int i = 0; i < 12; ++i) longTitle += "Keyboard ";
-  for (const Row& r : rows) {
-    SCOPED_TRACE(std::to_string(r.bits) + " bits, locale " + r.locale);
-    ScopedRegValue locale(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", r.locale);
+  for (const auto& [bits, planes, width, paletteEntries, locale] : rows) {
+    SCOPED_TRACE(std::to_string(bits) + " bits, locale " + locale);
+    ScopedRegValue user(HKEY_CURRENT_USER, "Control Panel\\International", "Locale",
+                        locale.c_str());
     ResetSettings(Settings);
     Settings.IsNT = 1;
     CopyText(Settings.TitleSuffix, "Setup");
-    CopyText(Settings.SetupTitle, r.width == 160 ? longTitle.c_str() : "Velmorax Keyboard Setup");
-    CopyText(Settings.BkgLogo, WriteLogo(dir / "logo.pcx", r.bits, r.width, 60, r.planes).c_str());
+    CopyText(Settings.SetupTitle, width == 160 ? longTitle.c_str() : "Velmorax Keyboard Setup");
+    CopyText(Settings.BkgLogo, WriteLogo(dir / "logo.pcx", bits, width, 60, planes).c_str());
     RegisterBackgroundClass(GetModuleHandleA(nullptr));  // fails harmlessly once registered
     ASSERT_TRUE(CreateBackgroundWindow(GetModuleHandleA(nullptr)));
     HWND hwnd = ui::FindTopWindow(kBackgroundClassName, "", 1000, GetCurrentProcessId());
     RECT client{};
     GetClientRect(hwnd, &client);
     EXPECT_FALSE(IsWindowVisible(hwnd));
-    EXPECT_EQ(r.locale[7] == '1', Background.JapaneseTitleFont);  // 00000411: Japanese
+    EXPECT_EQ(locale[7] == '1', Background.JapaneseTitleFont);  // 00000411: Japanese
     EXPECT_TRUE(!Background.JapaneseTitleFont ||
                 SameText(sys.lfCaptionFont.lfFaceName, Background.TitleLogFont.lfFaceName));
-    const bool loads = r.paletteEntries != 0;
+    const bool loads = paletteEntries != 0;
     EXPECT_EQ(loads ? 60 : 0, Background.LogoHeight * Background.LogoPresent);
-    EXPECT_EQ(r.paletteEntries, GetPaletteEntries(Background.LogoPalette, 0, 0, nullptr));
+    EXPECT_EQ(paletteEntries, GetPaletteEntries(Background.LogoPalette, 0, 0, nullptr));
     SendMessageA(hwnd, WM_SETTINGCHANGE, 0, 0);
-    EXPECT_EQ(client.right - (loads ? r.width : 0), Background.LogoX) << "after a work-area change";
-    if (r.width == 160) CheckPainted(hwnd, client.right);
+    EXPECT_EQ(client.right - (loads ? width : 0), Background.LogoX) << "after a work-area change";
+    if (width == 160) CheckPainted(hwnd, client.right);
     HBITMAP before = Background.LogoBitmap;
     EXPECT_EQ(0, SendMessageA(hwnd, WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024)));
     EXPECT_EQ(loads, GetObjectType(Background.LogoBitmap) == OBJ_BITMAP);
