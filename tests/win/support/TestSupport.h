@@ -1,6 +1,6 @@
 // Helpers for the tests that run under Wine: files and folders, registry
-// values put back afterwards, Wine's per-program Windows version, processes
-// run with a time limit, and the log the logging double writes.
+// values put back afterwards, import patches, processes run with a time
+// limit, and the log the logging double writes.
 #pragma once
 #include <windows.h>
 
