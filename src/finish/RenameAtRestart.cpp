@@ -39,6 +39,11 @@ bool DelayedMove(const char* from, const char* to) {
          moveFileEx(from, to, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING);
 }
 
+bool WininitPath(char (&path)[kTextSize]) {
+  UINT n = GetWindowsDirectoryA(path, sizeof path);
+  return n > 0 && n < sizeof path && AppendText(path, "\\wininit.ini");
+}
+
 // Whether one of NT's pending moves ends in path: pairs of texts, source and
 // target, the target "\??\path" or "!\??\path" (empty: a delete).
 bool NtMoveEndsIn(const char* path) {
@@ -73,9 +78,7 @@ bool NtMoveEndsIn(const char* path) {
 // short names there).
 bool WininitLineFor(const char* path) {
   char ini[kTextSize], shortPath[kTextSize];
-  UINT n = GetWindowsDirectoryA(ini, sizeof ini);
-  if (n == 0 || n >= sizeof ini || !AppendText(ini, "\\wininit.ini") || !ShortPath(path, shortPath))
-    return false;
+  if (!WininitPath(ini) || !ShortPath(path, shortPath)) return false;
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini);  // 9x caches the file it read last
   char names[2048] = "";
   GetPrivateProfileStringA("Rename", nullptr, "", names, sizeof names, ini);
@@ -87,8 +90,7 @@ bool WininitLineFor(const char* path) {
 
 bool RenameByWininit(const PendingRename& rename) {
   char path[kTextSize];
-  UINT n = GetWindowsDirectoryA(path, sizeof path);
-  if (n == 0 || n >= sizeof path || !AppendText(path, "\\wininit.ini")) return false;
+  if (!WininitPath(path)) return false;
   UniqueFile file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr));
   if (!file) return false;

@@ -7,7 +7,7 @@
 
 int BuildPreRunCommandLine(const char* folder, const char* program, const char* arguments,
                            char* out, std::size_t cap) {
-  int fits = CopyText(out, cap, "\"") && AppendText(out, cap, folder) &&
+  int fits = folder[0] != '\0' && CopyText(out, cap, "\"") && AppendText(out, cap, folder) &&
              AppendText(out, cap, "\\") && AppendText(out, cap, program) &&
              AppendText(out, cap, "\" ") && AppendText(out, cap, arguments);
   if (!fits && cap > 0) out[0] = '\0';  // a cut command line would start the wrong thing
@@ -20,9 +20,7 @@ void RunPreRunLine(const char* program, const char* value) {
   char fields[3][kTextSize];
   SplitFields(value, fields, 3);
   char commandLine[kTextSize];
-  // No folder would name a program at the current drive's root.
-  if (fields[0][0] == '\0' ||
-      !BuildPreRunCommandLine(fields[0], program, fields[1], commandLine, sizeof commandLine))
+  if (!BuildPreRunCommandLine(fields[0], program, fields[1], commandLine, sizeof commandLine))
     return;
 
   ProcessInfo process;
