@@ -3,16 +3,8 @@
 #include <windows.h>
 
 #include "common/Process.h"
+#include "engine/core/ProgramLine.h"
 #include "ListSection.h"
-
-int BuildPreRunCommandLine(const char* folder, const char* program, const char* arguments,
-                           char* out, std::size_t cap) {
-  int fits = folder[0] != '\0' && CopyText(out, cap, "\"") && AppendText(out, cap, folder) &&
-             AppendText(out, cap, "\\") && AppendText(out, cap, program) &&
-             AppendText(out, cap, "\" ") && AppendText(out, cap, arguments);
-  if (!fits && cap > 0) out[0] = '\0';  // a cut command line would start the wrong thing
-  return fits;
-}
 
 namespace {
 

@@ -106,16 +106,20 @@ TEST(ListLines, RunPrograms) {
               std::string got = std::string(run.File) + "|" + run.Parameters + "|" + run.Folder;
               return ok == (got != "||") ? got : "wrong result";
             });
-  // Command (q: one quoted argument, r: regedit's line for a file), text -> the text; "":
-  // refused whole, as a cut path would name another file.
+  // Command (q: one quoted argument, r: regedit's line for a file, p: a pre-run line's for p.exe
+  // with argument a, the text its folder), text -> the text; "": refused whole, as a cut path would
+  // name another file, and a pre-run line without a folder one at the current drive's root.
   CheckRows({{"q C:\\dir\\ \"C:\\dir\\\\\""},  // no escaped closing quote
              {"q a\\\"b \"a\\\\\\\"b\""}, {"q", std::string(258, 'x'), ""},
              {"q", std::string(257, 'x'), "\"" + std::string(257, 'x') + "\""},
              {"q", std::string(256, 'x') + "\\", ""}, {"r", std::string(247, 'p'), ""},
-             {"r", std::string(246, 'p'), "regedit /S \"" + std::string(246, 'p') + "\""}},
+             {"r", std::string(246, 'p'), "regedit /S \"" + std::string(246, 'p') + "\""},
+             {"p", "C:\\T", "\"C:\\T\\p.exe\" a"}, {"p", "", ""}, {"p", std::string(250, 'd'), ""}},
             [](const Row& r) {
               char out[kTextSize];
-              int fits = (r[0] == "q" ? QuoteArgument : RegeditCommandLine)(r[1].c_str(), out);
+              const char* t = r[1].c_str();
+              int fits = r[0] == "p"   ? BuildPreRunCommandLine(t, "p.exe", "a", out, sizeof out)
+                         : r[0] == "q" ? QuoteArgument(t, out) : RegeditCommandLine(t, out);
               return fits == (out[0] != '\0') ? std::string(out) : "wrong result";
             });
 }

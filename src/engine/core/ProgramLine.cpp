@@ -61,3 +61,12 @@ void ParseKillLine(const char* value, FieldSplitter split, KillLine& kill) {
   NextField(cursor, kill.ClassName, sizeof kill.ClassName);
   NextField(cursor, kill.Title, sizeof kill.Title);
 }
+
+int BuildPreRunCommandLine(const char* folder, const char* program, const char* arguments,
+                           char* out, std::size_t cap) {
+  int fits = folder[0] != '\0' && CopyText(out, cap, "\"") && AppendText(out, cap, folder) &&
+             AppendText(out, cap, "\\") && AppendText(out, cap, program) &&
+             AppendText(out, cap, "\" ") && AppendText(out, cap, arguments);
+  if (!fits && cap > 0) out[0] = '\0';  // a cut command line would start the wrong thing
+  return fits;
+}

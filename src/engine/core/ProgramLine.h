@@ -1,5 +1,5 @@
-// What one "Run Programs" or "Kill Programs" line asks for, decided
-// without starting or finding anything. Portable: no Windows header.
+// What one "Run Programs", "Kill Programs" or "PreRun Programs" line asks for,
+// decided without starting or finding anything. Portable: no Windows header.
 #pragma once
 #include "common/core/Text.h"
 #include "engine/core/LineCursor.h"
@@ -30,3 +30,9 @@ struct KillLine {
 };
 
 void ParseKillLine(const char* value, FieldSplitter split, KillLine& kill);
+
+// Builds the command line of one pre-run line: "folder\program" arguments.
+// Returns 0 (and leaves out empty) when it would not fit in cap bytes, or
+// when folder is empty: "\program" would name one at the drive's root.
+int BuildPreRunCommandLine(const char* folder, const char* program, const char* arguments,
+                           char* out, std::size_t cap);
