@@ -1,14 +1,9 @@
 // The driver step end to end: each row runs the probe (the step as Setup runs it) on a medium with
 // the device support double and compares its log, the INF folder, the records and the Run key.
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <winioctl.h>
 
 #include <cstring>
-#include <filesystem>
-#include <map>
-#include <sstream>
-#include <string>
 
 #include "TestSupport.h"
 #include "driver/DriverInstall.h"

@@ -4,14 +4,9 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 // clang-format on
-#include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
 #include <memory>
 #include <numeric>
-#include <set>
-#include <sstream>
 
 #include "../../res/resource.h"
 #include "TestSupport.h"

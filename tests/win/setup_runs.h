@@ -7,12 +7,8 @@
 // those present put back after; after, the value as RegText gives it ("a|b|", "<no key>"...).
 #pragma once
 #include <commctrl.h>  // windows.h comes first, in the precompiled header
-#include <gtest/gtest.h>
 
-#include <filesystem>
 #include <list>
-#include <set>
-#include <sstream>
 
 #include "TestSupport.h"
 #include "UiDriver.h"

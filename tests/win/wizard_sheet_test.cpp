@@ -2,16 +2,9 @@
 // activation and plays the user, a worker of this program's own plays the
 // engine, and the result page's system calls are answered here.
 #include <commctrl.h>
-#include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
-#include <functional>
-#include <map>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "../../res/resource.h"
 #include "TestSupport.h"
@@ -198,10 +191,9 @@ class WizardSheet : public ::testing::Test {
   }
 };
 
-// One sheet clicked through every page with turns back and a cancel taken
-// back: the product name in its places, the license read at every visit,
-// the interface choice kept on its page but stored only by Next, the
-// summary byte for byte and never keeping the focus.
+// One sheet clicked through every page with turns back and a cancel taken back: the product name in
+// its places, the license read at every visit, the interface choice kept on its page but stored
+// only by Next, the summary byte for byte and never keeping the focus.
 TEST_F(WizardSheet, ClickedThroughWithBackAndCancel) {
   Settings.AskLicense = Settings.AskPath = Settings.AskProgramFolder = 1;
   Settings.InterfaceType = 7;  // unknown: USB is offered
@@ -311,9 +303,8 @@ TEST_F(WizardSheet, ResultPageAndRestart) {
   const DWORD kNoDisk = ERROR_NOT_READY, kEmpty = ERROR_FILE_NOT_FOUND, kUntold = 0xFFFFFFFF;
   const char* kDone =
       "Setup has successfully installed Keyboard.\n\nClick Finish to complete Setup.";
-  // InstallResult, Restart, NoRestart, renames, mode, drive A:'s answer, the
-  // restart allowed; then texts shown, Finish pressed by the page itself,
-  // floppy warnings, restart requests, exit code.
+  // InstallResult, Restart, NoRestart, renames, mode, drive A:'s answer, the restart allowed; then
+  // texts shown, Finish pressed by the page itself, floppy warnings, restart requests, exit code.
   const std::tuple<int, int, int, int, Mode, DWORD, BOOL, const char*, bool, size_t, size_t,
                    int32_t>
       rows[] = {
@@ -541,10 +532,9 @@ std::string LookAtTheCopy(HWND page, const Language& lang) {
   return seen;
 }
 
-// Every page of a sheet made in each language, with every page asked for,
-// the copy under way and a restart offered, looks right, and so does the
-// "Exit Setup" question; the Start page names the buttons as the language's
-// wizard does.
+// Every page of a sheet made in each language, with every page asked for, the copy under way and a
+// restart offered, looks right, and so does the "Exit Setup" question; the Start page names the
+// buttons as the language's wizard does.
 TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
   const LCID locale = GetThreadLocale();
   for (const Language& lang : kLanguages) {
@@ -581,13 +571,11 @@ TEST_F(WizardSheet, EveryPageLooksRightInEveryLanguage) {
   }
 }
 
-// Every language has each string the program loads, short enough for the
-// 260-character buffers it is loaded into and with every byte mapped by the
-// script's code page; the title suffix stands alone as a window title. One
-// row per code page: a script saved in another shows other letters.
-// Installing needs administrator rights; version 6 controls would give the
-// pages a look their layout was not made for. The side picture is in a form
-// the system can read.
+// Every language has each string the program loads, short enough for the 260-character buffers it
+// is loaded into and with every byte mapped by the script's code page; the title suffix stands
+// alone as a window title. One row per code page: a script saved in another shows other letters.
+// Installing needs administrator rights; version 6 controls would give the pages a look their
+// layout was not made for. The side picture is in a form the system can read.
 TEST(Resources, StringsManifestAndSidePicture) {
   for (const Language& lang : kLanguages)
     for (UINT id : {3, 4, 5, 6, 7, 10, 12, 15, 16, 17, 18, 20}) {  // those defined

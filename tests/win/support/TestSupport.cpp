@@ -1,14 +1,9 @@
 #include "TestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <utility>
 
 #include "common/Process.h"

@@ -1,10 +1,19 @@
 // Helpers for the tests that run under Wine: files and folders, registry
 // values put back afterwards, import patches, processes run with a time
-// limit, and the log the logging double writes.
+// limit, and the log the logging double writes; and the headers they all use.
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/Handles.h"
