@@ -18,9 +18,7 @@ namespace {
 
 std::string strings;
 
-void Check(bool rule) {
-  if (!rule) __builtin_trap();
-}
+void Check(bool rule) { if (!rule) __builtin_trap(); }
 
 bool Ended(const char* buffer, size_t cap) { return std::memchr(buffer, '\0', cap) != nullptr; }
 

@@ -33,8 +33,7 @@ TEST(Wizard, PageSequence) {
             });
 }
 
-// The result page's texts, whether it presses Finish itself and the exit code of each way
-// a run ends are Wine rows; here the end no run there gives.
+// Each way a run ends, with its exit code, is a Wine row; here the one no run there gives.
 TEST(Wizard, ExitCodeWithoutASheet) {
   EXPECT_EQ(1603, WizardExitCode(kWizardFailed, 0, 0, 0)) << "the sheet did not run";
 }

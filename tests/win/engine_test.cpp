@@ -218,12 +218,11 @@ class EngineTest : public ::testing::Test {
   std::vector<std::unique_ptr<Program>> programs_;  // ended before the folders go
 };
 
-// Each row: the copy step, then a confirmed cancel (with "keep" the worker's
-// end). Setup: Put's words (a cabinet's folder is listed after "/"); nobackup; full (rename list);
-// entry, other (an entry, another product's record of n, from before the run); nokey; pause, exit
-// (as RunWorker, at the first file); winnt: on NT; pending: a move at the restart; norights,
-// notemp: no rights to write K.* in the destination, or the cabinet's folder. Expected:
-// destination|numbered names|InstallResult|records; after a cancel, all as before.
+// Each row: the copy step, then a confirmed cancel (with "keep" the worker's end). Setup: Put's
+// words; nobackup; full (rename list); entry, other (an entry, another product's record of n, from
+// before the run); nokey; pause, exit (as RunWorker, at the first file); winnt: on NT; pending: a
+// move at the restart; norights, notemp: no rights to write K.* in the destination, or the
+// cabinet's folder. Expected: Dest()|numbered names|InstallResult|records; then a cancel's undoing.
 TEST_F(EngineTest, CopyStepThenCancelLeavesEveryDestinationAsBefore) {
   const std::string dll = "m:K.DLL=ver_both_1235 d:K.DLL=ver_both_1234 l:K.DLL=$ h:K.DLL/";
   const std::string held = "K.0=ver_both_1235@2004 K.DLL=ver_both_1234@2003 |K.0|0|K.DLL";
@@ -359,9 +358,9 @@ TEST_F(EngineTest, ADamagedDestinationKeepsItsBackupUntilItIsBack) {
   EXPECT_FALSE(PathExists(backups));
 }
 
-// Held files replaced at a real restart: KBD.DLL by the delayed move, HOOK.DLL
-// by wininit.ini in short names (its rename program knows no long ones);
-// no index outside the list; on 98 and ME wininit.ini if the move fails.
+// Held files replaced at a real restart: KBD.DLL by the delayed move, HOOK.DLL by wininit.ini in
+// short names (its rename program knows no long ones); no index outside the list; on 98 and ME
+// wininit.ini if the move fails.
 TEST_F(EngineTest, HeldFilesAreReplacedAtTheRestart) {
   ScopedRegValue pending(HKEY_LOCAL_MACHINE, kSession, "PendingFileRenameOperations", nullptr);
   Put("m:KBD.DLL=new d:KBD.DLL=old m:HOOK.DLL=new d:HOOK.DLL=old l:KBD.DLL=$ l:HOOK.DLL=$");
@@ -422,11 +421,10 @@ TEST_F(EngineTest, RegistryValuesAreWrittenAndRecorded) {
 // The worker ends each "Kill Programs" line's first window of that class and title (no title: an
 // empty one), its process on NT, by WM_CLOSE on 9x, a hung one not holding it; makes the folder top
 // down (recorded when new), copies, writes the registry, imports by the system's editor the files
-// of the locale (9x's key or NT's, each set to another one here), starts the programs (their
-// folder and argument: the examples' test), as the outcome allows (pause, exit: "Exit Setup" still
-// open after the copy). sysedit: a logging editor in the system folder, which the system's program
-// search finds before the Windows folder's (on 64-bit Windows the 32-bit one, writing Setup's
-// registry view). Expected: per window 1 when ended, WM_CLOSE sent|copied, registry, 9x's and NT's
+// of the locale (9x's key or NT's, each set to another one here), starts the programs, as the
+// outcome allows (pause, exit: "Exit Setup" still open after the copy). sysedit: a logging editor
+// in the system folder, which the program search finds before the Windows folder's (under WOW64 the
+// 32-bit one). Expected: per window 1 when ended, WM_CLOSE sent|copied, registry, 9x's and NT's
 // file imported, started, driver text|sheet messages (a cancelled worker presses Cancel as it ends,
 // for a page that gave up waiting)|result|the folder's record.
 TEST_F(EngineTest, WorkerStepsInOrderAndWhatEachOutcomeLeavesOut) {

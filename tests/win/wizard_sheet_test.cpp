@@ -1,6 +1,5 @@
-// The wizard run for real on this thread: a hook sees each page at its
-// activation and plays the user, a worker of this program's own plays the
-// engine, and the result page's system calls are answered here.
+// The wizard run for real on this thread: a hook plays the user at each page's activation, a
+// worker of this program's own plays the engine, and the result page's system calls are answered.
 #include <commctrl.h>
 #include <windows.h>
 
@@ -109,8 +108,8 @@ HANDLE WINAPI FakeCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack,
 
 std::string Pages;  // one letter per activation: W L I D F S P R
 bool Shown;         // the sheet was visible, with a size, at some activation
-// At each activation, after the page handled it; index in the full table,
-// visits counted from 1. The default presses Next, and Finish at the end.
+// At each activation, after the page handled it; index in the full table, visits counted from 1.
+// The default presses Next, and Finish at the end.
 std::function<void(HWND sheet, HWND page, int index, int visit)> OnActive;
 std::function<void(HWND dialog)> OnQuestion;  // once the question is made
 std::function<void(HWND page)> OnCopy;        // while the worker waits on the progress page
@@ -165,8 +164,8 @@ class WizardSheet : public ::testing::Test {
     ASSERT_NE(nullptr, PatchImport(&MessageBoxA, FakeMessageBox));
     ASSERT_NE(nullptr, PatchImport(&ExitWindowsEx, FakeExitWindows));
   }
-  // Settings as start-up leaves them for a visible run with the defaults; a
-  // fresh engine, worker, system and user.
+  // Settings as start-up leaves them for a visible run with the defaults; a fresh engine, worker,
+  // system and user.
   void SetUp() override {
     static int runs = 0;
     ResetSettings(Settings);
@@ -246,8 +245,8 @@ TEST_F(WizardSheet, ClickedThroughWithBackAndCancel) {
             summary);
 }
 
-// The arithmetic is a native table; here where its inputs come from: the
-// work area, the band, a change of the settings.
+// The arithmetic is a native table; here where its inputs come from: the work area, the band, a
+// change of the settings.
 TEST_F(WizardSheet, SheetIsCentredBelowTheBand) {
   RECT screen, area = {100, 60, 1100, 960}, first, moved;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0);
@@ -296,9 +295,8 @@ TEST_F(WizardSheet, CancelDuringTheCopy) {
 }
 
 TEST_F(WizardSheet, ResultPageAndRestart) {
-  // kHiddenOnly: switch QN alone; kClosed: the sheet closed instead of
-  // Finish; kNoWorker: no thread could be made for the worker; kRefused: Windows 95
-  // takes no renames (wininit.ini is a folder: access denied).
+  // kHiddenOnly: switch QN alone; kClosed: the sheet closed instead of Finish; kNoWorker: no thread
+  // for the worker; kRefused: Windows 95 takes no renames (wininit.ini is a folder: access denied).
   enum Mode { kClicked, kLater, kSilent, kHidden, kHiddenOnly, kClosed, kNoWorker, kRefused };
   const DWORD kNoDisk = ERROR_NOT_READY, kEmpty = ERROR_FILE_NOT_FOUND, kUntold = 0xFFFFFFFF;
   const char* kDone =
@@ -414,8 +412,7 @@ std::string Resource(LPCSTR type, LPCSTR name, LANGID lang) {  // "" when missin
                      SizeofResource(SetupData, found));
 }
 
-// A string of the table in one language, "" when it has none: read from its
-// block of sixteen counted strings.
+// A string of the table in one language, "" when it has none: from its block of 16 counted strings.
 std::u16string TableString(UINT id, LANGID lang) {
   std::string block = Resource(RT_STRING, MAKEINTRESOURCEA(id / 16 + 1), lang);
   auto* p = reinterpret_cast<const char16_t*>(block.data());
@@ -441,10 +438,9 @@ void AddKeys(Keys& keys, std::u16string text) {
     if (text[i] == u'&' && text[++i] != u'&') keys.emplace_back(text[i], Bytes(text));
 }
 
-// One window as the user sees it (a page, or the question at kPageCount):
-// each text fits its control in the control's font, no two shown texts or
-// fields lie over each other, no access key is taken twice or by one of the
-// sheet's buttons, and it has the controls it had in the first language.
+// One window as the user sees it (a page, or the question at kPageCount): each text fits its
+// control in the control's font, no two shown texts or fields overlap, no access key is taken
+// twice or by one of the sheet's buttons, and it has the controls it had in the first language.
 void Look(HWND window, int index, const Language& lang) {
   SCOPED_TRACE(testing::Message() << "page " << index);
   Keys keys, buttons;  // Back and Next where the page lets them be pressed
@@ -509,8 +505,8 @@ char Colour(HWND bar, int x) {
   return c == RGB(255, 255, 255) ? 'W' : c == RGB(0, 0, 255) ? 'B' : 'g';
 }
 
-// The progress page after its first paint, as the worker shows a copy at
-// 42 %: the bar's middle then and after a paint, and each clip; then its look.
+// The progress page after its first paint, as the worker shows a copy at 42 %: the bar's middle
+// then and after a paint, and each clip; then its look.
 std::string LookAtTheCopy(HWND page, const Language& lang) {
   HWND bar = GetDlgItem(page, kProgressBar);
   RedrawWindow(page, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);  // the first paint

@@ -45,16 +45,6 @@ std::string ReadTextFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void CopyFileOrDie(const std::string& from, const std::string& to) {
-  ASSERT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE))
-      << "copy " << from << " -> " << to << " error " << GetLastError();
-}
-
-void MakeDirs(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::create_directories(path, ec);
-}
-
 void RemoveTree(const std::string& path) {
   std::error_code ec;
   // A read-only file or folder is not deleted.
@@ -63,13 +53,6 @@ void RemoveTree(const std::string& path) {
        it.increment(ec))
     SetFileAttributesA(it->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
   std::filesystem::remove_all(path, ec);
-}
-
-void Pump() {
-  for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
 }
 
 void* PatchImport(void* real, void* replacement) {
@@ -150,18 +133,7 @@ std::vector<std::string> RegValueNames(HKEY root, const std::string& key) {
   return names;
 }
 
-bool RegKeyExists(HKEY root, const std::string& key) {
-  return RegText(root, key, "") != "<no key>";
-}
-
 void DeleteRegTree(HKEY root, const std::string& key) { RegDeleteTreeA(root, key.c_str()); }
-
-ScopedEnv::ScopedEnv(const std::string& name, const std::string& value) : name_(name) {
-  char buf[32768];
-  const DWORD n = GetEnvironmentVariableA(name.c_str(), buf, sizeof buf);
-  if ((had_ = n > 0 && n < sizeof buf)) old_ = buf;
-  SetEnvironmentVariableA(name.c_str(), value.c_str());
-}
 
 HANDLE Start(const std::string& commandLine, const std::string& cwd, DWORD* pid) {
   ProcessInfo started;
@@ -187,15 +159,13 @@ DWORD FinishProcess(HANDLE process, DWORD timeoutMs) {
 std::vector<LogLine> ReadLog(const std::string& path) {
   std::vector<LogLine> lines;
   std::istringstream in(ReadTextFile(path));
-  for (std::string line; std::getline(in, line);) {
+  for (std::string line, time, pid; std::getline(in, line);) {
     std::istringstream fields(line.substr(0, line.find_last_not_of('\r') + 1));
     LogLine l;
-    std::string time, pid;
     for (std::string* field : {&l.kind, &time, &pid, &l.exe}) std::getline(fields, *field, '|');
     if (!fields) continue;  // fewer than four fields
     l.timeMs = std::strtoull(time.c_str(), nullptr, 10);
-    std::getline(fields, l.cwd, '|');
-    std::getline(fields, l.commandLine);  // the rest: it may itself hold '|'
+    std::getline(fields, l.cwd, '|'), std::getline(fields, l.commandLine);  // which may hold '|'
     lines.push_back(l);
   }
   return lines;

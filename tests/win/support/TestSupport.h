@@ -27,8 +27,14 @@ std::string SystemDir();
 // Makes the file's folders too, and gives it these attributes unless 0.
 void WriteTextFile(const std::string& path, const std::string& text, DWORD attributes = 0);
 std::string ReadTextFile(const std::string& path);
-void CopyFileOrDie(const std::string& from, const std::string& to);
-void MakeDirs(const std::string& path);
+inline void CopyFileOrDie(const std::string& from, const std::string& to) {
+  ASSERT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << from << " -> " << to << " error "
+                                                          << GetLastError();
+}
+inline void MakeDirs(const std::string& path) {  // no error when it exists
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+}
 void RemoveTree(const std::string& path);  // a file or folder, read-only ones too
 inline bool PathExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -44,7 +50,9 @@ inline bool SameText(const std::string& a, const std::string& b) {  // ignoring 
 }
 
 // Serves what is queued for this thread's windows.
-void Pump();
+inline void Pump() {
+  for (MSG m; PeekMessageA(&m, 0, 0, 0, PM_REMOVE);) TranslateMessage(&m), DispatchMessageA(&m);
+}
 
 // Points this program's import slots that hold real at replacement, for the
 // program's life; gives real, or nullptr when no slot held it.
@@ -91,7 +99,9 @@ class ScopedRegValue {
 // or, for any other type or a text without its NUL, "<type>:<hex bytes>".
 std::string RegText(HKEY root, const std::string& key, const std::string& name);
 std::vector<std::string> RegValueNames(HKEY root, const std::string& key);  // sorted
-bool RegKeyExists(HKEY root, const std::string& key);
+inline bool RegKeyExists(HKEY root, const std::string& key) {
+  return RegText(root, key, "") != "<no key>";
+}
 void DeleteRegTree(HKEY root, const std::string& key);
 
 constexpr const char* kUninstallRoot = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
@@ -99,7 +109,12 @@ constexpr const char* kVendorRoot = "Software\\VELMORAX";
 
 // Sets an environment variable (inherited by what this process starts).
 struct ScopedEnv {
-  ScopedEnv(const std::string& name, const std::string& value);
+  ScopedEnv(const std::string& name, const std::string& value) : name_(name) {
+    char buf[32768];
+    const DWORD n = GetEnvironmentVariableA(name.c_str(), buf, sizeof buf);
+    if ((had_ = n > 0 && n < sizeof buf)) old_ = buf;
+    SetEnvironmentVariableA(name.c_str(), value.c_str());
+  }
   ~ScopedEnv() { SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr); }
   std::string name_, old_;
   bool had_ = false;
